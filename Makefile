@@ -1,0 +1,34 @@
+# The two set-up commands: `make run` and `make test`.
+SHELL := /bin/bash
+JOBS  ?= $(shell nproc)
+ASAN  := build/asan
+REL   := build/release
+DEMO  := build/demo
+
+.PHONY: run test deps build-release build-asan demo bench clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build-release: deps
+	@cmake -S . -B $(REL) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUOVIL_TESTS=OFF >/dev/null
+	@cmake --build $(REL) -j $(JOBS)
+
+build-asan: deps
+	@cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUOVIL_SANITIZE=ON -DQUOVIL_BENCH=OFF >/dev/null
+	@cmake --build $(ASAN) -j $(JOBS)
+
+demo: build-release
+	@bash scripts/make-demo.sh $(REL) $(DEMO)
+
+run: demo
+	@bash scripts/run-demo.sh $(REL) $(DEMO)
+
+test: build-asan
+	@cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
+
+bench: build-release
+	@bash scripts/bench.sh $(REL)
+
+clean:
+	rm -rf build

@@ -1,0 +1,56 @@
+// Raw access to a card: a device read and written at 64-bit byte offsets.
+// Everything above this interface is testable on card image files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quovil {
+
+class BlockDevice {
+ public:
+  virtual ~BlockDevice() = default;
+
+  // Reads exactly n bytes at offset; false when fewer could be read.
+  virtual bool Read(uint64_t offset, void* buf, std::size_t n) = 0;
+  // Writes exactly n bytes at offset; false when refused or incomplete.
+  virtual bool Write(uint64_t offset, const void* buf, std::size_t n) = 0;
+  // Length in bytes, or -1 when the device does not report it.
+  virtual int64_t Length() = 0;
+  // Removable media (a card in a reader; image files count as removable).
+  virtual bool Removable() = 0;
+  // Whether the media is still there (a pulled card, a deleted image file).
+  virtual bool Present() { return true; }
+  // Path or name the device was opened by.
+  virtual std::string Name() const = 0;
+};
+
+// Opens a card image file for reading and writing, falling back to read-only
+// when writing is refused. Null when the file cannot be opened at all.
+std::unique_ptr<BlockDevice> OpenImageFile(const std::string& path);
+
+// Opens any file read-only (archive files, journal files use it too).
+std::unique_ptr<BlockDevice> OpenReadOnlyFile(const std::string& path);
+
+// A device held in memory (tests, fuzzing).
+std::unique_ptr<BlockDevice> MemoryDevice(std::vector<uint8_t> bytes, bool removable = true);
+
+// The candidates of the drive scan, in scan order.
+class DriveEnumerator {
+ public:
+  virtual ~DriveEnumerator() = default;
+  // Opens candidate n (0-based in scan order). Null when it cannot be opened.
+  virtual std::unique_ptr<BlockDevice> Open(int n) = 0;
+  // Number of candidates, or -1 when the scan runs until the first failed open
+  // (Windows: \\.\PHYSICALDRIVE1, 2, ...).
+  virtual int Count() = 0;
+};
+
+// The platform's enumerator: the paths of QUOVIL_DRIVES when that variable is
+// set (each counts as removable), otherwise the platform's physical drives.
+std::unique_ptr<DriveEnumerator> SystemDriveEnumerator();
+
+}  // namespace quovil

@@ -1,0 +1,1 @@
+// SDL2 sound output.

@@ -1,0 +1,241 @@
+// The viewer state: everything the main window owns for the whole run, and the
+// routines that act on it. The window (TMainForm) and quovil-cli both drive one
+// Viewer; it reaches them only through ViewerHost.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "card/source.h"
+#include "decode/frame_cache.h"
+#include "decode/frame_info.h"
+#include "decode/picture.h"
+#include "platform/host.h"
+#include "platform/serial_port.h"
+#include "platform/sound.h"
+
+namespace quovil {
+
+struct CameraSetting {
+  int Brightness = 100;  // 0..200
+  int Contrast = 100;    // 0..200
+  int Volume = 50;       // 0..100
+};
+
+// Check marks and visibility of the actions the core switches.
+struct ActionState {
+  // Source mode (exactly one checked).
+  bool OpenCARD = true, OpenFile = false;
+  // Kind filters of the left tool bar.
+  bool Hand = true, External = true, Motion = true, Timer = true, Sound = true;
+  bool Taget = false, Arhiv = false;
+  bool SoundVisible = false, TagetVisible = false, ArhivVisible = false, ViewAllSeparatorVisible = false;
+  // Radio group: Foto, Arhiv (above), Channel1, Channel2.
+  bool Foto = false, Channel1 = true, Channel2 = false;
+  bool Refresh = false;
+  bool DeleteAllVisible = true;
+  bool MAP = false;
+  bool PlayBtnDown = false;
+  // Picture-area menu: VIEW1..VIEW4 checks (index 1..4), N1 "Настройка параметров".
+  std::array<bool, 5> View{false, false, true, false, false};
+  bool N1 = false;
+};
+
+// Per-camera display bookkeeping of the frame display.
+struct DisplayState {
+  int ViewLayout = 0;  // 0..7; +4 swaps the cameras
+  struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+  };
+  std::array<Rect, 2> CameraRect{};
+  std::array<std::string, 2> CameraTimeText;
+  std::array<int, 2> ShownPos{-1, -1};
+  std::array<int, 2> ShownIndex{-1, -1};
+  std::array<int, 2> NextSoundPos{-1, -1};
+  std::array<double, 2> CameraFps{0, 0};
+  std::array<int, 2> SecondFrameCount{0, 0};
+  std::array<std::string, 2> LastSecondText;
+  std::string DatePanelText;
+};
+
+// The sound path shared with the audio thread: fixed buffers, two locks.
+inline constexpr int kSoundRingBytes = 45056;
+struct SoundRings {
+  std::array<std::array<uint8_t, kSoundBlockBytes>, 2> NextSoundBlock{};
+  std::array<std::array<uint8_t, kSoundRingBytes>, 2> SoundRing{};
+  std::array<int, 2> RingRead{0, 0};
+  std::array<int, 2> RingWrite{0, 0};
+  std::array<bool, 2> NeedFrame{true, true};
+  std::mutex SoundRingLock;
+  std::mutex SoundFlagLock;  // taken before SoundRingLock, never both on the audio thread
+};
+
+struct PlaybackState {
+  int PlaySpeed = 0;
+  bool PlayTimerEnabled = false;
+  int PlayTimerInterval = 100;
+  std::array<SoundHandle, 2> SoundStream{0, 0};
+  bool Muted = false;
+};
+
+struct TimelineState {
+  std::array<std::array<int32_t, 1440>, 2> DayMap;
+  unsigned DayMapVersion = 0;  // bumped by every BuildDayMap (the window redraws its strips)
+  int ClickCamera = 0;
+  bool TimelineDragging = false;
+  int Tag = 0;  // minute under the pointer
+  TimelineState() {
+    for (auto& row : DayMap) row.fill(-1);
+  }
+};
+
+struct GpsOutputState {
+  bool MapTimerEnabled = false;
+  int MapLaunchResult = 0;  // above 32: the viewer started the map program
+};
+
+class Viewer {
+ public:
+  explicit Viewer(ViewerHost& host);
+  ~Viewer();
+  Viewer(const Viewer&) = delete;
+  Viewer& operator=(const Viewer&) = delete;
+
+  ViewerHost& host;
+
+  // ---- source, card values, catalogue (card/) ----
+  Source src;
+  std::string NoSourceText = "Карта памяти отсутствует!";
+
+  // ---- frame decoding (decode/) ----
+  FrameCache cache;
+  FrameInfoState info;
+  std::array<Picture8, 2> CameraBitmap;  // freed (Empty) while no source is open
+
+  // ---- selection (viewer/selection) ----
+  std::vector<int32_t> SelList;
+  int32_t SelCount = 0;
+  bool SelUnfiltered = false;
+  int32_t SelRangeStart = 0;
+  int32_t CurPos = 0;
+  int32_t CurIndex = -1;
+  int32_t ActiveCamera = 0;
+
+  ActionState actions;
+  DisplayState disp;
+  SoundRings sound;
+  PlaybackState play;
+  TimelineState timeline;
+  GpsOutputState gps;
+  std::array<CameraSetting, 2> CameraSettings;
+  std::string FragStart, FragEnd;
+  std::array<std::string, 5> StatusPanels;
+  std::string Caption;
+
+  // Platform layers; any may be null (then the feature is silent).
+  SoundSystem* soundSystem = nullptr;
+  SerialPort* COMM1 = nullptr;
+  std::unique_ptr<DriveEnumerator> drives;
+
+  // ---- card discovery and access ----
+  bool OpenCard();        // the drive scan
+  void CloseCard();
+  bool CardStillPresent();  // the presence check of the timer
+  void CheckTimerTimer();
+  void ActionOpenCARDExecute();
+  void ActionDeleteAllExecute();
+  // Drops everything loaded from a source (shared by CloseCard and CloseArchive).
+  void DropSourceData();
+
+  // ---- picture building ----
+  bool PrepareBitmaps();
+  // Builds index's picture into pic and reads its frame information; false
+  // when a read failed (the picture then keeps its previous content).
+  bool BuildPicture(int index, Picture8& pic);
+
+  // ---- selection ----
+  uint8_t KindMask() const;
+  void RebuildSelection();
+  void ActionRefreshExecute() { RebuildSelection(); }
+  void ActionFotoExecute();
+  enum class Filter { Hand, External, Motion, Timer, Sound, Taget, Arhiv };
+  void ActionFiltrChange(Filter which);
+  void ActionViewAllExecute();
+  void ActionChannel1Execute();
+  void ActionChannel2Execute();
+  int32_t IndexAtPos(int32_t p) const { return SelUnfiltered ? p : SelList[size_t(p)]; }
+  int32_t PosOfIndex(int32_t i) const;
+  int32_t NextPosOfCamera(int32_t p, int cam) const;
+  int32_t PrevPosOfCamera(int32_t p, int cam) const;
+
+  // ---- frame display ----
+  void ShowPosition(int32_t pos);
+  bool SingleCameraLayout() const { return disp.ViewLayout == 1 || disp.ViewLayout == 5; }
+  void VIEW_Click(int tag);
+  void VIEW_SWAP_Click();
+  void ImageBoxDblClick();
+  void ImageBoxMouseDown(int x, int y);
+  void BrightnessBarChange(int v);
+  void ContrastBarChange(int v);
+
+  // ---- playback and sound ----
+  void PlayBtnClick();
+  void StopBtnClick();
+  void SpeedUpClick();
+  void SpeedDownClick();
+  void PlayTimerTimer();
+  void VolumeBarChange(int v);
+  void MuteLabelClick();
+  bool FormMouseWheel(bool up);  // true when handled
+  int FeedSound(int cam);
+  int FeedSilence(int cam);
+  static uint32_t StreamProcedure(SoundHandle handle, void* buffer, uint32_t length, void* user);
+  bool InitSound();   // version, init, the two streams; false ends start-up
+  void FreeSound();
+
+  // ---- time scale ----
+  void BuildDayMap(int d, int m, int y);
+  void UseBoxMouseMove(int x, int y, int w, int h);
+  void UseBoxMouseDown();
+  void UseBoxMouseUp();
+  void UseBoxClick();
+  void UseBoxDblClick();
+
+  // ---- date choice and fragment marks ----
+  int32_t PosOfTimeText(const std::string& text, int camera) const;
+  void GoToTimeText(const std::string& text);
+  void ActionSelectStartExecute();
+  void ActionSelectEndExecute();
+  void ActionSelectAllExecute();
+  void MoveToStart() { GoToTimeText(FragStart); }
+  void MoveToEnd() { GoToTimeText(FragEnd); }
+  // First position of the given day (single-camera layouts: of ActiveCamera), or -1.
+  int32_t FirstPosOfDay(int d, int m, int y) const;
+
+  // ---- status bar ----
+  void UpdateStatusBar();
+
+  // ---- archive files ----
+  void OpenArchive(const std::string& name);
+  void CloseArchive();
+
+  // ---- journal jump ----
+  void GoToJournalTime(int day, int month, int year, int hour, int minute);
+
+  // ---- GPS output ----
+  void ResetGpsOutput();
+  void MapTimerTimer();
+
+  // Message box through the host.
+  MsgResult ShowMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons = MsgButtons::Ok) {
+    return host.ShowMessageBox(text, kind, buttons);
+  }
+  void Repaint(unsigned flags) { host.Repaint(flags); }
+};
+
+}  // namespace quovil
