@@ -1,6 +1,7 @@
 // The narrow way from the core to whoever shows it: the window or the CLI.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace quovil {
@@ -31,6 +32,11 @@ class ViewerHost {
   virtual void Repaint(unsigned flags) { (void)flags; }
   // Lets pending window messages run during long work.
   virtual void ProcessEvents() {}
+
+  // Tray: the balloon on a new card, popping up from and hiding to the tray.
+  virtual void TrayBalloon(const std::string& title, const std::string& text) { (void)title; (void)text; }
+  virtual void ShowFromTray() {}
+  virtual void HideToTray() {}
 };
 
 // A host that shows nothing and answers every question with Yes.
