@@ -1,0 +1,157 @@
+// Synthetic recorder: writes card images in the recorder's raw layout
+// (formats 0, 1 and 2) together with the ground truth the viewer must show.
+// Everything is deterministic from Options::seed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "card/korax.h"
+
+namespace mkcard {
+
+// One event of the recorder's journal (format 2 cards).
+struct JournalEvent {
+  quovil::TimeStamp time;  // seconds are not stored in the journal
+  uint8_t code = 0;
+  uint8_t data = 0;
+};
+
+struct Options {
+  int format = 0;          // card format 0, 1 or 2
+  uint32_t seed = 1;
+  int records = 200;       // catalogue entries written (entries the viewer loads)
+
+  // Cameras: both cameras alternate (in runs of a few records, as the recorder
+  // does), or only `camera` records.
+  bool bothCameras = true;
+  int camera = 0;
+
+  // Time: start stamp and records per second (all cameras together). Time stamps
+  // advance by whole seconds; minute, hour, day, month and year roll over.
+  quovil::TimeStamp start{15, 6, 24, 12, 0, 0};
+  int framesPerSecond = 4;
+
+  // Record kinds. allKinds: records cycle through every kind (formats 0/1:
+  // 0x02/0x04/0x08/0x10, some also 0x20 marked; format 2: manual, 0x04, 0x08,
+  // 0x10, 0x20). Otherwise every record has `kind` (0 = manual).
+  bool allKinds = true;
+  uint8_t kind = 0;
+
+  // Picture size: formats 0/1 use the resolution table row; format 2 width/height.
+  int resolutionIndex = 1;
+  int width = 160, height = 120;
+
+  // Sound (formats 1 and 2). Format 1 stores 11264 sound bytes per frame; format 2
+  // stores samples for 1/framesPerSecond of a second, rounded to whole sectors.
+  bool sound = true;
+  int sampleRate = 11025;
+  uint32_t storedSoundBytes = 11264;  // format 1: value written into the state table
+
+  // Format 2 groups: key frame plus deltas. groupLength frames per camera group
+  // (1..255); longGroups makes every third group 64 + 6 frames long.
+  int groupLength = 16;
+  bool longGroups = false;
+
+  // Format 2 frame information: a block on the first record of each second
+  // carrying a sensor record and/or a GPS record.
+  bool sensors = true;
+  bool gps = true;
+
+  // Rings. Format 0: mainWrapped puts the main area's oldest record in the
+  // middle of the ring; archiveRecords > 0 adds an archive area whose IndexTable
+  // entries are shuffled (not the identity). Format 1: ringWrapped writes
+  // WriteSlot < RecordCount. Format 2: ringWrapped makes the catalogue ring
+  // wrap (RingWrapped, RingTail, ScanSteps, DataWriteSector are set so that the
+  // loader finds the first of `records` entries); ringCapacity 0 chooses one.
+  bool mainWrapped = false;
+  int archiveRecords = 0;
+  bool ringWrapped = false;
+  int ringCapacity = 0;
+  int slotCount = 0;  // format 1 slots; 0 = records (or records + 37 when wrapped)
+
+  // Damage and versions.
+  bool badFirstCopy = false;     // first state-table copy fails its checksum
+  bool badBothCopies = false;    // both copies fail
+  bool differentCopies = false;  // format 2: both good, second copy differs
+  int tableVersion = 4;          // format 2 TableVersion (3, 4, or 5 to be refused)
+  bool badBootChecksum = false;  // formats 1/2: boot sector checksum wrong
+
+  // Journal (format 2): header at 0x800000, records at 0x800200.
+  bool journal = false;
+  bool journalWrapped = false;
+  int journalCapacity = 256;         // records in the ring (multiple of 64)
+  std::vector<JournalEvent> events;  // empty: a generated list
+};
+
+// What the viewer must show for one catalogue index.
+struct Frame {
+  int camera = 0;
+  uint8_t flag = 0;  // FlagByte as written (format 2 includes the delta bit)
+  quovil::TimeStamp time;
+  bool keyFrame = true;
+  int groupPosition = 0;  // position in its group (0 = key frame)
+  // Picture in display order, width*height bytes, rows top to bottom, exactly
+  // as the decoder produces it (a delta frame's last byte is the previous
+  // frame's last byte).
+  std::vector<uint8_t> picture;
+  std::vector<uint8_t> sound;     // whole stored sound block (count first)
+  std::vector<uint8_t> samples;   // the unsigned 8-bit samples alone
+  std::vector<uint8_t> info;      // format 2: stored info block (InfoSectors*512)
+  bool hasSensor = false;
+  uint8_t sensorStatus = 0;
+  uint16_t uin = 0, uakb = 0;     // tenths of a volt
+  std::string gpsText;            // GPS record text (several sentences)
+  std::string gpsSpeed;           // speed field of its $GPVTG sentence
+  // Format 2 long entry as written.
+  uint32_t firstSector = 0;
+  uint8_t pictureSectors = 0, soundSectors = 0, infoSectors = 0, frameInterval = 0;
+};
+
+struct Recorded {
+  int format = 0;
+  int width = 0, height = 0;
+  int pictureBytes = 0;
+  int frameStride = 0;       // formats 0/1
+  int soundBytes = 0;        // viewer's SoundBytes (format 1: 11264)
+  int sampleRate = 0;
+  bool hasSound = false;
+  int edgeTrim = 0;
+  int entryCount = 0;
+  uint32_t stateSector = 0;      // formats 1/2
+  uint32_t catalogueSector = 0;  // formats 1/2
+  uint32_t dataFirstSector = 0;  // formats 0/1
+  uint32_t dataBaseSector = 0;   // format 2
+  uint32_t dataAreaSectors = 0, dataWriteSector = 0;  // format 2
+  uint32_t ringCapacity = 0, ringFirst = 0;           // format 2
+  int totalSlots = 0, recordCount = 0;                // fill pair of formats 0/1
+  std::vector<Frame> frames;  // per catalogue index
+  // Format 0: IndexTable, slot -> catalogue index, for TotalSlots slots.
+  std::vector<uint16_t> slotToIndex;
+  int mainFirstSlot = 0, archiveFirstSlot = 0;
+  // Format 2 journal as written, oldest first.
+  std::vector<JournalEvent> journal;
+  int journalHead = 0;
+};
+
+// Writes a card image to path and returns its ground truth. On a write
+// failure the returned Recorded has format -1.
+Recorded WriteCard(const Options& options, const std::string& path);
+
+// Builds a card image in memory.
+std::vector<uint8_t> MakeCard(const Options& options, Recorded* truth = nullptr);
+
+// Inverse of the viewer's delta decoder over n bytes: codes for positions
+// 0..n-2. Positions whose difference is odd are encoded one step short
+// (next - 1); DecodeResult gives what the decoder will really rebuild.
+std::vector<uint8_t> DeltaEncode(const uint8_t* prev, const uint8_t* next, int n);
+
+// What the decoder rebuilds from prev and the encoded stream of next: even
+// differences exact, odd ones one below, the last byte taken from prev.
+std::vector<uint8_t> DecodeResult(const uint8_t* prev, const uint8_t* next, int n);
+
+// NMEA checksum "*hh" helper: the XOR of the characters between '$' and '*'.
+std::string NmeaSentence(const std::string& body);
+
+}  // namespace mkcard
