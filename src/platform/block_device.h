@@ -53,4 +53,13 @@ class DriveEnumerator {
 // set (each counts as removable), otherwise the platform's physical drives.
 std::unique_ptr<DriveEnumerator> SystemDriveEnumerator();
 
+// Linux: the whole disks of /sys/block worth scanning, in name order, and one
+// of them opened by its name there (sda, mmcblk0). Read-only when writing is
+// refused; null when it cannot be opened.
+std::vector<std::string> LinuxWholeDisks(const std::string& sysBlock = "/sys/block");
+std::unique_ptr<BlockDevice> OpenLinuxDisk(const std::string& name);
+
+// Windows: \\.\PHYSICALDRIVEn; null when it cannot be opened.
+std::unique_ptr<BlockDevice> OpenPhysicalDrive(int n);
+
 }  // namespace quovil

@@ -1,0 +1,91 @@
+// The candidates of the drive scan: the paths of QUOVIL_DRIVES, or the
+// platform's physical drives.
+#include <cstdlib>
+
+#include "platform/block_device.h"
+
+namespace quovil {
+
+namespace {
+
+#ifdef _WIN32
+constexpr char kPathSeparator = ';';
+#else
+constexpr char kPathSeparator = ':';
+#endif
+
+// Named devices (image files or device nodes) stand for cards in a reader.
+class PathEnumerator : public DriveEnumerator {
+ public:
+  explicit PathEnumerator(std::vector<std::string> paths) : paths_(std::move(paths)) {}
+  std::unique_ptr<BlockDevice> Open(int n) override {
+    if (n < 0 || size_t(n) >= paths_.size()) return nullptr;
+    return OpenImageFile(paths_[size_t(n)]);
+  }
+  int Count() override { return int(paths_.size()); }
+
+ private:
+  std::vector<std::string> paths_;
+};
+
+#if defined(_WIN32)
+// \\.\PHYSICALDRIVE1, 2, ...: drive 0 (the system disk) is never looked at,
+// and the first number that cannot be opened ends the scan.
+class PhysicalDriveEnumerator : public DriveEnumerator {
+ public:
+  std::unique_ptr<BlockDevice> Open(int n) override { return OpenPhysicalDrive(n + 1); }
+  int Count() override { return -1; }
+};
+#elif defined(__linux__)
+// The whole disks are listed afresh on every scan, so a reader plugged in
+// later is found.
+class LinuxDiskEnumerator : public DriveEnumerator {
+ public:
+  std::unique_ptr<BlockDevice> Open(int n) override {
+    if (n < 0 || size_t(n) >= names_.size()) return nullptr;
+    return OpenLinuxDisk(names_[size_t(n)]);
+  }
+  int Count() override {
+    names_ = LinuxWholeDisks();
+    return int(names_.size());
+  }
+
+ private:
+  std::vector<std::string> names_;
+};
+#else
+class NoDrives : public DriveEnumerator {
+ public:
+  std::unique_ptr<BlockDevice> Open(int) override { return nullptr; }
+  int Count() override { return 0; }
+};
+#endif
+
+std::vector<std::string> SplitPaths(const std::string& list) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(kPathSeparator, start);
+    if (end == std::string::npos) end = list.size();
+    if (end > start) out.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::unique_ptr<DriveEnumerator> SystemDriveEnumerator() {
+  if (const char* list = std::getenv("QUOVIL_DRIVES")) {
+    return std::make_unique<PathEnumerator>(SplitPaths(list));
+  }
+#if defined(_WIN32)
+  return std::make_unique<PhysicalDriveEnumerator>();
+#elif defined(__linux__)
+  return std::make_unique<LinuxDiskEnumerator>();
+#else
+  return std::make_unique<NoDrives>();
+#endif
+}
+
+}  // namespace quovil
