@@ -216,6 +216,10 @@ class Viewer {
   void MoveToEnd() { GoToTimeText(FragEnd); }
   // First position of the given day (single-camera layouts: of ActiveCamera), or -1.
   int32_t FirstPosOfDay(int d, int m, int y) const;
+  // The fragment between the two marks as positions of camera's records (-1:
+  // either camera), first <= last: the earlier mark's first record to the
+  // later mark's last record of its second. False when a mark matches nothing.
+  bool FragmentRange(int camera, int32_t& first, int32_t& last) const;
 
   // ---- status bar ----
   void UpdateStatusBar();
