@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "card/source.h"
+#include "decode/delta_decoder.h"
 
 namespace quovil {
 
@@ -17,8 +18,12 @@ inline constexpr int kFrameBufferBytes = 131072;
 inline constexpr int kSoundBlockBytes = 22528;  // 16-bit count + samples
 
 struct FrameCache {
-  FrameCache();  // allocates the 48 MiB block once
-  // tag[cam][slot][pos]: entry index decoded at that position, or -1.
+  FrameCache();  // allocates the 48 MiB block once; every tag -1
+  FrameCache(const FrameCache&) = delete;
+  FrameCache& operator=(const FrameCache&) = delete;
+
+  // tag[cam][slot][pos]: entry index decoded at that position, or -1. A slot's
+  // entries are valid up to its first -1.
   int32_t tag[kCacheCameras][kCacheSlots][kGroupFrames];
   struct Roles {
     int current = 0, next = 1, previous = 2;
@@ -27,6 +32,11 @@ struct FrameCache {
   uint8_t* Frame(int cam, int slot, int pos) {
     return block.get() + ((size_t(cam) * kCacheSlots + size_t(slot)) * kGroupFrames + size_t(pos)) * kFrameBufferBytes;
   }
+  const uint8_t* Frame(int cam, int slot, int pos) const {
+    return const_cast<FrameCache*>(this)->Frame(cam, slot, pos);
+  }
+  // Where a delta stream is read before it is decoded (one frame buffer).
+  uint8_t* DeltaInput() { return Frame(kCacheCameras, 0, 0); }
 
  private:
   std::unique_ptr<uint8_t[]> block;
@@ -35,22 +45,29 @@ struct FrameCache {
 // Every tag -1; roles current 0, next 1, previous 2.
 void ResetFrameCache(FrameCache& cache);
 
+// Catalogue indices throughout; a valid index is Source::ValidIndex. Entries
+// whose camera bits say 2 or 3 (Source::CameraOf -1) belong to no group and
+// are never loaded.
+
+// The group start of index (step -1: at or before it) or the next group start
+// at or after it (step +1), of index's camera; -1 when none.
 int FindGroupStart(const Source& src, int index, int step);
+// The next entry after index of the same camera, or -1.
 int FindNextOfCamera(const Source& src, int index);
 bool FindInCache(const Source& src, const FrameCache& cache, int index, int* slot, int* pos);
 // Loads the group holding index into the slot of index's camera; the position
-// of index in it, or -1.
+// of index in it, or -1 (index invalid, no group start, the key frame could
+// not be read, or index lies beyond the 64 frames kept or past a failed read).
 int LoadGroup(const Source& src, FrameCache& cache, int index, int slot);
-// The slot management: finds or loads the frame of index (with the neighbour
-// prefetch). Null when the frame could not be had.
+// The slot management: finds or loads the frame of index, keeping the groups
+// before and after it of the same camera in the other two slots. Null when the
+// frame could not be had; slot and pos tell where it sits.
 const uint8_t* AcquireFrame(const Source& src, FrameCache& cache, int index, int* slot = nullptr, int* pos = nullptr);
-
-// Decodes a delta stream of n bytes from prev into out (pictureBytes bytes).
-void DecodeDelta(const uint8_t* prev, const uint8_t* delta, size_t n, uint8_t* out, int pictureBytes);
 
 // Reads the sound block of entry index into buf (kSoundBlockBytes): a 16-bit
 // little-endian sample count and the samples. Marks it empty (count 0) when
-// there is none or a read fails; cuts a longer block to fit.
+// the source has no sound, the entry none, or a read fails; a longer block is
+// cut to fit, its count with it.
 void ReadSound(const Source& src, int index, uint8_t* buf);
 
 }  // namespace quovil

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -9,7 +10,17 @@
 
 namespace quovil {
 
+// The information block is read into a buffer of 16 sectors; a longer block is
+// parsed only as far as those.
+inline constexpr size_t kInfoBlockBytes = 8192;
+
+// Record types of an information block.
+inline constexpr uint8_t kInfoSensor = 0x0A;
+inline constexpr uint8_t kInfoGps = 0x0B;
+
 struct FrameInfoState {
+  // Status bits (bit 1 battery low, bit 2 input off, bit 3 engine on), Uвх at
+  // 1..2 and Uакб at 5..6, little-endian tenths of a volt.
   std::array<uint8_t, 9> SensorData{};
   int SensorIndex = -1;
   std::string GpsSentence;
@@ -20,12 +31,25 @@ struct FrameInfoState {
   bool HasLabels() const { return !Labels[0].empty(); }
 };
 
-// Reads the information of index's second. False when a read failed (the
-// display then skips the rest of its step).
+// Reads the information of index's second: from index's own block, or from the
+// nearest entry of the same second (either camera) that carries one. Nothing
+// changes for short-entry cards, for a second without information, or when
+// that block was parsed last. False when a read failed (the display then skips
+// the rest of its step).
 bool ReadFrameInfo(const Source& src, FrameInfoState& info, int index);
 
+// The entry whose block carries the information of index's second, or -1.
+int FindInfoEntry(const Source& src, int index);
+
 // Parses an information block (n bytes) into the state; entry is the index
-// that supplied it.
+// that supplied it. A record that runs past the block ends the parse, as does
+// one of unknown type or with a length below 4.
 void ParseFrameInfo(const uint8_t* block, size_t n, int entry, FrameInfoState& info);
+
+// The speed field of the "$GPVTG" sentence in text (the field after its
+// seventh comma); false when text holds no "$GPVTG". The scan stops before the
+// text's last character, so a speed field that ends the text loses its last
+// character: the speed has always been shown that way.
+bool GpsSpeedField(const std::string& text, std::string* speed);
 
 }  // namespace quovil
