@@ -73,6 +73,12 @@ struct SoundRings {
   std::array<bool, 2> NeedFrame{true, true};
   std::mutex SoundRingLock;
   std::mutex SoundFlagLock;  // taken before SoundRingLock, never both on the audio thread
+  // The user value each camera's stream procedure receives.
+  struct StreamUser {
+    SoundRings* rings = nullptr;
+    int camera = 0;
+  };
+  std::array<StreamUser, 2> Users{};
 };
 
 struct PlaybackState {
@@ -195,7 +201,10 @@ class Viewer {
   int FeedSound(int cam);
   int FeedSilence(int cam);
   static uint32_t StreamProcedure(SoundHandle handle, void* buffer, uint32_t length, void* user);
-  bool InitSound();   // version, init, the two streams; false ends start-up
+  // Version check, init, the two streams. EndProgram: the message was shown and
+  // the program ends; NoStreams: start-up stops here but the window stays.
+  enum class SoundInit { Ok, EndProgram, NoStreams };
+  SoundInit InitSound();
   void FreeSound();
 
   // ---- time scale ----
