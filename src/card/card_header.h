@@ -1,0 +1,33 @@
+// Recognising a card from its boot sector and state table, and deriving the
+// card values every other part reads.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "card/source.h"
+#include "platform/host.h"
+
+namespace quovil {
+
+// Bytes of the boot sector the viewer keeps.
+inline constexpr int kBootBytes = 116;
+// Largest picture the frame buffers hold; a card claiming more is damaged.
+inline constexpr int64_t kMaxPictureBytes = 131072;
+
+inline constexpr const char* kBadHeaderText = "Испорчен заголовок карты памяти!";
+inline constexpr const char* kBadVersionText = "Не поддерживаемая версия!";
+inline constexpr const char* kCopiesDifferText =
+    "Копии таблиц состояния отличаются!\rХотите исползовать первую копию?\rОтветьте нет, если второую.";
+
+// Sector 0 (at least 11 bytes) carries "KORAX2.0" or "KORAX-X " at byte 3.
+bool HasCardMagic(const uint8_t* sector0);
+
+// Recognises the card on src.Card whose sector 0 (512 bytes) has already
+// passed HasCardMagic: chooses the format, reads and checks the state table,
+// derives the card values and loads the catalogue. On failure returns false;
+// header errors the user should see are put into noSourceText. The format-2
+// question about differing copies goes through host.
+bool ReadCardHeader(Source& src, const uint8_t* sector0, ViewerHost& host, std::string& noSourceText);
+
+}  // namespace quovil
