@@ -1,0 +1,125 @@
+#include "journal/event_rows.h"
+
+#include "card/korax.h"
+
+namespace quovil {
+
+namespace {
+
+struct BitTexts {
+  const char* on;   // null: no text
+  const char* off;
+};
+
+constexpr std::array<BitTexts, 8> kPowerBits{{
+    {"Плохой АКБ", "АКБ в норме"},
+    {"АКБ разряжен", "АКБ в норме"},
+    {"Пропало входное напряжение", "Входное напряжение есть"},
+    {"Двигатель включен", "Двигатель выключен"},
+    {"Тревога", "Тревога снята"},
+    {"Преобразователь включен", "Преобразователь выключен"},
+    {nullptr, "GPS модуль не установлен"},
+    {nullptr, nullptr},
+}};
+
+void Join(std::string& out, const std::string& part) {
+  if (part.empty()) return;
+  if (!out.empty()) out += ", ";
+  out += part;
+}
+
+// Walks the bits below `bits` that differ between data and last; text(k, on)
+// names bit k turning on or off.
+template <typename TextOf>
+std::string ChangeText(uint8_t data, uint8_t& last, int bits, TextOf text) {
+  std::string out;
+  if (data != last) {
+    for (int k = 0; k < bits; ++k) {
+      const uint8_t m = uint8_t(1u << k);
+      const bool now = (data & m) != 0, before = (last & m) != 0;
+      if (now != before) Join(out, text(k, now));
+    }
+  }
+  last = data;
+  return out;
+}
+
+bool TwoDigits(const std::string& s, size_t at, int& out) {
+  if (at + 2 > s.size()) return false;
+  const char a = s[at], b = s[at + 1];
+  if (a < '0' || a > '9' || b < '0' || b > '9') return false;
+  out = (a - '0') * 10 + (b - '0');
+  return true;
+}
+
+}  // namespace
+
+std::string PowerChangeText(uint8_t data, uint8_t& last) {
+  return ChangeText(data, last, 8, [](int k, bool on) {
+    const char* t = on ? kPowerBits[size_t(k)].on : kPowerBits[size_t(k)].off;
+    return std::string(t ? t : "");
+  });
+}
+
+std::string VideoChangeText(uint8_t data, uint8_t& last) {
+  return ChangeText(data, last, 4, [](int k, bool on) {
+    return std::string(on ? "Появилось видео " : "Пропало видео ") + std::to_string(k + 1);
+  });
+}
+
+std::string LinkChangeText(uint8_t data, uint8_t& last) {
+  return ChangeText(data, last, 4, [](int k, bool on) {
+    return std::string(ModuleNames[size_t(k)]) + (on ? " не отвечает" : " подключен");
+  });
+}
+
+void AddEventRow(const uint8_t* record, ChangeState& state, std::vector<EventRow>& rows) {
+  const uint8_t code = record[5], data = record[6];
+  const EventEntry* match = nullptr;
+  std::string text;
+  for (const EventEntry& e : EventTable) {
+    if (e.code != code) continue;
+    if (code == kEventPowerChange) {
+      text = PowerChangeText(data, state.LastPowerBits);
+    } else if (code == kEventVideoChange) {
+      text = VideoChangeText(data, state.LastVideoBits);
+    } else if (code == kEventLinkChange) {
+      text = LinkChangeText(data, state.LastLinkBits);
+    } else if (e.data == -1) {
+      text = e.text;
+    } else if (e.data == 0) {
+      text = std::string(e.text) + Format(" CODE: %.2X", unsigned(data));
+    } else if (e.data == data) {
+      text = e.text;
+    } else {
+      continue;
+    }
+    match = &e;
+    break;
+  }
+  if (!match) return;
+
+  if (code == 1 && data == 1) {
+    rows.push_back(EventRow{});
+    state.ResetChangeState();
+  }
+  EventRow row;
+  row.date = Format(" %.2d:%.2d:%.4d", int(record[0]), int(record[1]), int(record[2]) + 2000);
+  row.time = Format("%.2d:%.2d", int(record[3]), int(record[4]));
+  row.text = std::move(text);
+  row.image = match->image;
+  rows.push_back(std::move(row));
+}
+
+bool ParseRowTime(const std::string& date, const std::string& time, JournalTime& out) {
+  const size_t start = date.find_first_not_of(' ');
+  if (start == std::string::npos) return false;
+  const std::string d = date.substr(start);
+  JournalTime t;
+  if (!TwoDigits(d, 0, t.day) || !TwoDigits(d, 3, t.month) || !TwoDigits(d, 8, t.year)) return false;
+  if (!TwoDigits(time, 0, t.hour) || !TwoDigits(time, 3, t.minute)) return false;
+  out = t;
+  return true;
+}
+
+}  // namespace quovil
