@@ -1,0 +1,42 @@
+// Bringing sound up at start-up and down at close.
+#include "viewer/viewer.h"
+
+namespace quovil {
+
+namespace {
+
+constexpr int kStreamRate = 11025;
+
+}  // namespace
+
+Viewer::SoundInit Viewer::InitSound() {
+  if (!soundSystem) return SoundInit::Ok;  // no sound at all: the viewer runs silently
+  if ((soundSystem->GetVersion() >> 16) != (kSoundVersion >> 16)) {
+    ShowMessageBox("ОШИБКА! Библиотека BASS.DLL неправильной версии.", MsgKind::Error);
+    return SoundInit::EndProgram;
+  }
+  if (!soundSystem->Init(-1, kStreamRate)) {
+    ShowMessageBox("Не могу проинициализировать драйвер звука!", MsgKind::Error);
+    return SoundInit::EndProgram;
+  }
+  for (int cam = 0; cam < 2; ++cam) {
+    sound.Users[size_t(cam)] = {&sound, cam};
+    play.SoundStream[size_t(cam)] =
+        soundSystem->StreamCreate(kStreamRate, 1, &Viewer::StreamProcedure, &sound.Users[size_t(cam)]);
+  }
+  if (play.SoundStream[0] == 0 || play.SoundStream[1] == 0) {
+    ShowMessageBox("Проблема создания звукового потока!", MsgKind::Error, MsgButtons::Ok);
+    return SoundInit::NoStreams;
+  }
+  return SoundInit::Ok;
+}
+
+void Viewer::FreeSound() {
+  if (!soundSystem) return;
+  // Free returns once the audio thread has stopped, so the rings and locks are
+  // no longer in use after this.
+  soundSystem->Free();
+  play.SoundStream = {0, 0};
+}
+
+}  // namespace quovil
