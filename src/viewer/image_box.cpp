@@ -1,0 +1,174 @@
+#include "viewer/image_box.h"
+
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "viewer/grey_palette.h"
+#include "viewer/layout.h"
+#include "viewer/viewer.h"
+
+namespace quovil {
+
+namespace {
+
+QColor ToQColor(const Rgb& c) { return QColor(c.r, c.g, c.b); }
+
+// Texts are placed by the top of their cell, as the layout gives them.
+void DrawPlanText(QPainter& p, const PaintText& t) {
+  const QString s = QString::fromStdString(t.text);
+  const QFontMetrics fm = p.fontMetrics();
+  int x = t.x;
+  if (t.align == TextAlign::Right) x -= fm.horizontalAdvance(s);
+  if (t.align == TextAlign::CentreSpan) x += (t.span - fm.horizontalAdvance(s)) / 2;
+  p.setPen(ToQColor(t.colour));
+  p.drawText(QPoint(x, t.y + fm.ascent()), s);
+}
+
+void DrawPlanCamera(QPainter& p, const Viewer& v, const PaintCamera& c) {
+  const QImage image = CameraImage(v.CameraBitmap[size_t(c.cam)]);
+  if (!image.isNull() && c.right > c.left && c.bottom > c.top)
+    p.drawImage(QRect(c.left, c.top, c.right - c.left, c.bottom - c.top), image);
+  if (c.outline) {
+    // A 2-pixel frame just inside (left, top)-(right, bottom), right and bottom exclusive.
+    p.setPen(QPen(ToQColor(c.outlineColour), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(c.outlineLeft + 1, c.outlineTop + 1, c.outlineRight - c.outlineLeft - 2,
+                      c.outlineBottom - c.outlineTop - 2));
+  }
+  for (const PaintText& t : c.texts) DrawPlanText(p, t);
+}
+
+}  // namespace
+
+QFont ImageBox::PictureFont() {
+  // "System" has no scalable equivalent here; a bold sans of the same height
+  // keeps the overlays where the layout places them.
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setBold(true);
+  font.setPixelSize(kPictureFontHeight);
+  return font;
+}
+
+ImageBox::ImageBox(Viewer& viewer, QWidget* parent) : QWidget(parent), viewer_(viewer) {
+  setObjectName(QStringLiteral("ImageBox"));
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMinimumSize(40, 40);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  BuildMenu();
+}
+
+void ImageBox::BuildMenu() {
+  PopupMenu2 = new QMenu(this);
+  PopupMenu2->setToolTipsVisible(true);
+  QMenu* view = PopupMenu2->addMenu(QStringLiteral("Вид окон"));
+  view->menuAction()->setToolTip(QStringLiteral("Вид и расположение окон вывода видео"));
+  view->menuAction()->setStatusTip(view->menuAction()->toolTip());
+  // The keys themselves are handled by the main window; here they are only
+  // shown beside the items and act while the menu is open.
+  const auto item = [&](QMenu* menu, const char* text, const QKeySequence& keys) {
+    QAction* a = menu->addAction(QString::fromUtf8(text));
+    a->setShortcut(keys);
+    a->setShortcutContext(Qt::WidgetShortcut);
+    return a;
+  };
+  VIEW1 = item(view, "Одно окно", QKeySequence(Qt::CTRL | Qt::Key_1));
+  VIEW2 = item(view, "Два горизонтально", QKeySequence(Qt::CTRL | Qt::Key_2));
+  VIEW3 = item(view, "Два вертикально", QKeySequence(Qt::CTRL | Qt::Key_3));
+  VIEW4 = item(view, "Окно в окне", QKeySequence(Qt::CTRL | Qt::Key_4));
+  view->addSeparator();
+  VIEW_SWAP = item(view, "Поменять местами", QKeySequence(Qt::Key_Tab));
+  N1 = item(PopupMenu2, "Настройка параметров", QKeySequence(Qt::Key_Escape));
+  N1->setCheckable(true);
+  N1->setToolTip(QStringLiteral("Отображать панель с настройками камер"));
+  N1->setStatusTip(N1->toolTip());
+
+  const std::pair<QAction*, int> tags[] = {{VIEW1, 1}, {VIEW2, 0}, {VIEW3, 3}, {VIEW4, 2}};
+  for (const auto& [action, tag] : tags) {
+    action->setCheckable(true);
+    connect(action, &QAction::triggered, this, [this, tag = tag] {
+      viewer_.VIEW_Click(tag);
+      SyncMenuChecks();
+      update();
+    });
+  }
+  connect(VIEW_SWAP, &QAction::triggered, this, [this] {
+    viewer_.VIEW_SWAP_Click();
+    update();
+  });
+  connect(N1, &QAction::triggered, this, [this] {
+    N1->setChecked(viewer_.actions.N1);  // the main window owns the check
+    emit N1Clicked();
+  });
+  SyncMenuChecks();
+}
+
+void ImageBox::SyncMenuChecks() {
+  QAction* items[5] = {nullptr, VIEW1, VIEW2, VIEW3, VIEW4};
+  for (int i = 1; i <= 4; ++i) items[i]->setChecked(viewer_.actions.View[size_t(i)]);
+  N1->setChecked(viewer_.actions.N1);
+}
+
+void ImageBox::Refresh(unsigned flags) {
+  if (flags & kRepaintActions) SyncMenuChecks();
+  if (flags & (kRepaintImage | kRepaintActions | kRepaintTimers)) update();
+}
+
+void ImageBox::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), palette().color(QPalette::Window));
+  p.setRenderHint(QPainter::SmoothPixmapTransform);
+  p.setRenderHint(QPainter::TextAntialiasing);
+  p.setFont(PictureFont());
+  const PaintPlan plan = ImagePaintPlan(viewer_, width(), height());
+  if (plan.noSource) {
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(QRect(0, plan.textTop, width(), height()), Qt::AlignHCenter | Qt::AlignTop,
+               QString::fromStdString(plan.noSourceText));
+    return;
+  }
+  for (const PaintCamera& c : plan.cameras) DrawPlanCamera(p, viewer_, c);
+  for (const PaintImage& m : plan.marks) p.drawPixmap(m.x, m.y, FragmentMarkImage(m.image == kImageFragEnd));
+  if (plan.playback) DrawPlanText(p, *plan.playback);
+}
+
+void ImageBox::mousePressEvent(QMouseEvent* event) {
+  const QPoint pt = event->position().toPoint();
+  viewer_.ImageBoxMouseDown(pt.x(), pt.y());
+}
+
+void ImageBox::mouseDoubleClickEvent(QMouseEvent*) {
+  // The first press of the pair has picked the camera already; testing the
+  // point again against rectangles of the layout just left could pick the
+  // wrong one, so the second press only changes the layout.
+  viewer_.ImageBoxDblClick();
+  SyncMenuChecks();
+  update();
+}
+
+void ImageBox::contextMenuEvent(QContextMenuEvent* event) {
+  SyncMenuChecks();
+  PopupMenu2->popup(event->globalPos());
+}
+
+QPixmap FragmentMarkImage(bool end) {
+  // A pole with a pennant: green pointing right for the start, red pointing
+  // left for the end.
+  QPixmap pm(20, 20);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  const int pole = end ? 15 : 4;
+  p.setPen(QPen(Qt::black, 2));
+  p.drawLine(pole, 2, pole, 19);
+  const QColor fill = end ? QColor(220, 0, 0) : QColor(0, 170, 0);
+  const int dir = end ? -1 : 1;
+  const QPointF flag[] = {{double(pole), 2}, {pole + dir * 13.0, 6.5}, {double(pole), 11}};
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(fill);
+  p.drawPolygon(flag, 3);
+  return pm;
+}
+
+}  // namespace quovil
