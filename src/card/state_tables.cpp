@@ -46,7 +46,7 @@ void ApplyClearing(Source& src, bool archiveArea) {
 
 namespace {
 
-// The format-0 slot fields are u16 on the card; the arithmetic wraps like them.
+// The format-0 slot fields are u16 on the card.
 void NormaliseFormat0(Source& src) {
   uint8_t* t = src.StateTable.data();
   uint16_t archiveFirst = state0::ArchiveFirstSlot.Get(t);
@@ -54,10 +54,12 @@ void NormaliseFormat0(Source& src) {
   if (archiveFirst <= first) first = uint16_t(first - archiveFirst);
   state0::MainFirstSlot.Set(t, first);
 
+  // The sum can pass 65535 when the ring is nearly the whole card; it is
+  // taken round the ring before it is stored back as a 16-bit slot.
   uint16_t count = state0::MainCount.Get(t);
-  uint16_t last = count == 0 ? first : uint16_t(first + count - 1);
-  if (archiveFirst <= last) last = uint16_t(last - archiveFirst);
-  state0::MainLastSlot.Set(t, last);
+  uint32_t last = count == 0 ? first : uint32_t(first) + count - 1;
+  if (archiveFirst <= last) last -= archiveFirst;
+  state0::MainLastSlot.Set(t, uint16_t(last));
 
   uint16_t total = state0::TotalSlots.Get(t);
   state0::ArchiveCount.Set(t, uint16_t(total - archiveFirst));
