@@ -1,0 +1,258 @@
+// Showing a record, the layout commands and the picture-box paint plan.
+#include "viewer/layout.h"
+#include "viewer_fixture.h"
+
+namespace viewer_test {
+namespace {
+
+using namespace quovil;
+
+class DisplayTest : public ViewerTest {
+ protected:
+  void TwoCameras() {
+    Format2({{0, 0x04, At(10, 0, 0)}, {1, 0x04, At(10, 0, 0)}, {0, 0x04, At(10, 0, 1)}, {1, 0x04, At(10, 0, 1)}});
+    v.RebuildSelection();
+  }
+};
+
+TEST_F(DisplayTest, ShowingARecordMakesItCurrentForItsCamera) {
+  TwoCameras();
+  v.ShowPosition(3);
+  EXPECT_EQ(v.CurPos, 3);
+  EXPECT_EQ(v.CurIndex, 3);
+  EXPECT_EQ(v.disp.ShownIndex[1], 3);
+  EXPECT_EQ(v.disp.ShownPos[1], 3);
+  EXPECT_EQ(v.disp.CameraTimeText[1], "15.06.2024 10:00:01");
+  EXPECT_EQ(v.disp.DatePanelText, "15.06.2024");
+  EXPECT_EQ(Calls().built.back(), 3);
+  unsigned want = kRepaintImage | kRepaintTimeline | kRepaintDate | kRepaintSensors;
+  EXPECT_EQ(host.repaints.back() & want, want);
+}
+
+TEST_F(DisplayTest, PositionOutsideTheSelectionDoesNothing) {
+  TwoCameras();
+  size_t repaints = host.repaints.size();
+  v.ShowPosition(4);
+  v.ShowPosition(-1);
+  EXPECT_EQ(host.repaints.size(), repaints);
+  EXPECT_EQ(v.CurPos, 0);
+}
+
+TEST_F(DisplayTest, ReadFailureEndsTheStepButKeepsThePosition) {
+  TwoCameras();
+  Calls().failBuild = {2};
+  v.ShowPosition(2);
+  EXPECT_EQ(v.CurPos, 2);
+  EXPECT_EQ(v.disp.ShownPos[0], 0);
+  EXPECT_EQ(v.disp.CameraTimeText[0], "15.06.2024 10:00:00");
+}
+
+TEST_F(DisplayTest, ClosedSourceClearsTheTimeTexts) {
+  TwoCameras();
+  v.src.CardOpen = false;
+  v.ShowPosition(1);
+  EXPECT_EQ(v.disp.CameraTimeText[0], "");
+  EXPECT_EQ(v.CurPos, 0);
+}
+
+TEST_F(DisplayTest, NewDayRebuildsTheTimeScale) {
+  Format2({{0, 0x04, At(10, 0, 0)}, {0, 0x04, At(11, 0, 0, 16)}});
+  v.RebuildSelection();
+  unsigned version = v.timeline.DayMapVersion;
+  v.ShowPosition(1);
+  EXPECT_EQ(v.disp.DatePanelText, "16.06.2024");
+  EXPECT_GT(v.timeline.DayMapVersion, version);
+  EXPECT_EQ(v.timeline.DayMap[0][660], 1);
+  EXPECT_EQ(v.timeline.DayMap[0][600], -1);
+}
+
+TEST_F(DisplayTest, FormatsZeroAndOneCountFramesOfThePreviousSecond) {
+  Format1({{0, 0x02, At(9, 0, 0)}, {0, 0x02, At(9, 0, 0)}, {0, 0x02, At(9, 0, 0)}, {0, 0x02, At(9, 0, 1)}}, 4,
+          4);
+  v.RebuildSelection();
+  for (int p = 1; p < 4; ++p) v.ShowPosition(p);
+  EXPECT_EQ(v.disp.CameraFps[0], 3);
+  EXPECT_EQ(v.disp.SecondFrameCount[0], 1);
+}
+
+TEST_F(DisplayTest, Format2RateComesFromTheFrameInterval) {
+  TwoCameras();
+  v.src.LongCatalogue[2].b[5] = 20;
+  v.src.LongCatalogue[3].b[5] = 0;
+  v.ShowPosition(2);
+  EXPECT_DOUBLE_EQ(v.disp.CameraFps[0], 5.0);
+  v.ShowPosition(3);
+  EXPECT_DOUBLE_EQ(v.disp.CameraFps[1], 0.0);  // unknown interval keeps the old rate
+}
+
+TEST_F(DisplayTest, CameraWithoutAFurtherRecordGetsAnEmptySoundBlock) {
+  TwoCameras();
+  v.ShowPosition(1);
+  EXPECT_EQ(v.disp.NextSoundPos[1], 3);
+  v.ShowPosition(3);
+  EXPECT_EQ(v.disp.NextSoundPos[1], -1);
+  EXPECT_EQ(GetU16(v.sound.NextSoundBlock[1].data()), 0);
+}
+
+TEST_F(DisplayTest, OneWindowWithCamera2ActiveShowsCamera2) {
+  TwoCameras();
+  v.ActionChannel2Execute();
+  v.VIEW_Click(1);
+  EXPECT_EQ(v.disp.ViewLayout, 5);
+  EXPECT_TRUE(v.actions.View[1]);
+  EXPECT_FALSE(v.actions.View[2]);
+  v.VIEW_SWAP_Click();  // Tab
+  EXPECT_EQ(v.disp.ViewLayout, 1);
+  ApplyLayoutCamera(v);
+  EXPECT_EQ(v.ActiveCamera, 0);
+}
+
+TEST_F(DisplayTest, MenuKeepsTheSwappedForm) {
+  TwoCameras();
+  v.VIEW_SWAP_Click();
+  v.VIEW_Click(3);
+  EXPECT_EQ(v.disp.ViewLayout, 7);
+  v.VIEW_Click(3);
+  EXPECT_EQ(v.disp.ViewLayout, 7);
+  EXPECT_TRUE(v.actions.View[3]);
+}
+
+TEST_F(DisplayTest, DoubleClickStepsThroughTheLayouts) {
+  TwoCameras();
+  const int fromAc0[8] = {1, 2, 3, 0, 1, 6, 2, 4};
+  const int fromAc1[8] = {5, 2, 6, 0, 5, 6, 7, 4};
+  for (int ac = 0; ac < 2; ++ac) {
+    for (int from = 0; from < 8; ++from) {
+      v.ActiveCamera = ac;
+      v.disp.ViewLayout = from;
+      v.ImageBoxDblClick();
+      EXPECT_EQ(v.disp.ViewLayout, (ac ? fromAc1 : fromAc0)[from]) << "from " << from << " camera " << ac;
+    }
+  }
+  v.disp.ViewLayout = 1;
+  v.ImageBoxDblClick();
+  EXPECT_TRUE(v.actions.View[4]);
+}
+
+TEST_F(DisplayTest, ClickInTheSmallWindowSelectsItsCamera) {
+  TwoCameras();
+  v.disp.ViewLayout = 2;
+  PaintPlan plan = ImagePaintPlan(v, 800, 600);
+  ASSERT_EQ(plan.cameras.size(), 2u);
+  const PaintCamera& small = plan.cameras[1];
+  EXPECT_EQ(small.cam, 1);
+  EXPECT_TRUE(small.texts.size() == 2u);  // the number only
+  v.ImageBoxMouseDown(small.right, small.top);
+  EXPECT_EQ(v.ActiveCamera, 1);
+  const PaintCamera& large = plan.cameras[0];
+  v.ImageBoxMouseDown(large.left, large.bottom);
+  EXPECT_EQ(v.ActiveCamera, 0);
+  v.ImageBoxMouseDown(large.left - 1, large.bottom);
+  EXPECT_EQ(v.ActiveCamera, 0);
+}
+
+TEST_F(DisplayTest, ClicksAreIgnoredInOneWindow) {
+  TwoCameras();
+  v.disp.ViewLayout = 1;
+  v.disp.CameraRect[1] = {0, 0, 1000, 1000};
+  v.ImageBoxMouseDown(5, 5);
+  EXPECT_EQ(v.ActiveCamera, 0);
+}
+
+TEST_F(DisplayTest, FitKeepsThePictureShape) {
+  int w = 420, h = 0;
+  Fit(w, h, 1000);
+  EXPECT_EQ(h, 276);
+  w = 2000;
+  Fit(w, h, 300);
+  EXPECT_EQ(h, 300);
+  EXPECT_EQ(w, 457);  // 456.52 rounded
+  w = 0;
+  Fit(w, h, 300);
+  EXPECT_EQ(h, 0);
+  w = 35;  // 23.0 exactly; 105 gives 69.0, 7 gives 4.6
+  Fit(w, h, 100);
+  EXPECT_EQ(h, 23);
+  EXPECT_EQ(RoundHalfEven(2.5), 2);
+  EXPECT_EQ(RoundHalfEven(3.5), 4);
+}
+
+TEST_F(DisplayTest, LayoutBoxesPlaceBothArrangements) {
+  auto one = LayoutBoxes(1, 0, 430, 286, 0);
+  EXPECT_EQ(one[0], (PaintBox{5, 5, 420, 276}));
+  EXPECT_EQ(one[1].w, 0);
+  auto wide = LayoutBoxes(5, 1, 1210, 286, 0);
+  EXPECT_EQ(wide[1].h, 276);
+  EXPECT_EQ(wide[1].w, 420);
+  auto side = LayoutBoxes(0, 0, 870, 400, 10);
+  EXPECT_EQ(side[0].w, 430);
+  EXPECT_EQ(side[1].x, side[0].x + 440);
+  auto stacked = LayoutBoxes(3, 0, 430, 572, 0);
+  EXPECT_EQ(stacked[1].y, stacked[0].y + stacked[0].h + 10);
+}
+
+TEST_F(DisplayTest, PaintPlanCarriesTheOverlays) {
+  TwoCameras();
+  v.src.EdgeTrim = 10;
+  v.disp.CameraFps[0] = 4;
+  v.info.GpsSpeedText = "12.5";
+  v.info.SensorIndex = 0;
+  PutU16(&v.info.SensorData[1], 125);
+  v.FragStart = v.disp.CameraTimeText[0];
+  v.play.PlayTimerEnabled = true;
+  v.play.PlaySpeed = -3;
+  PaintPlan plan = ImagePaintPlan(v, 1000, 500);
+  ASSERT_EQ(plan.cameras.size(), 2u);
+  const PaintCamera& c0 = plan.cameras[0];
+  EXPECT_EQ(c0.left, c0.box.x + 10);
+  EXPECT_TRUE(c0.outline);
+  EXPECT_EQ(c0.outlineColour, kPaintRed);
+  EXPECT_FALSE(plan.cameras[1].outline);
+  std::vector<std::string> texts;
+  for (const auto& t : c0.texts) texts.push_back(t.text);
+  EXPECT_THAT(texts, ::testing::ElementsAre("1", "1", "4.00 fps", "12.5 км/ч", "15.06.2024 10:00:00",
+                                            "Uвх = 12.5В"));
+  EXPECT_EQ(c0.texts.back().colour, kPaintRed);  // read for the record shown
+  EXPECT_EQ(plan.cameras[1].texts.back().colour, kPaintRed);
+  ASSERT_EQ(plan.marks.size(), 1u);
+  EXPECT_EQ(plan.marks[0].image, kImageFragStart);
+  ASSERT_TRUE(plan.playback);
+  EXPECT_EQ(plan.playback->text, "<< 3X");
+  EXPECT_EQ(plan.playback->y, 475);
+  EXPECT_EQ(v.disp.CameraRect[0].left, c0.left);
+}
+
+TEST_F(DisplayTest, EmptyMarksAreNeverDrawn) {
+  TwoCameras();
+  v.disp.CameraTimeText[1].clear();
+  PaintPlan plan = ImagePaintPlan(v, 800, 600);
+  EXPECT_TRUE(plan.marks.empty());
+}
+
+TEST_F(DisplayTest, NothingToShowDrawsTheSourceText) {
+  Format2({});
+  v.RebuildSelection();
+  PaintPlan plan = ImagePaintPlan(v, 600, 400);
+  EXPECT_TRUE(plan.noSource);
+  EXPECT_EQ(plan.noSourceText, "Нет данных, соответствующих заданному фильтру!");
+  EXPECT_EQ(plan.textTop, 179);
+  EXPECT_TRUE(plan.cameras.empty());
+}
+
+TEST_F(DisplayTest, BrightnessRebuildsTheActiveCamerasPicture) {
+  TwoCameras();
+  v.ShowPosition(1);
+  v.ActionChannel2Execute();
+  Calls().built.clear();
+  v.BrightnessBarChange(150);
+  EXPECT_EQ(v.CameraSettings[1].Brightness, 150);
+  EXPECT_EQ(Calls().built, std::vector<int>{1});
+  v.BrightnessBarChange(150);
+  v.play.PlayTimerEnabled = true;
+  v.ContrastBarChange(20);
+  EXPECT_EQ(v.CameraSettings[1].Contrast, 20);
+  EXPECT_EQ(Calls().built.size(), 1u);
+}
+
+}  // namespace
+}  // namespace viewer_test
