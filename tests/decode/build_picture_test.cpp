@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "decode/build_picture.h"
+#include "decode_fixture.h"
+#include "viewer/viewer.h"
+
+using namespace quovil;
+using decode_test::Recorder;
+using decode_test::TestPicture;
+
+namespace {
+
+std::vector<uint8_t> Rows(const Picture8& pic) {
+  std::vector<uint8_t> v;
+  for (int y = 0; y < pic.height; ++y) v.insert(v.end(), pic.Row(y), pic.Row(y) + pic.width);
+  return v;
+}
+
+Picture8 Blank(int w, int h, uint8_t v = 0x33) {
+  Picture8 p;
+  p.Resize(w, h);
+  p.Fill(v);
+  return p;
+}
+
+TEST(ConvertFrame, CentreSettingsCopyTheFrame) {
+  const auto frame = TestPicture(13 * 5, 4);
+  Picture8 pic = Blank(13, 5);
+  ConvertFrame(frame.data(), 13, 5, 2, 100, 100, pic);
+  EXPECT_EQ(Rows(pic), frame);
+}
+
+TEST(ConvertFrame, BrightnessAndContrastExtremes) {
+  auto at = [](int b, int c, int x) { return LevelTable(b, c)[size_t(x)]; };
+  for (int x : {0, 1, 128, 255}) EXPECT_EQ(at(100, 200, x), 0) << x;  // factor 0: flat at the offset
+  for (int x : {0, 128, 255}) EXPECT_EQ(at(50, 200, x), 50) << x;
+  EXPECT_EQ(at(100, 0, 128), 255);  // factor 200: 256 clamps
+  EXPECT_EQ(at(100, 0, 100), 200);
+  EXPECT_EQ(at(0, 100, 10), 110);   // brightness 0 adds 100
+  EXPECT_EQ(at(0, 100, 200), 255);
+  EXPECT_EQ(at(200, 100, 150), 50);  // brightness 200 subtracts 100
+  EXPECT_EQ(at(200, 100, 60), 0);
+  EXPECT_EQ(at(100, 150, 99), 49);   // 50 * 99 div 100, truncated
+  for (int x = 0; x < 256; ++x) EXPECT_EQ(at(100, 100, x), x);
+}
+
+TEST(ConvertFrame, AppliesTheLevelsToEveryPixel) {
+  const auto frame = TestPicture(20 * 4, 9);
+  Picture8 pic = Blank(20, 4);
+  ConvertFrame(frame.data(), 20, 4, 2, 30, 170, pic);
+  const auto t = LevelTable(30, 170);
+  const auto got = Rows(pic);
+  for (size_t i = 0; i < frame.size(); ++i) EXPECT_EQ(got[i], t[frame[i]]) << i;
+}
+
+TEST(ConvertFrame, InterlacedFormatsStoreOddRowsFirst) {
+  for (int h : {4, 5, 1}) {
+    std::vector<uint8_t> frame;
+    // Stored order of an interlaced picture: rows 1, 3, ..., then 0, 2, ...
+    std::vector<int> order;
+    for (int y = 1; y < h; y += 2) order.push_back(y);
+    for (int y = 0; y < h; y += 2) order.push_back(y);
+    for (int y : order) frame.insert(frame.end(), 3, uint8_t(10 + y));
+    for (int format : {0, 1}) {
+      Picture8 pic = Blank(3, h);
+      ConvertFrame(frame.data(), 3, h, format, 100, 100, pic);
+      for (int y = 0; y < h; ++y) EXPECT_EQ(pic.Row(y)[1], 10 + y) << "height " << h << " row " << y;
+    }
+  }
+}
+
+TEST(ConvertFrame, OtherFormatsLeaveThePictureAlone) {
+  const auto frame = TestPicture(16, 1);
+  Picture8 pic = Blank(4, 4);
+  ConvertFrame(frame.data(), 4, 4, 3, 100, 100, pic);
+  ConvertFrame(frame.data(), 4, 4, -1, 100, 100, pic);
+  EXPECT_EQ(Rows(pic), std::vector<uint8_t>(16, 0x33));
+}
+
+TEST(ConvertFrame, StopsAtTheFirstRowThePictureCannotSupply) {
+  const auto frame = TestPicture(6 * 6, 2);
+  Picture8 small = Blank(6, 3);
+  ConvertFrame(frame.data(), 6, 6, 2, 100, 100, small);
+  EXPECT_EQ(Rows(small), std::vector<uint8_t>(frame.begin(), frame.begin() + 18));
+  Picture8 narrow = Blank(5, 6);
+  ConvertFrame(frame.data(), 6, 6, 2, 100, 100, narrow);
+  EXPECT_EQ(Rows(narrow), std::vector<uint8_t>(30, 0x33));
+  Picture8 freed;
+  ConvertFrame(frame.data(), 6, 6, 0, 100, 100, freed);
+  EXPECT_TRUE(freed.Empty());
+}
+
+// The viewer's picture building over a hand-recorded source.
+struct ViewerOnSource {
+  explicit ViewerOnSource(Recorder& rec) : viewer(host) {
+    Source& src = rec.Finish();
+    viewer.src = std::move(src);
+  }
+  SilentHost host;
+  Viewer viewer;
+};
+
+TEST(ViewerPicture, PrepareBitmapsSizesBothAndRefusesAbsurdSizes) {
+  Recorder rec(30, 7);
+  rec.Key(0, TestPicture(210, 1));
+  ViewerOnSource v(rec);
+  ASSERT_TRUE(v.viewer.PrepareBitmaps());
+  for (const Picture8& p : v.viewer.CameraBitmap) {
+    EXPECT_EQ(p.width, 30);
+    EXPECT_EQ(p.height, 7);
+  }
+  v.viewer.src.PictureWidth = 513;
+  v.viewer.src.PictureHeight = 256;
+  EXPECT_FALSE(v.viewer.PrepareBitmaps());
+  v.viewer.src.PictureWidth = 0;
+  EXPECT_FALSE(v.viewer.PrepareBitmaps());
+  v.viewer.src.PictureWidth = 420;
+  EXPECT_TRUE(v.viewer.PrepareBitmaps());
+}
+
+TEST(ViewerPicture, BuildsWithTheCamerasOwnSettingsAndReadsItsInformation) {
+  Recorder rec(10, 6);
+  rec.Key(0, TestPicture(60, 1));
+  rec.NextInfo(decode_test::InfoBlock({decode_test::SensorRecord(0, 77, 0)}));
+  rec.RawDelta(1, {0x80});  // camera 2 without a key frame before it
+  rec.Key(1, TestPicture(60, 3));
+  ViewerOnSource v(rec);
+  Viewer& w = v.viewer;
+  ASSERT_TRUE(w.PrepareBitmaps());
+  w.CameraSettings[1].Brightness = 0;
+  ASSERT_TRUE(w.BuildPicture(2, w.CameraBitmap[1]));
+  const auto t = LevelTable(0, 100);
+  const auto got = Rows(w.CameraBitmap[1]);
+  for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], t[rec.expected[2][i]]);
+  EXPECT_EQ(w.info.SensorIndex, 1);  // the block of the same second
+}
+
+TEST(ViewerPicture, FrameThatCannotBeHadLeavesThePictureAsItWas) {
+  Recorder rec(10, 6);
+  rec.RawDelta(0, {0x80});  // no key frame: never loadable
+  rec.Key(2, TestPicture(60, 2));    // camera bits 2: no such camera
+  rec.Key(0, TestPicture(60, 3));
+  ViewerOnSource v(rec);
+  Viewer& w = v.viewer;
+  ASSERT_TRUE(w.PrepareBitmaps());
+  ASSERT_TRUE(w.BuildPicture(2, w.CameraBitmap[0]));
+  const auto shown = Rows(w.CameraBitmap[0]);
+  EXPECT_FALSE(w.BuildPicture(0, w.CameraBitmap[0]));
+  EXPECT_FALSE(w.BuildPicture(1, w.CameraBitmap[0]));
+  EXPECT_FALSE(w.BuildPicture(3, w.CameraBitmap[0]));
+  EXPECT_EQ(Rows(w.CameraBitmap[0]), shown);
+  // A read that fails now (the card pulled mid-way) changes nothing either.
+  ResetFrameCache(w.cache);
+  auto* dev = static_cast<decode_test::TestDevice*>(w.src.Card.get());
+  dev->failAt.insert(w.src.LongBase() + uint64_t(w.src.LongCatalogue[2].FirstSector()) * 512);
+  EXPECT_FALSE(w.BuildPicture(2, w.CameraBitmap[0]));
+  EXPECT_EQ(Rows(w.CameraBitmap[0]), shown);
+}
+
+}  // namespace

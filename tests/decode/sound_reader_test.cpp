@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "decode/frame_cache.h"
+#include "decode_fixture.h"
+
+using namespace quovil;
+using decode_test::Recorder;
+using decode_test::TestPicture;
+
+namespace {
+
+std::vector<uint8_t> SoundBlock(int samples, uint8_t first) {
+  std::vector<uint8_t> b(size_t(samples) + 2);
+  PutU16(b.data(), uint16_t(samples));
+  for (int i = 0; i < samples; ++i) b[size_t(i) + 2] = uint8_t(first + i);
+  return b;
+}
+
+struct SoundBuffer {
+  // Guard bytes around the caller's buffer show any write past it.
+  std::array<uint8_t, kSoundBlockBytes + 64> raw{};
+  uint8_t* data() { return raw.data() + 32; }
+  int Count() { return GetU16(data()); }
+  bool GuardsIntact() {
+    for (int i = 0; i < 32; ++i)
+      if (raw[size_t(i)] != 0x5A || raw[raw.size() - 1 - size_t(i)] != 0x5A) return false;
+    return true;
+  }
+  SoundBuffer() { raw.fill(0x5A); }
+};
+
+TEST(SoundReader, ReadsTheBlockOfAFormat2Entry) {
+  for (bool archive : {false, true}) {
+    Recorder rec(8, 8, archive);
+    rec.NextSound(SoundBlock(700, 3));
+    rec.Key(0, TestPicture(64, 1));
+    Source& src = rec.Finish();
+    src.SoundBytes = 1024;  // an archive reads the header's sound size
+    SoundBuffer buf;
+    ReadSound(src, 0, buf.data());
+    EXPECT_EQ(buf.Count(), 700) << archive;
+    EXPECT_EQ(buf.data()[2], 3);
+    EXPECT_EQ(buf.data()[701], uint8_t(3 + 699));
+  }
+}
+
+TEST(SoundReader, EntryWithoutSoundIsEmpty) {
+  Recorder rec(8, 8);
+  rec.Key(0, TestPicture(64, 1));
+  const Source& src = rec.Finish();
+  SoundBuffer buf;
+  PutU16(buf.data(), 1234);
+  ReadSound(src, 0, buf.data());
+  EXPECT_EQ(buf.Count(), 0);
+}
+
+TEST(SoundReader, SourceWithoutSoundLeavesNoEarlierBlockBehind) {
+  Recorder rec(8, 8);
+  rec.NextSound(SoundBlock(100, 0));
+  rec.Key(0, TestPicture(64, 1));
+  Source& src = rec.Finish();
+  src.HasSound = false;
+  SoundBuffer buf;
+  PutU16(buf.data(), 500);  // what the previous source left
+  ReadSound(src, 0, buf.data());
+  EXPECT_EQ(buf.Count(), 0);
+}
+
+TEST(SoundReader, FailedReadOrInvalidIndexIsEmpty) {
+  Recorder rec(8, 8);
+  rec.NextSound(SoundBlock(100, 0));
+  rec.Key(0, TestPicture(64, 1));
+  Source& src = rec.Finish();
+  rec.dev->failAt.insert(src.LongBase());
+  SoundBuffer buf;
+  PutU16(buf.data(), 500);
+  ReadSound(src, 0, buf.data());
+  EXPECT_EQ(buf.Count(), 0);
+  PutU16(buf.data(), 500);
+  ReadSound(src, 5, buf.data());
+  EXPECT_EQ(buf.Count(), 0);
+}
+
+TEST(SoundReader, BlockLargerThanTheBufferIsCut) {
+  for (bool archive : {false, true}) {
+    // 255 sectors of sound claiming 60000 samples.
+    Recorder rec(8, 8, archive);
+    std::vector<uint8_t> big = SoundBlock(255 * 512 - 2, 0);
+    PutU16(big.data(), 60000);
+    rec.NextSound(big);
+    rec.Key(0, TestPicture(64, 1));
+    Source& src = rec.Finish();
+    src.SoundBytes = 255 * 512;
+    SoundBuffer buf;
+    ReadSound(src, 0, buf.data());
+    EXPECT_EQ(buf.Count(), kSoundBlockBytes - 2) << archive;
+    EXPECT_TRUE(buf.GuardsIntact()) << archive;
+  }
+}
+
+TEST(SoundReader, CountBeyondTheStoredBlockIsLimitedToIt) {
+  Recorder rec(8, 8);
+  std::vector<uint8_t> b = SoundBlock(100, 0);
+  PutU16(b.data(), 5000);  // one sector stored
+  rec.NextSound(b);
+  rec.Key(0, TestPicture(64, 1));
+  const Source& src = rec.Finish();
+  SoundBuffer buf;
+  ReadSound(src, 0, buf.data());
+  EXPECT_EQ(buf.Count(), 510);
+}
+
+TEST(SoundReader, Format1ReadsTheFixedBlockBeforeThePicture) {
+  auto dev = std::make_unique<decode_test::TestDevice>();
+  Source src;
+  src.CardFormat = 1;
+  src.PictureWidth = 8;
+  src.PictureHeight = 8;
+  src.PictureBytes = 64;
+  src.SoundBytes = 11264;
+  src.HasSound = true;
+  src.FrameStride = 11264 + 512;
+  src.DataFirstSector = 1;
+  src.ShortCatalogue.resize(3);
+  src.EntryCount = 3;
+  dev->bytes.assign(512 + 3 * size_t(src.FrameStride), 0);
+  const auto block = SoundBlock(11000, 9);
+  std::copy(block.begin(), block.end(), dev->bytes.begin() + 512 + 2 * src.FrameStride);
+  src.Card = std::move(dev);
+  src.CardOpen = true;
+  SoundBuffer buf;
+  ReadSound(src, 2, buf.data());
+  EXPECT_EQ(buf.Count(), 11000);
+  EXPECT_EQ(buf.data()[2], 9);
+}
+
+}  // namespace
