@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/block_device.h"
+
+using namespace quovil;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("quovil-platform-" + std::to_string(getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(dir_, fs::perms::owner_all, ec);
+    fs::remove_all(dir_, ec);
+  }
+  std::string Make(const std::string& name, size_t size, uint8_t fill = 0) {
+    std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary) << std::string(size, char(fill));
+    return path;
+  }
+  fs::path dir_;
+};
+
+using ImageFile = TempDir;
+
+TEST_F(ImageFile, ReadsAndWritesAtByteOffsets) {
+  std::string path = Make("card.img", 4096, 0x11);
+  auto dev = OpenImageFile(path);
+  ASSERT_TRUE(dev);
+  EXPECT_EQ(dev->Length(), 4096);
+  EXPECT_TRUE(dev->Removable());
+  EXPECT_TRUE(dev->Present());
+  const uint8_t data[3] = {1, 2, 3};
+  ASSERT_TRUE(dev->Write(1000, data, 3));
+  uint8_t back[8] = {};
+  ASSERT_TRUE(dev->Read(999, back, 5));
+  EXPECT_EQ(back[0], 0x11);
+  EXPECT_EQ(back[1], 1);
+  EXPECT_EQ(back[3], 3);
+  EXPECT_EQ(back[4], 0x11);
+  // Short at the end: the whole read fails.
+  EXPECT_FALSE(dev->Read(4090, back, 8));
+  EXPECT_EQ(OpenImageFile((dir_ / "missing").string()), nullptr);
+  EXPECT_EQ(OpenImageFile(dir_.string()), nullptr);
+}
+
+TEST_F(ImageFile, OffsetsBeyondFourGigabytes) {
+  std::string path = Make("sparse.img", 0);
+  ASSERT_EQ(truncate(path.c_str(), off_t(6) << 30), 0);
+  auto dev = OpenImageFile(path);
+  ASSERT_TRUE(dev);
+  const uint64_t far = (uint64_t(5) << 30) + 12345;
+  const uint8_t data[4] = {9, 8, 7, 6};
+  ASSERT_TRUE(dev->Write(far, data, 4));
+  uint8_t back[4] = {};
+  ASSERT_TRUE(dev->Read(far, back, 4));
+  EXPECT_EQ(back[2], 7);
+  ASSERT_TRUE(dev->Read(far - (uint64_t(1) << 32), back, 4));
+  EXPECT_EQ(back[2], 0);
+}
+
+TEST_F(ImageFile, FallsBackToReadOnlyWhenWritingIsRefused) {
+  if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind root";
+  std::string path = Make("ro.img", 1024, 0x22);
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  auto dev = OpenImageFile(path);
+  ASSERT_TRUE(dev);
+  uint8_t b = 0;
+  EXPECT_TRUE(dev->Read(10, &b, 1));
+  EXPECT_EQ(b, 0x22);
+  EXPECT_FALSE(dev->Write(10, &b, 1));
+}
+
+TEST_F(ImageFile, ReadOnlyFileNeverWrites) {
+  std::string path = Make("archive.kif", 100, 0x33);
+  auto dev = OpenReadOnlyFile(path);
+  ASSERT_TRUE(dev);
+  uint8_t b = 0;
+  EXPECT_FALSE(dev->Write(0, &b, 1));
+  EXPECT_TRUE(dev->Read(99, &b, 1));
+}
+
+TEST_F(ImageFile, GoneOnceRemovedOrReplaced) {
+  std::string path = Make("card.img", 1024);
+  auto dev = OpenImageFile(path);
+  ASSERT_TRUE(dev);
+  ASSERT_TRUE(dev->Present());
+  ASSERT_EQ(std::remove(path.c_str()), 0);
+  EXPECT_FALSE(dev->Present());
+  // Another image put in its place is another card.
+  Make("card.img", 1024);
+  EXPECT_FALSE(dev->Present());
+}
+
+TEST(MemoryDeviceTest, StaysInsideItsBytes) {
+  auto dev = MemoryDevice(std::vector<uint8_t>(100, 5), false);
+  EXPECT_FALSE(dev->Removable());
+  EXPECT_EQ(dev->Length(), 100);
+  uint8_t b[10];
+  EXPECT_TRUE(dev->Read(90, b, 10));
+  EXPECT_FALSE(dev->Read(91, b, 10));
+  EXPECT_FALSE(dev->Read(uint64_t(-5), b, 10));
+  EXPECT_FALSE(dev->Write(95, b, 10));
+  EXPECT_TRUE(dev->Write(0, b, 0));
+}
+
+using DriveList = TempDir;
+
+TEST_F(DriveList, NamedPathsAreTheCandidatesInOrder) {
+  std::string a = Make("a.img", 512, 1), b = Make("b.img", 512, 2);
+  std::string missing = (dir_ / "none.img").string();
+  std::string list = a + "::" + missing + ":" + b;
+  setenv("QUOVIL_DRIVES", list.c_str(), 1);
+  auto drives = SystemDriveEnumerator();
+  unsetenv("QUOVIL_DRIVES");
+  ASSERT_EQ(drives->Count(), 3);
+  auto first = drives->Open(0);
+  ASSERT_TRUE(first);
+  EXPECT_TRUE(first->Removable());
+  EXPECT_EQ(first->Name(), a);
+  EXPECT_EQ(drives->Open(1), nullptr);
+  ASSERT_TRUE(drives->Open(2));
+  EXPECT_EQ(drives->Open(3), nullptr);
+  EXPECT_EQ(drives->Open(-1), nullptr);
+}
+
+TEST_F(DriveList, LinuxWholeDisksSkipVirtualDevicesAndSortByName) {
+  for (const char* name : {"sdb", "loop0", "mmcblk0", "ram1", "dm-0", "sda", "mmcblk0boot0", "sr0", "zram0"}) {
+    fs::create_directories(dir_ / name);
+  }
+  EXPECT_EQ(LinuxWholeDisks(dir_.string()), (std::vector<std::string>{"mmcblk0", "sda", "sdb"}));
+  EXPECT_TRUE(LinuxWholeDisks((dir_ / "nothing").string()).empty());
+  EXPECT_EQ(OpenLinuxDisk("../etc/passwd"), nullptr);
+  EXPECT_EQ(OpenLinuxDisk("quovil-no-such-disk"), nullptr);
+}
+
+}  // namespace
