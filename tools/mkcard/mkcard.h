@@ -65,11 +65,20 @@ struct Options {
   // WriteSlot < RecordCount. Format 2: ringWrapped makes the catalogue ring
   // wrap (RingWrapped, RingTail, ScanSteps, DataWriteSector are set so that the
   // loader finds the first of `records` entries); ringCapacity 0 chooses one.
+  // Format 0: the main ring is full (ArchiveFirstSlot = records) and, when
+  // wrapped, MainFirstSlot lies at records / 3; IndexTable is the identity over
+  // the main area. Archive slots point at catalogue indices from `records` on.
   bool mainWrapped = false;
   int archiveRecords = 0;
   bool ringWrapped = false;
+  // Format 2 ring: capacity (0 = chosen; raised to what the records need) and
+  // head (-1 = chosen: a wrapped ring then has its counted part run over the
+  // ring's end). scanlessWrap: wrapped with DataWriteSector 0, so the loader
+  // starts RingTail + 128 without walking.
   int ringCapacity = 0;
-  int slotCount = 0;  // format 1 slots; 0 = records (or records + 37 when wrapped)
+  int ringHead = -1;
+  bool scanlessWrap = false;
+  int slotCount = 0;  // format 1 slots; 0 = records (a wrapped ring is then full)
 
   // Damage and versions.
   bool badFirstCopy = false;     // first state-table copy fails its checksum
@@ -104,6 +113,8 @@ struct Frame {
   uint16_t uin = 0, uakb = 0;     // tenths of a volt
   std::string gpsText;            // GPS record text (several sentences)
   std::string gpsSpeed;           // speed field of its $GPVTG sentence
+  bool written = true;    // false: an empty slot (format 1 slots beyond the records)
+  int infoIndex = -1;     // format 2: catalogue index whose block holds this second's info
   // Format 2 long entry as written.
   uint32_t firstSector = 0;
   uint8_t pictureSectors = 0, soundSectors = 0, infoSectors = 0, frameInterval = 0;
@@ -127,6 +138,15 @@ struct Recorded {
   uint32_t ringCapacity = 0, ringFirst = 0;           // format 2
   int totalSlots = 0, recordCount = 0;                // fill pair of formats 0/1
   std::vector<Frame> frames;  // per catalogue index
+  // Catalogue indices in recording order (format 0: the main area walked from
+  // MainFirstSlot; format 1: the ring walked from WriteSlot - RecordCount).
+  std::vector<int> order;
+  std::vector<int> archiveOrder;  // format 0: archive area, slot order
+  int secondCopyEntryCount = 0;   // format 2 with differentCopies: EntryCount of copy 2
+  uint32_t ringHead = 0, ringTail = 0, scanSteps = 0;  // format 2
+  bool ringWrapped = false;
+  int writeSlot = 0, slotCount = 0;                    // format 1
+  uint32_t journalSize = 0;                            // bytes of the record area
   // Format 0: IndexTable, slot -> catalogue index, for TotalSlots slots.
   std::vector<uint16_t> slotToIndex;
   int mainFirstSlot = 0, archiveFirstSlot = 0;
