@@ -118,6 +118,7 @@ int PlaybackTest::Queued(int cam) const {
 
 }  // namespace playback_test
 
-// Stand-in for the GPS output until it is part of the core; the real routine
-// takes over once linked.
+// Stand-ins for the GPS output and the archive file while they are not part
+// of the core; the real routines take over once linked.
 __attribute__((weak)) void quovil::Viewer::ResetGpsOutput() {}
+__attribute__((weak)) void quovil::Viewer::CloseArchive() {}
