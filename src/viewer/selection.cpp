@@ -2,21 +2,12 @@
 // recording order, and the small searches over it.
 #include <algorithm>
 
+#include "card/state_tables.h"
 #include "viewer/viewer.h"
 
 namespace quovil {
 
 namespace {
-
-// Offsets of the state-table fields the walk needs.
-constexpr int kF0MainFirstSlot = 0;
-constexpr int kF0MainCount = 4;
-constexpr int kF0ArchiveFirstSlot = 6;
-constexpr int kF0ArchiveCount = 8;
-constexpr int kF0TotalSlots = 10;
-constexpr int kF1SlotCount = 6;
-constexpr int kF1RecordCount = 10;
-constexpr int kF1WriteSlot = 14;
 
 // The range of slots the selection walks: n slots from start, wrapping to
 // slot 0 at w. The slot-to-index map is the index table for format 0 and the
@@ -35,19 +26,19 @@ WalkRange ChooseRange(const Source& src, bool archiveArea) {
     r.n = r.w = src.EntryCount;
   } else if (src.CardFormat == 0) {
     if (archiveArea) {
-      r.start = GetU16(st + kF0ArchiveFirstSlot);
-      r.n = GetU16(st + kF0ArchiveCount);
-      r.w = GetU16(st + kF0TotalSlots);
+      r.start = state0::ArchiveFirstSlot.Get(st);
+      r.n = state0::ArchiveCount.Get(st);
+      r.w = state0::TotalSlots.Get(st);
     } else {
-      r.start = GetU16(st + kF0MainFirstSlot);
-      r.n = GetU16(st + kF0MainCount);
-      r.w = GetU16(st + kF0ArchiveFirstSlot);
+      r.start = state0::MainFirstSlot.Get(st);
+      r.n = state0::MainCount.Get(st);
+      r.w = state0::ArchiveFirstSlot.Get(st);
     }
     r.indexTable = src.IndexTable.data();
   } else if (src.CardFormat == 1) {
-    r.n = GetU32(st + kF1RecordCount);
-    r.w = GetU32(st + kF1SlotCount);
-    r.start = int64_t(GetU32(st + kF1WriteSlot)) - r.n;
+    r.n = state1::RecordCount.Get(st);
+    r.w = state1::SlotCount.Get(st);
+    r.start = int64_t(state1::WriteSlot.Get(st)) - r.n;
     if (r.start < 0) r.start += r.w;
   } else {
     r.n = r.w = src.EntryCount;
