@@ -149,6 +149,7 @@ bool Journal::SaveJournalFile(const std::string& name) const {
 void Journal::ShowJournal() {
   JournalProgress& progress = progress_ ? *progress_ : NoProgress();
   progress.Open();
+  ++FillCount;
   const uint32_t n = uint32_t(area_.size() / kJournalRecordBytes);
   const RingBounds b = FindRingBounds(area_.data(), n, header_.JournalHead());
   OldestRecord = b.OldestRecord;

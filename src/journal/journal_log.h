@@ -58,6 +58,8 @@ class Journal {
   int32_t OldestRecord = 0;
   int32_t NewestRecord = -1;
   int32_t ShownCount = 0;
+  // Counts the fills of Rows, so that a viewer of the rows knows when to redraw.
+  unsigned FillCount = 0;
 
   const JournalHeader& Header() const { return header_; }
   // JournalSize bytes exactly as on the card (the ring is not reordered).
