@@ -100,7 +100,9 @@ struct Frame {
   uint8_t flag = 0;  // FlagByte as written (format 2 includes the delta bit)
   quovil::TimeStamp time;
   bool keyFrame = true;
-  int groupPosition = 0;  // position in its group (0 = key frame)
+  // Position in its camera's group (0 = key frame). The viewer decodes no
+  // further than position 63; frames beyond it are recorded all the same.
+  int groupPosition = 0;
   // Picture in display order, width*height bytes, rows top to bottom, exactly
   // as the decoder produces it (a delta frame's last byte is the previous
   // frame's last byte).
@@ -161,6 +163,13 @@ Recorded WriteCard(const Options& options, const std::string& path);
 
 // Builds a card image in memory.
 std::vector<uint8_t> MakeCard(const Options& options, Recorded* truth = nullptr);
+
+// Archive file (".kif") holding every record of the card `card` describes, in
+// recording order: version 3 as the viewer saves it (long entries; records of
+// formats 0/1 become sound + picture with the manual bit cleared), or version 2
+// (short entries and fixed-size records; card formats 0 and 1 only, else
+// empty). truth gets the card's truth reordered to the archive's entries.
+std::vector<uint8_t> MakeArchive(const Options& card, int version, Recorded* truth = nullptr);
 
 // Inverse of the viewer's delta decoder over n bytes: codes for positions
 // 0..n-2. Positions whose difference is odd are encoded one step short
