@@ -42,10 +42,12 @@ void DrawPlanCamera(QPainter& p, const Viewer& v, const PaintCamera& c) {
 }  // namespace
 
 QFont ImageBox::PictureFont() {
-  // "System" has no scalable equivalent here; a bold sans of the same height
-  // keeps the overlays where the layout places them.
-  QFont font(QStringLiteral("DejaVu Sans"));
+  // "System" has no scalable equivalent here. A condensed bold sans of the
+  // same height keeps the overlays where the layout places them while the
+  // time text and the speed beside it still fit a small picture.
+  QFont font(QStringLiteral("DejaVu Sans Condensed"));
   font.setStyleHint(QFont::SansSerif);
+  font.setStretch(QFont::SemiCondensed);
   font.setBold(true);
   font.setPixelSize(kPictureFontHeight);
   return font;

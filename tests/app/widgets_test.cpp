@@ -1,0 +1,390 @@
+// The viewing widgets on a synthetic card: clicks pick cameras, the bars edit
+// the active camera's settings, the calendar marks the recorded days, and
+// every widget and window arrangement is grabbed to build/screens/ for a look.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QMenu>
+#include <QTableView>
+#include <QTest>
+#include <QTextCharFormat>
+#include <QTimer>
+
+#include <memory>
+
+#include "mkcard/mkcard.h"
+#include "platform/block_device.h"
+#include "viewer/SelectDay.h"
+#include "viewer/bottom_panel.h"
+#include "viewer/grey_palette.h"
+#include "viewer/image_box.h"
+#include "viewer/marks.h"
+#include "viewer/settings_panel.h"
+#include "viewer/use_box.h"
+#include "viewer/viewer.h"
+
+namespace {
+
+using namespace quovil;
+
+void EnsureApp() {
+  if (QApplication::instance()) return;
+  if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+  static int argc = 1;
+  static char name[] = "widgets_tests";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);
+}
+
+// The card as the only drive of the scan.
+class OneDrive : public DriveEnumerator {
+ public:
+  explicit OneDrive(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  std::unique_ptr<BlockDevice> Open(int n) override { return n == 0 ? MemoryDevice(bytes_) : nullptr; }
+  int Count() override { return 1; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+// Passes the viewer's repaint requests on to the widgets under test.
+class WidgetHost : public SilentHost {
+ public:
+  void Repaint(unsigned flags) override {
+    if (image) image->Refresh(flags);
+    if (bottom) bottom->Refresh(flags);
+    if (settings) settings->Refresh(flags);
+  }
+  ImageBox* image = nullptr;
+  BottomPanel* bottom = nullptr;
+  SettingsPanel* settings = nullptr;
+};
+
+mkcard::Options TwoCameraCard() {
+  mkcard::Options o;
+  o.format = 2;
+  o.width = 320;
+  o.height = 256;
+  o.records = 240;
+  o.framesPerSecond = 2;  // two minutes of records
+  o.start = {15, 6, 24, 10, 15, 0};
+  return o;
+}
+
+class WidgetsTest : public ::testing::Test {
+ protected:
+  WidgetsTest() { EnsureApp(); }
+
+  void Open(const mkcard::Options& o) {
+    truth = std::make_unique<mkcard::Recorded>();
+    v.drives = std::make_unique<OneDrive>(mkcard::MakeCard(o, truth.get()));
+    v.CheckTimerTimer();
+    ASSERT_TRUE(v.src.CardOpen) << v.NoSourceText;
+    ASSERT_GT(v.SelCount, 0);
+  }
+
+  // Shows the first record of each camera, camera `last` last.
+  void ShowBoth(int last = 0) {
+    v.ShowPosition(v.NextPosOfCamera(-1, 1 - last));
+    v.ShowPosition(v.NextPosOfCamera(-1, last));
+  }
+
+  static QPoint Centre(const DisplayState::Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+  static bool Holds(const DisplayState::Rect& r, QPoint p) {
+    return p.x() >= r.left && p.x() <= r.right && p.y() >= r.top && p.y() <= r.bottom;
+  }
+
+  static double MeanGrey(const Picture8& pic) {
+    double sum = 0;
+    for (int y = 0; y < pic.height; ++y)
+      for (int x = 0; x < pic.width; ++x) sum += pic.Row(y)[x];
+    return sum / (double(pic.width) * pic.height);
+  }
+
+  static void Save(QWidget& w, const char* name) {
+    const QString dir = QStringLiteral(QUOVIL_BUILD_DIR "/screens");
+    QDir().mkpath(dir);
+    const QPixmap shot = w.grab();
+    EXPECT_FALSE(shot.isNull()) << name;
+    EXPECT_TRUE(shot.save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"))) << name;
+  }
+
+  WidgetHost host;
+  Viewer v{host};
+  std::unique_ptr<mkcard::Recorded> truth;
+};
+
+TEST(GreyPaletteTest, IndexIsGreyLevelAndRowsKeepTheirPadding) {
+  const QList<QRgb> palette = GreyPalette();
+  ASSERT_EQ(palette.size(), 256);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(palette[i], qRgb(i, i, i));
+
+  Picture8 pic;
+  pic.Resize(5, 3);  // stride 8: the padding must not shift the rows
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) pic.Row(y)[x] = uint8_t(40 * y + 7 * x);
+  const QImage image = CameraImage(pic);
+  ASSERT_EQ(image.format(), QImage::Format_Indexed8);
+  ASSERT_EQ(image.size(), QSize(5, 3));
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(image.pixel(x, y), qRgb(40 * y + 7 * x, 40 * y + 7 * x, 40 * y + 7 * x));
+
+  EXPECT_TRUE(CameraImage(Picture8{}).isNull());
+}
+
+TEST_F(WidgetsTest, ClickInTheSmallWindowOfWindowInWindowPicksItsCamera) {
+  Open(TwoCameraCard());
+  ImageBox box(v);
+  box.resize(682, 380);
+  v.VIEW_Click(2);  // "Окно в окне": camera 1 large, camera 2 small
+  ASSERT_EQ(v.disp.ViewLayout, 2);
+  ASSERT_EQ(v.ActiveCamera, 0);
+  box.grab();  // painting places the pictures
+
+  const QPoint inSmall = Centre(v.disp.CameraRect[1]);
+  ASSERT_TRUE(Holds(v.disp.CameraRect[0], inSmall)) << "the small window lies over the large one";
+  QTest::mouseClick(&box, Qt::LeftButton, {}, inSmall);
+  EXPECT_EQ(v.ActiveCamera, 1);
+
+  const auto& large = v.disp.CameraRect[0];
+  QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(large.left + 20, large.bottom - 20));
+  EXPECT_EQ(v.ActiveCamera, 0);
+}
+
+TEST_F(WidgetsTest, DoubleClickStepsTheLayoutAndTicksItsMenuItem) {
+  Open(TwoCameraCard());
+  ImageBox box(v);
+  box.resize(682, 380);
+  box.grab();
+  const QPoint onCamera1 = Centre(v.disp.CameraRect[0]);
+  QTest::mouseDClick(&box, Qt::LeftButton, {}, onCamera1);
+  EXPECT_EQ(v.disp.ViewLayout, 1);
+  EXPECT_TRUE(box.VIEW1->isChecked());
+  EXPECT_FALSE(box.VIEW2->isChecked());
+}
+
+TEST_F(WidgetsTest, MenuItemsCarryTheirShortcutsAndChooseTheLayout) {
+  Open(TwoCameraCard());
+  ImageBox box(v);
+  EXPECT_EQ(box.VIEW3->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_3));
+  EXPECT_EQ(box.VIEW_SWAP->shortcut(), QKeySequence(Qt::Key_Tab));
+  EXPECT_EQ(box.N1->text(), QStringLiteral("Настройка параметров"));
+  v.ActionChannel2Execute();
+  box.VIEW1->trigger();  // "Одно окно" with camera 2 active
+  EXPECT_EQ(v.disp.ViewLayout, 5);
+  EXPECT_TRUE(box.VIEW1->isChecked());
+  box.VIEW_SWAP->trigger();
+  EXPECT_EQ(v.disp.ViewLayout, 1);
+}
+
+TEST_F(WidgetsTest, ClickOnCamera2StripMakesCamera2ActiveAndShowsItsRecord) {
+  Open(TwoCameraCard());
+  UseBox box(v);
+  box.resize(1442, UseBox::kDesignHeight);  // one pixel column per minute
+  ShowBoth();
+  ASSERT_FALSE(v.SingleCameraLayout());
+  ASSERT_EQ(v.ActiveCamera, 0);
+  const int minute = 10 * 60 + 16;
+  const int32_t target = v.timeline.DayMap[1][minute];
+  ASSERT_GE(target, 0);
+
+  QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(minute + 1, UseBox::kDesignHeight - 5));
+  EXPECT_EQ(v.ActiveCamera, 1);
+  EXPECT_EQ(v.disp.ShownPos[1], target);
+  EXPECT_FALSE(v.timeline.TimelineDragging);
+}
+
+TEST_F(WidgetsTest, DraggingKeepsTheCameraOfThePress) {
+  Open(TwoCameraCard());
+  UseBox box(v);
+  box.resize(1442, UseBox::kDesignHeight);
+  ShowBoth();
+  const int minute = 10 * 60 + 15;
+  QTest::mousePress(&box, Qt::LeftButton, {}, QPoint(minute + 1, UseBox::kDesignHeight - 5));
+  QMouseEvent move(QEvent::MouseMove, QPointF(minute + 2, 3), box.mapToGlobal(QPointF(minute + 2, 3)),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&box, &move);  // scrubbing, now over camera 1's strip
+  EXPECT_EQ(v.ActiveCamera, 1);
+  EXPECT_EQ(v.src.CameraOf(v.IndexAtPos(v.disp.ShownPos[1])), 1);
+  QTest::mouseRelease(&box, Qt::LeftButton, {}, QPoint(minute + 2, 3));
+  EXPECT_FALSE(v.timeline.TimelineDragging);
+}
+
+TEST_F(WidgetsTest, StripsFollowTheDayMap) {
+  Open(TwoCameraCard());
+  UseBox box(v);
+  ShowBoth();
+  box.Refresh(kRepaintTimeline);
+  const QImage& upper = box.TimelineStrip(0);
+  ASSERT_EQ(upper.size(), QSize(1440, (UseBox::kDesignHeight - 2) / 2));
+  EXPECT_EQ(upper.pixel(10 * 60 + 15, 0), qRgb(0, 128, 0));
+  EXPECT_EQ(upper.pixel(9 * 60, upper.height() - 1), qRgb(255, 255, 255));
+  EXPECT_EQ(box.TimelineStrip(1).pixel(10 * 60 + 16, 5), qRgb(0, 128, 0));
+}
+
+TEST_F(WidgetsTest, BarsEditTheActiveCameraOnly) {
+  Open(TwoCameraCard());
+  SettingsPanel panel(v);
+  host.settings = &panel;
+  ShowBoth(1);
+  v.ActionChannel2Execute();  // puts camera 2's settings on the bars
+  const double before = MeanGrey(v.CameraBitmap[1]);
+
+  panel.BrightnessBar->setValue(0);  // top: 100 added to every pixel
+  EXPECT_EQ(v.CameraSettings[1].Brightness, 0);
+  EXPECT_EQ(v.CameraSettings[0].Brightness, 100);
+  EXPECT_EQ(panel.BarToolTipValue(panel.BrightnessBar), 100);
+  EXPECT_GT(MeanGrey(v.CameraBitmap[1]), before + 50) << "the shown picture is rebuilt with the new brightness";
+
+  panel.ContrastBar->setValue(150);
+  panel.VolumeBar->setValue(20);
+  EXPECT_EQ(v.CameraSettings[1].Contrast, 150);
+  EXPECT_EQ(v.CameraSettings[1].Volume, 20);
+  EXPECT_EQ(panel.BarToolTipValue(panel.ContrastBar), -50);
+  EXPECT_EQ(panel.BarToolTipValue(panel.VolumeBar), 80);
+
+  QTest::mouseClick(panel.JvLabel3, Qt::LeftButton);
+  QTest::mouseClick(panel.JvLabel1, Qt::LeftButton);
+  EXPECT_EQ(v.CameraSettings[1].Brightness, 100);
+  EXPECT_EQ(v.CameraSettings[1].Contrast, 100);
+
+  v.ActionChannel1Execute();  // the bars show camera 1 and write nothing back
+  EXPECT_EQ(panel.VolumeBar->value(), 50);
+  EXPECT_EQ(v.CameraSettings[1].Volume, 20);
+  EXPECT_EQ(v.CameraSettings[0].Volume, 50);
+}
+
+TEST_F(WidgetsTest, SensorLabelsShowTheShownSecond) {
+  Open(TwoCameraCard());
+  SettingsPanel panel(v);
+  host.settings = &panel;
+  ShowBoth();
+  ASSERT_TRUE(v.info.HasLabels());
+  EXPECT_EQ(panel.SensorLabels[0]->text().toStdString(), v.info.Labels[0]);
+  EXPECT_EQ(panel.SensorLabels[4]->text().toStdString(), v.info.Labels[4]);
+}
+
+TEST_F(WidgetsTest, PlayButtonIsDownWhilePlaying) {
+  Open(TwoCameraCard());
+  BottomPanel panel(v);
+  host.bottom = &panel;
+  ShowBoth();
+  EXPECT_EQ(panel.datePanel->text(), QStringLiteral("15.06.2024"));
+  QTest::mouseClick(panel.PlayBtn, Qt::LeftButton);
+  EXPECT_TRUE(v.play.PlayTimerEnabled);
+  EXPECT_TRUE(panel.PlayBtn->isChecked());
+  QTest::mouseClick(panel.PlayBtn, Qt::LeftButton);  // a second click does not release it
+  EXPECT_TRUE(panel.PlayBtn->isChecked());
+  QTest::mouseClick(panel.StopBtn, Qt::LeftButton);
+  EXPECT_FALSE(v.play.PlayTimerEnabled);
+  EXPECT_FALSE(panel.PlayBtn->isChecked());
+}
+
+mkcard::Options AcrossMidnight() {
+  mkcard::Options o = TwoCameraCard();
+  o.start = {30, 6, 24, 23, 59, 0};
+  o.records = 200;  // 100 seconds: 30.06 and 01.07
+  return o;
+}
+
+TEST_F(WidgetsTest, CalendarShowsTheRecordedDaysBold) {
+  Open(AcrossMidnight());
+  ShowBoth();
+  const auto data = DatePanelClick(v);
+  ASSERT_TRUE(data);
+  TSelectForm form;
+  form.Fill(*data);
+  EXPECT_EQ(form.BoldDays(), QStringList({QStringLiteral("202406=30"), QStringLiteral("202407=1")}));
+  EXPECT_TRUE(form.IsBold(QDate(2024, 6, 30)));
+  EXPECT_TRUE(form.IsBold(QDate(2024, 7, 1)));
+  EXPECT_FALSE(form.IsBold(QDate(2024, 6, 29)));
+  EXPECT_EQ(form.Calendar->dateTextFormat(QDate(2024, 7, 1)).fontWeight(), QFont::Bold);
+  EXPECT_NE(form.Calendar->dateTextFormat(QDate(2024, 7, 2)).fontWeight(), QFont::Bold);
+  EXPECT_EQ(form.Calendar->minimumDate(), QDate(2024, 6, 30));
+  EXPECT_EQ(form.Calendar->maximumDate(), QDate(2024, 7, 1));
+  EXPECT_EQ(form.Calendar->monthShown(), 6);
+
+  form.Fill(*data);  // a second opening starts from scratch
+  EXPECT_EQ(form.BoldDays().size(), 2);
+}
+
+TEST_F(WidgetsTest, ChoosingADayJumpsThereAndEscapeChangesNothing) {
+  Open(AcrossMidnight());
+  ShowBoth();
+  TSelectForm form;
+  QTableView* days = form.Calendar->findChild<QTableView*>();
+  ASSERT_NE(days, nullptr);
+
+  const int32_t before = v.CurPos;
+  QTimer::singleShot(0, &form, [&] { QTest::keyClick(&form, Qt::Key_Escape); });
+  EXPECT_FALSE(RunDateChoice(v, form, nullptr));
+  EXPECT_EQ(v.CurPos, before);
+
+  QTimer::singleShot(0, &form, [&] {
+    form.Calendar->setSelectedDate(QDate(2024, 7, 1));
+    QTest::keyClick(days, Qt::Key_Return);
+  });
+  EXPECT_TRUE(RunDateChoice(v, form, nullptr));
+  EXPECT_EQ(form.ChosenDate(), QDate(2024, 7, 1));
+  EXPECT_EQ(v.disp.DatePanelText, "01.07.2024");
+}
+
+TEST_F(WidgetsTest, ScreensOfEveryWidgetAndArrangement) {
+  EXPECT_TRUE(QFontInfo(ImageBox::PictureFont()).bold());
+  {
+    ImageBox empty(v);
+    empty.resize(682, 330);
+    Save(empty, "image_no_card");
+  }
+  Open(TwoCameraCard());
+  ImageBox box(v);
+  box.resize(682, 330);
+  host.image = &box;
+  ShowBoth();
+  v.ActionSelectAllExecute();
+  v.FragStart = v.disp.CameraTimeText[0];  // both marks on screen
+  v.FragEnd = v.disp.CameraTimeText[1];
+  const std::pair<int, const char*> arrangements[] = {
+      {0, "image_side_by_side"}, {1, "image_one_window"}, {2, "image_window_in_window"}, {3, "image_one_above"}};
+  for (const auto& [tag, name] : arrangements) {
+    v.VIEW_Click(tag);
+    Save(box, name);
+  }
+  v.VIEW_Click(0);
+  v.VIEW_SWAP_Click();
+  v.play.PlayTimerEnabled = true;  // the playback label
+  v.play.PlaySpeed = -3;
+  Save(box, "image_swapped_playing");
+  v.play.PlayTimerEnabled = false;
+  v.VIEW_SWAP_Click();
+
+  BottomPanel bottom(v);
+  bottom.resize(682, 29);
+  bottom.Refresh(~0u);
+  Save(bottom, "bottom_panel");
+  // A busier day than the card holds, to judge the scale's legibility.
+  for (int m : {0, 1, 2, 3, 360, 361, 700, 701, 702, 1000, 1439}) v.timeline.DayMap[0][size_t(m)] = 0;
+  for (int m = 480; m < 560; ++m) v.timeline.DayMap[1][size_t(m)] = 0;
+  ++v.timeline.DayMapVersion;
+  bottom.Refresh(kRepaintTimeline);
+  Save(bottom, "bottom_panel_busy_day");
+  SettingsPanel settings(v);
+  settings.Refresh(~0u);
+  settings.adjustSize();
+  Save(settings, "settings_panel");
+  TSelectForm form;
+  form.Fill(*DatePanelClick(v));
+  form.adjustSize();
+  Save(form, "select_day");
+  box.PopupMenu2->adjustSize();
+  Save(*box.PopupMenu2, "popup_menu");
+  auto* layouts = qobject_cast<QMenu*>(box.VIEW1->parent());
+  ASSERT_NE(layouts, nullptr);
+  layouts->adjustSize();
+  Save(*layouts, "popup_menu_layouts");
+}
+
+}  // namespace
