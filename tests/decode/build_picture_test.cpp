@@ -55,6 +55,19 @@ TEST(ConvertFrame, AppliesTheLevelsToEveryPixel) {
   for (size_t i = 0; i < frame.size(); ++i) EXPECT_EQ(got[i], t[frame[i]]) << i;
 }
 
+TEST(ConvertFrame, EverySettingMatchesTheLevelTable) {
+  std::vector<uint8_t> frame(256);
+  for (int x = 0; x < 256; ++x) frame[size_t(x)] = uint8_t(x);
+  Picture8 pic = Blank(256, 1);
+  for (int b : {-5, 0, 1, 37, 99, 100, 101, 163, 200, 260, 1 << 30}) {
+    for (int c : {-100, -58, -57, 0, 1, 50, 99, 100, 101, 199, 200, 201, 400, -(1 << 30)}) {
+      ConvertFrame(frame.data(), 256, 1, 2, b, c, pic);
+      const auto t = LevelTable(b, c);
+      ASSERT_EQ(Rows(pic), std::vector<uint8_t>(t.begin(), t.end())) << "brightness " << b << " contrast " << c;
+    }
+  }
+}
+
 TEST(ConvertFrame, InterlacedFormatsStoreOddRowsFirst) {
   for (int h : {4, 5, 1}) {
     std::vector<uint8_t> frame;
