@@ -1,0 +1,90 @@
+// The status bar panels and the tool-bar items that depend on the source.
+#include "card/state_tables.h"
+#include "viewer/viewer.h"
+
+namespace quovil {
+
+namespace {
+
+std::string DecimalSize(int64_t size) {
+  if (size < 1000) return std::to_string(size) + " bytes";
+  if (size < 1000000) return std::to_string(size / 1000) + " Kb";
+  if (size < 1000000000) return std::to_string(size / 1000000) + " Mb";
+  return std::to_string(size / 1000000000) + " Gb";
+}
+
+std::string BinarySize(int64_t size) {
+  if (size < 1024) return std::to_string(size) + " bytes";
+  if (size < 1048576) return std::to_string(size / 1024) + " Kb";
+  return std::to_string(size / 1048576) + " Mb";
+}
+
+std::string ResolutionName(int64_t index) {
+  if (index >= 0 && index < int64_t(ResolutionTable.size())) return ResolutionTable[size_t(index)].name;
+  return "нет данных";
+}
+
+// A card with no slots at all counts as empty rather than dividing by zero.
+std::string Percent(double part, double whole) {
+  return Format("%.0f%%", whole > 0 ? part / whole * 100.0 : 0.0);
+}
+
+std::string WrittenText(const Source& src) {
+  if (src.CardFormat != 2) return Percent(double(src.FillRecorded), double(src.FillTotal));
+  const uint8_t* t = src.StateTable.data();
+  if (state2::RingWrapped.Get(t) != 0) return "100%";
+  return Percent(double(state2::DataWriteSector.Get(t)), double(state2::DataAreaSectors.Get(t)));
+}
+
+// Mean of PictureBytes / PictureSectors / 512 over the entries; entries that
+// claim no picture sectors are left out. False when no entry counts.
+bool MeanCompression(const Source& src, double& mean) {
+  size_t n = std::min(size_t(std::max(src.EntryCount, 0)), src.LongCatalogue.size());
+  double sum = 0;
+  size_t counted = 0;
+  for (size_t i = 0; i < n; ++i) {
+    int sectors = src.LongCatalogue[i].PictureSectors();
+    if (sectors == 0) continue;
+    sum += double(src.PictureBytes) / sectors / 512.0;
+    ++counted;
+  }
+  if (counted == 0) return false;
+  mean = sum / double(counted);
+  return true;
+}
+
+}  // namespace
+
+void Viewer::UpdateStatusBar() {
+  actions.DeleteAllVisible = src.SourceIsCard;
+  std::string size, quality, written, fragment;
+  if (src.SourceIsCard && src.CardOpen) {
+    bool format0 = src.CardFormat == 0;
+    actions.ArhivVisible = actions.TagetVisible = actions.ViewAllSeparatorVisible = format0;
+    size = src.SourceSize < 0 ? "Карта памяти пуста!" : DecimalSize(src.SourceSize);
+    if (src.CardFormat != 2) quality = ResolutionName(src.ResolutionIndex);
+    written = WrittenText(src);
+  } else if (src.SourceSize > 0 && src.ArchiveOpen) {
+    actions.TagetVisible = actions.ViewAllSeparatorVisible = false;
+    size = BinarySize(src.SourceSize);
+    quality = ResolutionName(src.Archive.CardFormat);
+    written = Format("%d кадров", int(src.Archive.EntryCount));
+  } else {
+    actions.ArhivVisible = actions.TagetVisible = actions.ViewAllSeparatorVisible = false;
+  }
+  if (src.CardOpen || src.ArchiveOpen) {
+    fragment = FragStart.empty() && FragEnd.empty() ? "не задан" : FragStart + " - " + FragEnd;
+  }
+  StatusPanels[0] = " Размер: " + size;
+  if (src.CardFormat == 2) {
+    double mean = 0;
+    if (MeanCompression(src, mean)) StatusPanels[1] = Format(" Сжатие: %.2f", mean);
+  } else {
+    StatusPanels[1] = " Качество: " + quality;
+  }
+  StatusPanels[2] = " Записано: " + written;
+  StatusPanels[4] = " Фрагмент: " + fragment;
+  Repaint(kRepaintStatus | kRepaintActions);
+}
+
+}  // namespace quovil
