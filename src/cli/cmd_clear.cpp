@@ -1,0 +1,39 @@
+// `clear SRC [--archive-area]`: empties the card as the viewer's clear command
+// does, answering Yes.
+#include "cli/cli.h"
+
+namespace quovil::cli {
+
+namespace {
+
+int Clear(Context& ctx) {
+  std::string error;
+  if (!OpenSource(ctx, ctx.args.positional[0], Access::Write, error)) return ctx.Fail(error);
+  Viewer& v = ctx.viewer;
+  if (!v.src.SourceIsCard) return ctx.Fail("Карта памяти отсутствует!");
+  // The viewer's command does nothing on an empty selection: look at
+  // everything, so an empty-looking filter never stops the clearing.
+  v.actions.Hand = v.actions.External = v.actions.Motion = v.actions.Timer = v.actions.Sound = false;
+  v.actions.Taget = false;
+  v.RebuildSelection();
+  if (v.SelCount <= 0) {
+    // Nothing recorded: the viewer's command does nothing, and neither do we.
+    ctx.out = {{"cleared", false}};
+    return 0;
+  }
+
+  size_t before = ctx.host.shown.size();
+  v.ActionDeleteAllExecute();
+  for (size_t k = before; k < ctx.host.shown.size(); ++k) {
+    if (ctx.host.shown[k] == "Возникла ошибка при очистки карты.") return ctx.Fail(ctx.host.shown[k]);
+  }
+  ctx.out = {{"cleared", true}};
+  return 0;
+}
+
+}  // namespace
+
+QUOVIL_CLI_COMMAND({"clear", "empty the card image", {"SRC"},
+                    {{"--archive-area", "clear the archive area of a format-0 card", true, false}}, false, Clear});
+
+}  // namespace quovil::cli

@@ -1,0 +1,94 @@
+// quovil-cli: the viewer's own routines driven from the command line, one
+// JSON document on stdout per call.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <deque>
+#include <exception>
+#include <iostream>
+
+#include "cli/cli.h"
+
+namespace {
+
+using namespace quovil;
+using namespace quovil::cli;
+
+// Where CLI11 stores what it parsed for one subcommand.
+struct Parsed {
+  const Command* command = nullptr;
+  CLI::App* app = nullptr;
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> values;
+  std::map<std::string, bool> flags;
+  std::map<std::string, CLI::Option*> given;
+};
+
+void Declare(CLI::App& top, const Command& cmd, Parsed& p) {
+  p.command = &cmd;
+  p.app = top.add_subcommand(cmd.name, cmd.help);
+  p.positional.resize(cmd.positionals.size());
+  for (size_t i = 0; i < cmd.positionals.size(); ++i) {
+    p.app->add_option(cmd.positionals[i], p.positional[i], cmd.positionals[i])->required();
+  }
+  std::vector<Option> options = cmd.options;
+  options.push_back({"--second-copy", "answer No to the question about differing state-table copies", true, false});
+  if (cmd.filters) {
+    for (const Option& o : FilterOptions()) options.push_back(o);
+  }
+  for (const Option& o : options) {
+    if (p.given.count(o.name)) continue;
+    CLI::Option* opt = o.flag ? p.app->add_flag(o.name, p.flags[o.name], o.help)
+                              : p.app->add_option(o.name, p.values[o.name], o.help);
+    if (o.required) opt->required();
+    p.given[o.name] = opt;
+  }
+}
+
+Args Collect(const Parsed& p) {
+  Args args;
+  args.positional = p.positional;
+  for (const auto& [name, opt] : p.given) {
+    if (opt->count() == 0) continue;
+    if (p.flags.count(name)) {
+      args.flags.insert(name);
+    } else {
+      args.values[name] = p.values.at(name);
+    }
+  }
+  return args;
+}
+
+int Run(const Parsed& p) {
+  CliHost host;
+  Viewer viewer(host);
+  Context ctx{Collect(p), host, viewer, nullptr};
+  host.secondCopy = ctx.args.Has("--second-copy");
+  std::string error;
+  int rc = ApplyKindFilters(ctx.args, viewer, error) ? p.command->run(ctx) : ctx.Fail(error);
+  std::cout << ctx.out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
+  return rc;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    CLI::App top{"KORAX-X card viewer, command line"};
+    top.require_subcommand(1);
+    std::deque<Parsed> parsed;
+    for (const Command& cmd : Commands()) Declare(top, cmd, parsed.emplace_back());
+    try {
+      top.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+      return top.exit(e);
+    }
+    for (const Parsed& p : parsed) {
+      if (p.app->parsed()) return Run(p);
+    }
+    return 2;
+  } catch (const std::exception& e) {
+    std::cout << nlohmann::json{{"error", e.what()}}.dump() << std::endl;
+    return 1;
+  }
+}
