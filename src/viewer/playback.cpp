@@ -16,9 +16,15 @@ constexpr int kPacedInterval = 10;  // ms: the timer only polls while the sound 
 
 int TimerInterval(int speed) { return 205 - 25 * std::abs(speed); }
 
+// Whether anything drains the rings. Without it the sound could never pace
+// the pictures (they would wait for good), so the timer paces them instead.
+bool SoundOutput(const Viewer& v) {
+  return v.soundSystem && v.play.SoundStream[0] != 0 && v.play.SoundStream[1] != 0;
+}
+
 // Speeds 1 and 2 with sound: a camera moves on only when its queued sound has played.
 bool SoundPaced(const Viewer& v) {
-  return (v.play.PlaySpeed == 1 || v.play.PlaySpeed == 2) && v.src.HasSound;
+  return (v.play.PlaySpeed == 1 || v.play.PlaySpeed == 2) && v.src.HasSound && SoundOutput(v);
 }
 
 int PacedFrequency(const Viewer& v) { return (v.play.PlaySpeed + 1) * v.src.SampleRate / 2; }

@@ -99,6 +99,12 @@ TEST_F(PlaybackTest, FailedInitEndsTheProgramAndFailedStreamsOnlyStopStartUp) {
   EXPECT_EQ(v.InitSound(), Viewer::SoundInit::NoStreams);
   EXPECT_EQ(host.messages.back(), "Проблема создания звукового потока!");
   EXPECT_EQ(host.kinds.back(), quovil::MsgKind::Error);
+
+  // A source opened later still plays, paced by the timer.
+  v.play.PlaySpeed = 1;
+  v.src.HasSound = true;
+  v.PlayBtnClick();
+  EXPECT_EQ(v.play.PlayTimerInterval, 180);
 }
 
 TEST_F(PlaybackTest, StreamsCarryTheirCameraAndAreReleasedAtClose) {
@@ -114,15 +120,18 @@ TEST_F(PlaybackTest, StreamsCarryTheirCameraAndAreReleasedAtClose) {
   EXPECT_EQ(v.play.SoundStream[0], 0u);
 }
 
-TEST_F(PlaybackTest, WithoutASoundSystemPlaybackRunsSilently) {
-  OpenCard({{0, 1, 0, 1}, true}, nullptr);
+TEST_F(PlaybackTest, WithoutASoundSystemPlaybackRunsSilentlyAtTheTimersPace) {
+  OpenCard({{0, 1, 0, 1, 0, 1}, true}, nullptr);
   EXPECT_TRUE(host.messages.empty());
   v.PlayBtnClick();
-  v.SpeedUpClick();
+  EXPECT_EQ(v.play.PlayTimerInterval, 180);  // nothing would ever drain the sound
   v.MuteLabelClick();
   v.VolumeBarChange(10);
   v.PlayTimerTimer();
-  EXPECT_EQ(v.CurPos, 1);
+  v.PlayTimerTimer();
+  v.PlayTimerTimer();
+  EXPECT_EQ(v.CurPos, 5);
+  EXPECT_EQ(Queued(0), 0);
   v.StopBtnClick();
   v.FreeSound();
   EXPECT_TRUE(fake.streams.empty());
