@@ -43,8 +43,10 @@ struct Options {
   int resolutionIndex = 1;
   int width = 160, height = 120;
 
-  // Sound (formats 1 and 2). Format 1 stores 11264 sound bytes per frame; format 2
-  // stores samples for 1/framesPerSecond of a second, rounded to whole sectors.
+  // Sound (formats 1 and 2): each frame carries the samples of its camera's
+  // frame interval. Format 1 blocks are 11264 bytes (the count and at most 11262
+  // samples); format 2 blocks are rounded to whole sectors (SoundSectors varies
+  // with the interval, at most 22528 bytes).
   bool sound = true;
   int sampleRate = 11025;
   uint32_t storedSoundBytes = 11264;  // format 1: value written into the state table
@@ -65,9 +67,11 @@ struct Options {
   // WriteSlot < RecordCount. Format 2: ringWrapped makes the catalogue ring
   // wrap (RingWrapped, RingTail, ScanSteps, DataWriteSector are set so that the
   // loader finds the first of `records` entries); ringCapacity 0 chooses one.
-  // Format 0: the main ring is full (ArchiveFirstSlot = records) and, when
-  // wrapped, MainFirstSlot lies at records / 3; IndexTable is the identity over
-  // the main area. Archive slots point at catalogue indices from `records` on.
+  // Format 0: IndexTable is the identity over the main area. A wrapped main
+  // ring is full (ArchiveFirstSlot = records) with MainFirstSlot at records / 3;
+  // one that has not wrapped starts at slot 0 and keeps 16 free slots. Archive
+  // slots point at catalogue indices from ArchiveFirstSlot on (so at or beyond
+  // MainCount, the viewer's EntryCount), shuffled.
   bool mainWrapped = false;
   int archiveRecords = 0;
   bool ringWrapped = false;
@@ -85,7 +89,7 @@ struct Options {
   bool badBothCopies = false;    // both copies fail
   bool differentCopies = false;  // format 2: both good, second copy differs
   int tableVersion = 4;          // format 2 TableVersion (3, 4, or 5 to be refused)
-  bool badBootChecksum = false;  // formats 1/2: boot sector checksum wrong
+  bool badBootChecksum = false;  // boot sector checksum wrong (format 0 ignores it)
 
   // Journal (format 2): header at 0x800000, records at 0x800200.
   bool journal = false;
@@ -109,7 +113,9 @@ struct Frame {
   std::vector<uint8_t> picture;
   std::vector<uint8_t> sound;     // whole stored sound block (count first)
   std::vector<uint8_t> samples;   // the unsigned 8-bit samples alone
-  std::vector<uint8_t> info;      // format 2: stored info block (InfoSectors*512)
+  std::vector<uint8_t> info;      // format 2: this entry's own info block (InfoSectors*512)
+  // Format 2: what the sensor panel and GPS output show with this frame, from
+  // the block of its second (infoIndex; none when -1).
   bool hasSensor = false;
   uint8_t sensorStatus = 0;
   uint16_t uin = 0, uakb = 0;     // tenths of a volt
