@@ -150,6 +150,8 @@ uint32_t Viewer::StreamProcedure(SoundHandle, void* buffer, uint32_t length, voi
     s.RingRead[c] = int((uint32_t(r) + n) % kSoundRingBytes);
   }
   {
+    // RingRead is written only here, and RingWrite only under SoundFlagLock
+    // too (see Feed), so the test is exact without taking the ring lock again.
     std::lock_guard<std::mutex> flagLock(s.SoundFlagLock);
     if (s.RingRead[c] == s.RingWrite[c]) s.NeedFrame[c] = true;
   }

@@ -106,6 +106,21 @@ TEST_F(PlaybackTest, ForwardRunsOnWhileOnlyTheOtherCameraHasLaterRecords) {
   EXPECT_EQ(RunToStop(v), (std::vector<int32_t>{1, 2, 3}));
 }
 
+TEST_F(PlaybackTest, AnEntryOfNoCameraDoesNotHoldPlaybackUp) {
+  OpenCard({{0, 0, 1, 0}, false});
+  // Long entries whose camera bits may name no camera (a damaged catalogue).
+  v.src.CardFormat = 2;
+  for (int cam : {0, 3, 1, 0}) {
+    quovil::LongEntry e;
+    e.b[4] = uint8_t(0x10 | cam);
+    v.src.LongCatalogue.push_back(e);
+  }
+  v.PlayBtnClick();
+  RunToStop(v, 50);
+  EXPECT_EQ(v.CurPos, 3);
+  EXPECT_FALSE(v.play.PlayTimerEnabled);
+}
+
 TEST_F(PlaybackTest, BackwardStepsDownToPositionZeroAndStops) {
   OpenCard({kAlternating, false});
   v.ShowPosition(7);  // the end: neither camera has a later record
