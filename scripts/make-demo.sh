@@ -26,6 +26,6 @@ fi
   --start '14.06.2024 08:15:00' --out "$demo/card0.img"
 "$mkcard" --format 1 --seed 101 --records 1500 --fps 4 --resolution 2 --ring-wrapped \
   --start '20.06.2024 23:40:00' --out "$demo/card1.img"
-"$mkcard" --format 2 --seed 102 --records 4000 --fps 6 --size 352x256 --group 32 --long-groups \
+"$mkcard" --format 2 --seed 102 --records 4000 --fps 6 --size 352x256 --group 32 \
   --ring-wrapped --journal --start '30.06.2024 23:52:00' --out "$demo/card2.img"
 touch "$stamp"
