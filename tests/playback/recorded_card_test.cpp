@@ -1,5 +1,7 @@
 // Playback over a card from the synthetic recorder: a format-2 card with both
 // cameras, groups of key and delta frames, and sound.
+#include <algorithm>
+
 #include "mkcard/mkcard.h"
 #include "playback_fixture.h"
 
@@ -37,11 +39,20 @@ class RecordedCardTest : public PlaybackTest {
     ASSERT_TRUE(v.src.HasSound);
   }
   int CameraAt(int32_t pos) const { return truth.frames[size_t(v.IndexAtPos(pos))].camera; }
+  // The camera's picture is the recorded one of the record it shows
+  // (brightness and contrast at their middle leave the grey levels alone).
+  bool ShowsRecordedPicture(int cam) const {
+    const Picture8& pic = v.CameraBitmap[size_t(cam)];
+    const std::vector<uint8_t>& want = truth.frames[size_t(v.disp.ShownIndex[size_t(cam)])].picture;
+    for (int y = 0; y < pic.height; ++y)
+      if (!std::equal(pic.Row(y), pic.Row(y) + pic.width, want.begin() + long(y) * pic.width)) return false;
+    return true;
+  }
 
   mkcard::Recorded truth;
 };
 
-TEST_F(RecordedCardTest, FastForwardShowsEveryRecordOnceInOrder) {
+TEST_F(RecordedCardTest, FastForwardShowsEveryRecordOnceInOrderAndBackwardReturnsWithTheRightPictures) {
   Record(60);
   if (IsSkipped()) return;
   v.play.PlaySpeed = 8;
@@ -52,14 +63,32 @@ TEST_F(RecordedCardTest, FastForwardShowsEveryRecordOnceInOrder) {
     auto before = v.disp.ShownPos;
     v.PlayTimerTimer();
     // Camera 1 moves before camera 2 within a step, and never past it.
-    for (int cam = 0; cam < 2; ++cam)
-      if (v.disp.ShownPos[size_t(cam)] != before[size_t(cam)]) shown.push_back(v.disp.ShownPos[size_t(cam)]);
+    for (int cam = 0; cam < 2; ++cam) {
+      if (v.disp.ShownPos[size_t(cam)] == before[size_t(cam)]) continue;
+      shown.push_back(v.disp.ShownPos[size_t(cam)]);
+      EXPECT_TRUE(ShowsRecordedPicture(cam)) << "position " << shown.back();
+    }
   }
   std::vector<int32_t> all;
   for (int32_t p = 1; p < 60; ++p) all.push_back(p);
   EXPECT_EQ(shown, all);
   EXPECT_FALSE(v.play.PlayTimerEnabled);
   EXPECT_EQ(Stream(0).plays, 0);  // timer-paced: the streams stay silent
+
+  v.SpeedDownClick();  // backward through the groups, key frames behind
+  int moves = 0;
+  for (int i = 0; i < 200 && v.play.PlayTimerEnabled; ++i) {
+    auto before = v.disp.ShownPos;
+    v.PlayTimerTimer();
+    for (int cam = 0; cam < 2; ++cam) {
+      if (v.disp.ShownPos[size_t(cam)] == before[size_t(cam)]) continue;
+      ++moves;
+      EXPECT_TRUE(ShowsRecordedPicture(cam)) << "position " << v.disp.ShownPos[size_t(cam)];
+    }
+  }
+  EXPECT_EQ(v.CurPos, 0);
+  // Positions 58 .. 0, less the one its camera already shows when going back starts.
+  EXPECT_EQ(moves, 58);
 }
 
 TEST_F(RecordedCardTest, SpeedOneQueuesTheActiveCamerasRecordedSoundRecordAfterRecord) {
