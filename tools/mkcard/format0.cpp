@@ -31,6 +31,53 @@ void WriteRecord0(Image& img, Recorded& truth, Layout0& l, const Shot& s, int in
   e[7] = 0;
 }
 
+// The archive area keeps older, protected records; its slots point at
+// catalogue indices in shuffled order.
+void WriteArchiveArea(const Options& o, Image& img, Recorded& truth, Layout0& l, int ring, int archive) {
+  Options ao = o;
+  ao.seed = o.seed + 1;
+  auto archiveShots = PlanShots(ao, archive, AddSeconds(o.start, -86400), false);
+  std::vector<int> indices(static_cast<std::size_t>(archive));
+  std::iota(indices.begin(), indices.end(), ring);
+  Rng rng(o.seed * 17u + 3u);
+  for (int j = archive - 1; j > 0; --j) std::swap(indices[std::size_t(j)], indices[std::size_t(rng.Below(j + 1))]);
+  if (archive >= 2 && std::is_sorted(indices.begin(), indices.end())) std::swap(indices[0], indices[1]);
+  for (int j = 0; j < archive; ++j) {
+    Shot s = archiveShots[std::size_t(j)];
+    s.kind |= 0x20;
+    const int index = indices[std::size_t(j)];
+    WriteRecord0(img, truth, l, s, index);
+    truth.frames[std::size_t(index)].written = true;
+    truth.slotToIndex[std::size_t(ring + j)] = uint16_t(index);
+    truth.archiveOrder.push_back(index);
+  }
+}
+
+void WriteState0(const Options& o, Image& img, uint16_t indexChecksum, int mainFirst, int records, int ring, int archive,
+                 int res) {
+  const int total = ring + archive;
+  uint8_t st[16] = {};
+  const int mainLast = records == 0 ? mainFirst : (mainFirst + records - 1) % std::max(1, ring);
+  quovil::PutU16(st + 0, uint16_t(mainFirst));
+  quovil::PutU16(st + 2, uint16_t(mainLast));
+  quovil::PutU16(st + 4, uint16_t(records));
+  quovil::PutU16(st + 6, uint16_t(ring));
+  quovil::PutU16(st + 8, uint16_t(archive));
+  quovil::PutU16(st + 10, uint16_t(total));
+  quovil::PutU16(st + 12, indexChecksum);
+  st[14] = uint8_t(res);
+  quovil::SealRecord(st, 16);
+  for (uint64_t at : {kState1, kState2}) {
+    img.Fill(at, 512, 0xFF);
+    std::copy_n(st, 16, img.At(at, 16));
+  }
+  // Damage changes a field without resealing, so a reader that skipped the
+  // checksum would show a visibly wrong count.
+  if (o.badFirstCopy || o.badBothCopies) img.At(kState1 + 4, 1)[0] ^= 0x01;
+  if (o.badBothCopies) img.At(kState2 + 4, 1)[0] ^= 0x01;
+
+}
+
 }  // namespace
 
 void MakeFormat0(const Options& o, Image& img, Recorded& truth) {
@@ -61,47 +108,11 @@ void MakeFormat0(const Options& o, Image& img, Recorded& truth) {
     truth.order.push_back(slot);
   }
 
-  // The archive area keeps older, protected records; its slots point at
-  // catalogue indices in shuffled order.
-  Options ao = o;
-  ao.seed = o.seed + 1;
-  auto archiveShots = PlanShots(ao, archive, AddSeconds(o.start, -86400), false);
-  std::vector<int> indices(static_cast<std::size_t>(archive));
-  std::iota(indices.begin(), indices.end(), ring);
-  Rng rng(o.seed * 17u + 3u);
-  for (int j = archive - 1; j > 0; --j) std::swap(indices[std::size_t(j)], indices[std::size_t(rng.Below(j + 1))]);
-  if (archive >= 2 && std::is_sorted(indices.begin(), indices.end())) std::swap(indices[0], indices[1]);
-  for (int j = 0; j < archive; ++j) {
-    Shot s = archiveShots[std::size_t(j)];
-    s.kind |= 0x20;
-    const int index = indices[std::size_t(j)];
-    WriteRecord0(img, truth, l, s, index);
-    truth.frames[std::size_t(index)].written = true;
-    truth.slotToIndex[std::size_t(ring + j)] = uint16_t(index);
-    truth.archiveOrder.push_back(index);
-  }
+  WriteArchiveArea(o, img, truth, l, ring, archive);
   uint8_t* table = img.At(kIndexTable, 131072);
   for (int s = 0; s < total; ++s) quovil::PutU16(table + 2 * s, truth.slotToIndex[std::size_t(s)]);
 
-  uint8_t st[16] = {};
-  const int mainLast = records == 0 ? mainFirst : (mainFirst + records - 1) % std::max(1, ring);
-  quovil::PutU16(st + 0, uint16_t(mainFirst));
-  quovil::PutU16(st + 2, uint16_t(mainLast));
-  quovil::PutU16(st + 4, uint16_t(records));
-  quovil::PutU16(st + 6, uint16_t(ring));
-  quovil::PutU16(st + 8, uint16_t(archive));
-  quovil::PutU16(st + 10, uint16_t(total));
-  quovil::PutU16(st + 12, quovil::WordChecksum(table, total));
-  st[14] = uint8_t(res);
-  quovil::SealRecord(st, 16);
-  for (uint64_t at : {kState1, kState2}) {
-    img.Fill(at, 512, 0xFF);
-    std::copy_n(st, 16, img.At(at, 16));
-  }
-  // Damage changes a field without resealing, so a reader that skipped the
-  // checksum would show a visibly wrong count.
-  if (o.badFirstCopy || o.badBothCopies) img.At(kState1 + 4, 1)[0] ^= 0x01;
-  if (o.badBothCopies) img.At(kState2 + 4, 1)[0] ^= 0x01;
+  WriteState0(o, img, quovil::WordChecksum(table, total), mainFirst, records, ring, archive, res);
 
   truth.width = l.width;
   truth.height = 256;

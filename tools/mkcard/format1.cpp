@@ -11,6 +11,31 @@ namespace {
 constexpr uint32_t kStateSector = 64;
 constexpr int kSoundBytes = 11264;  // what the viewer plays, whatever the table says
 
+void WriteState1(const Options& o, Image& img, uint32_t dataFirst, int slots, int records, int writeSlot, int res,
+                 int stride) {
+  const int width = quovil::ResolutionTable[std::size_t(res)].width;
+  uint8_t st[34] = {};
+  quovil::PutU16(st + 0, 34);
+  quovil::PutU32(st + 2, dataFirst);
+  quovil::PutU32(st + 6, uint32_t(slots));
+  quovil::PutU32(st + 10, uint32_t(records));
+  quovil::PutU32(st + 14, uint32_t(writeSlot));
+  st[18] = uint8_t(res);
+  quovil::PutU16(st + 19, uint16_t(width));
+  quovil::PutU16(st + 21, 256);
+  quovil::PutU32(st + 23, uint32_t(stride));
+  quovil::PutU32(st + 27, o.storedSoundBytes);
+  quovil::PutU16(st + 31, uint16_t(o.sampleRate));
+  quovil::SealRecord(st, 34);
+  for (uint32_t sector : {kStateSector, kStateSector + 1}) {
+    img.Fill(uint64_t(sector) * 512, 512, 0xFF);
+    std::copy_n(st, 34, img.At(uint64_t(sector) * 512, 34));
+  }
+  if (o.badFirstCopy || o.badBothCopies) img.At(uint64_t(kStateSector) * 512 + 10, 1)[0] ^= 0x01;
+  if (o.badBothCopies) img.At(uint64_t(kStateSector + 1) * 512 + 10, 1)[0] ^= 0x01;
+
+}
+
 }  // namespace
 
 void MakeFormat1(const Options& o, Image& img, Recorded& truth) {
@@ -56,25 +81,7 @@ void MakeFormat1(const Options& o, Image& img, Recorded& truth) {
     truth.order.push_back(slot);
   }
 
-  uint8_t st[34] = {};
-  quovil::PutU16(st + 0, 34);
-  quovil::PutU32(st + 2, dataFirst);
-  quovil::PutU32(st + 6, uint32_t(slots));
-  quovil::PutU32(st + 10, uint32_t(records));
-  quovil::PutU32(st + 14, uint32_t(writeSlot));
-  st[18] = uint8_t(res);
-  quovil::PutU16(st + 19, uint16_t(width));
-  quovil::PutU16(st + 21, 256);
-  quovil::PutU32(st + 23, uint32_t(stride));
-  quovil::PutU32(st + 27, o.storedSoundBytes);
-  quovil::PutU16(st + 31, uint16_t(o.sampleRate));
-  quovil::SealRecord(st, 34);
-  for (uint32_t sector : {kStateSector, kStateSector + 1}) {
-    img.Fill(uint64_t(sector) * 512, 512, 0xFF);
-    std::copy_n(st, 34, img.At(uint64_t(sector) * 512, 34));
-  }
-  if (o.badFirstCopy || o.badBothCopies) img.At(uint64_t(kStateSector) * 512 + 10, 1)[0] ^= 0x01;
-  if (o.badBothCopies) img.At(uint64_t(kStateSector + 1) * 512 + 10, 1)[0] ^= 0x01;
+  WriteState1(o, img, dataFirst, slots, records, writeSlot, res, stride);
 
   truth.width = width;
   truth.height = 256;
