@@ -1,0 +1,176 @@
+// The main window's actions and its two tool bars, and the check marks and
+// visibility they take from the viewer after every change.
+#include <QAction>
+#include <QIcon>
+#include <QToolBar>
+#include <QWidget>
+
+#include "app/view_main.h"
+#include "viewer/settings_panel.h"
+
+namespace quovil {
+namespace {
+
+QAction* MakeAction(QObject* owner, const char* caption, const char* hint, const char* icon,
+                    bool checkable = false) {
+  auto* a = new QAction(QString::fromUtf8(caption), owner);
+  const QString tip = QString::fromUtf8(hint);
+  a->setToolTip(tip);
+  a->setStatusTip(tip);
+  if (icon) a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))));
+  a->setCheckable(checkable);
+  return a;
+}
+
+void SetChecked(QAction* a, bool on) {
+  if (a->isChecked() != on) a->setChecked(on);
+}
+
+void SetVisible(QAction* a, bool on) {
+  if (a->isVisible() != on) a->setVisible(on);
+}
+
+}  // namespace
+
+void TMainForm::CreateActions() {
+  // Top tool bar.
+  ActionOpenCARD = MakeAction(this, "Карта SD", "Просмотр карты памяти", "card", true);
+  ActionOpenFile = MakeAction(this, "Файл", "Просмотр из файла", "file_open", true);
+  ActionSaveFile = MakeAction(this, "На диск", "Сохранить выделенный фрагмент на диске", "save_disk");
+  ActionSaveImage = MakeAction(this, "BMP", "Сохранить фотографию с активной камеры в BMP файл", "bmp");
+  ActionSaveAVI = MakeAction(this, "AVI", "Сохранить фрагмент с активной камеры в AVI файл", "avi");
+  ActionPrint = MakeAction(this, "Печать", "Распечатать фотографию", "print");
+  ActionSelectStart = MakeAction(this, "Начало", "Отметить начало фрагмента для сохранения", "frag_start");
+  ActionSelectEnd = MakeAction(this, "Конец", "Отметить окончание фрагмента для сохранения", "frag_end");
+  ActionSelectAll = MakeAction(this, "Все", "Выбрать все записи", "select_all");
+  ActionDeleteAll = MakeAction(this, "Очистить карту", "Удалить все записи с карты памяти", "clear_card");
+  CloseProgram = MakeAction(this, "Закрыть программу", "Закрыть программу", "close");
+
+  // Left tool bar.
+  ActionViewAll = MakeAction(this, "Смотреть все записи", "Смотреть все записи", "view_all");
+  ActionArhiv = MakeAction(this, "Смотреть архив", "Смотреть архив", "archive", true);
+  ActionTaget = MakeAction(this, "Смотреть только отмеченные", "Смотреть только отмеченные", "marked", true);
+  ActionHand = MakeAction(this, "Ручная запись", "ФИЛЬТР: Ручная запись", "hand", true);
+  ActionMotion = MakeAction(this, "Запись по движению", "ФИЛЬТР: Запись по движению", "motion", true);
+  ActionExternal =
+      MakeAction(this, "Запись от внешнего датчика", "ФИЛЬТР: Запись от внешнего датчика", "external", true);
+  ActionTimer = MakeAction(this, "Запись по таймеру", "ФИЛЬТР: Запись по таймеру", "timer", true);
+  ActionSound = MakeAction(this, "Запись по звуку", "ФИЛЬТР: Запись по звуку", "sound", true);
+  ActionMAP = MakeAction(this, "Карта", "Отображать карту", "map", true);
+  ActionOpenJournal = MakeAction(this, "Журнал", "Журнал КОРАКСа", "journal");
+
+  // The radio group and the rebuild, reachable from the viewer's state only.
+  ActionFoto = MakeAction(this, "Смотреть основные фотографии", "Смотреть основные фотографии", nullptr, true);
+  ActionChannel1 = MakeAction(this, "Камера 1", "Камера 1", nullptr, true);
+  ActionChannel2 = MakeAction(this, "Камера 2", "Камера 2", nullptr, true);
+  ActionRefresh =
+      MakeAction(this, "Применить фильтр по типу записи", "Применить фильтр по типу записи", nullptr, true);
+
+  const auto on = [this](QAction* a, auto&& command) {
+    connect(a, &QAction::triggered, this, [this, command] { Call(command); });
+  };
+  on(ActionOpenCARD, [this] { viewer.ActionOpenCARDExecute(); });
+  on(ActionSelectStart, [this] { viewer.ActionSelectStartExecute(); });
+  on(ActionSelectEnd, [this] { viewer.ActionSelectEndExecute(); });
+  on(ActionSelectAll, [this] { viewer.ActionSelectAllExecute(); });
+  on(ActionDeleteAll, [this] { viewer.ActionDeleteAllExecute(); });
+  on(ActionViewAll, [this] { viewer.ActionViewAllExecute(); });
+  on(ActionFoto, [this] { viewer.ActionFotoExecute(); });
+  on(ActionChannel1, [this] { viewer.ActionChannel1Execute(); });
+  on(ActionChannel2, [this] { viewer.ActionChannel2Execute(); });
+  on(ActionRefresh, [this] { viewer.ActionRefreshExecute(); });
+  const std::pair<QAction*, Viewer::Filter> filters[] = {
+      {ActionArhiv, Viewer::Filter::Arhiv}, {ActionTaget, Viewer::Filter::Taget},
+      {ActionHand, Viewer::Filter::Hand},   {ActionMotion, Viewer::Filter::Motion},
+      {ActionExternal, Viewer::Filter::External}, {ActionTimer, Viewer::Filter::Timer},
+      {ActionSound, Viewer::Filter::Sound}};
+  for (const auto& [action, which] : filters) {
+    on(action, [this, which = which] { viewer.ActionFiltrChange(which); });
+  }
+  // Commands of later work: present, and only keep their check marks honest.
+  for (QAction* a : {ActionOpenFile, ActionSaveFile, ActionSaveImage, ActionSaveAVI, ActionPrint, ActionMAP}) {
+    on(a, [] {});
+  }
+  connect(ActionOpenJournal, &QAction::triggered, this, [this] { ActionOpenJournalExecute(); });
+  connect(CloseProgram, &QAction::triggered, this, [this] { CloseProgramExecute(); });
+  addAction(CloseProgram);
+}
+
+void TMainForm::CreateToolBars() {
+  TopToolBar = new QToolBar(QStringLiteral("ToolBar1"), this);
+  TopToolBar->setObjectName(QStringLiteral("ToolBar1"));
+  TopToolBar->setMovable(false);
+  TopToolBar->setFloatable(false);
+  TopToolBar->setIconSize(QSize(24, 24));
+  TopToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  TopToolBar->addAction(ActionOpenCARD);
+  TopToolBar->addAction(ActionOpenFile);
+  TopToolBar->addAction(ActionSaveFile);
+  TopToolBar->addSeparator();
+  TopToolBar->addAction(ActionSaveImage);
+  TopToolBar->addAction(ActionSaveAVI);
+  TopToolBar->addSeparator();
+  TopToolBar->addAction(ActionPrint);
+  TopToolBar->addSeparator();
+  TopToolBar->addAction(ActionSelectStart);
+  TopToolBar->addAction(ActionSelectEnd);
+  TopToolBar->addAction(ActionSelectAll);
+  TopToolBar->addSeparator();
+  TopToolBar->addAction(ActionDeleteAll);
+  // The program's own close command, kept apart at the far end.
+  auto* spacer = new QWidget(TopToolBar);
+  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  TopToolBar->addWidget(spacer);
+  TopToolBar->addAction(CloseProgram);
+  addToolBar(Qt::TopToolBarArea, TopToolBar);
+
+  LeftToolBar = new QToolBar(QStringLiteral("ToolBar2"), this);
+  LeftToolBar->setObjectName(QStringLiteral("ToolBar2"));
+  LeftToolBar->setOrientation(Qt::Vertical);
+  LeftToolBar->setMovable(false);
+  LeftToolBar->setFloatable(false);
+  LeftToolBar->setIconSize(QSize(24, 24));
+  LeftToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  LeftToolBar->addAction(ActionViewAll);
+  ViewAllSeparator = LeftToolBar->addSeparator();
+  LeftToolBar->addAction(ActionArhiv);
+  LeftToolBar->addAction(ActionTaget);
+  LeftToolBar->addAction(ActionHand);
+  LeftToolBar->addAction(ActionMotion);
+  LeftToolBar->addAction(ActionExternal);
+  LeftToolBar->addAction(ActionTimer);
+  LeftToolBar->addAction(ActionSound);
+  LeftToolBar->addSeparator();
+  LeftToolBar->addAction(ActionMAP);
+  LeftToolBar->addSeparator();
+  LeftToolBar->addAction(ActionOpenJournal);
+  addToolBar(Qt::LeftToolBarArea, LeftToolBar);
+  SyncActions();
+}
+
+void TMainForm::SyncActions() {
+  if (!ActionOpenCARD) return;
+  const ActionState& a = viewer.actions;
+  SetChecked(ActionOpenCARD, a.OpenCARD);
+  SetChecked(ActionOpenFile, a.OpenFile);
+  SetChecked(ActionHand, a.Hand);
+  SetChecked(ActionExternal, a.External);
+  SetChecked(ActionMotion, a.Motion);
+  SetChecked(ActionTimer, a.Timer);
+  SetChecked(ActionSound, a.Sound);
+  SetChecked(ActionTaget, a.Taget);
+  SetChecked(ActionArhiv, a.Arhiv);
+  SetChecked(ActionFoto, a.Foto);
+  SetChecked(ActionChannel1, a.Channel1);
+  SetChecked(ActionChannel2, a.Channel2);
+  SetChecked(ActionRefresh, a.Refresh);
+  SetChecked(ActionMAP, a.MAP);
+  SetVisible(ActionSound, a.SoundVisible);
+  SetVisible(ActionTaget, a.TagetVisible);
+  SetVisible(ActionArhiv, a.ArhivVisible);
+  SetVisible(ViewAllSeparator, a.ViewAllSeparatorVisible);
+  SetVisible(ActionDeleteAll, a.DeleteAllVisible);
+  if (JvPanel1 && JvPanel1->isVisibleTo(this) != a.N1) JvPanel1->setVisible(a.N1);
+}
+
+}  // namespace quovil

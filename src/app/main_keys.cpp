@@ -1,0 +1,102 @@
+// The window's preview of keys and of the mouse wheel: the keys below act
+// before any control sees them (Tab included) and are consumed.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include "app/view_main.h"
+
+namespace quovil {
+namespace {
+
+bool IsWindowKey(int key, Qt::KeyboardModifiers mods) {
+  const bool ctrl = mods & Qt::ControlModifier;
+  const bool alt = mods & Qt::AltModifier;
+  switch (key) {
+    case Qt::Key_Escape: return true;
+    case Qt::Key_Space:
+    case Qt::Key_Tab: return !ctrl && !alt;
+    case Qt::Key_1:
+    case Qt::Key_2:
+    case Qt::Key_3:
+    case Qt::Key_4: return ctrl && !alt;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+bool TMainForm::OwnsEventTarget(QObject* watched) const {
+  const auto* w = qobject_cast<const QWidget*>(watched);
+  return w && w->window() == this;
+}
+
+bool TMainForm::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
+  if (!IsWindowKey(key, mods)) return false;
+  switch (key) {
+    case Qt::Key_Escape:
+      N1Click();
+      break;
+    case Qt::Key_Space:
+      Call([this] {
+        if (viewer.play.PlayTimerEnabled) {
+          viewer.StopBtnClick();
+        } else {
+          viewer.PlayBtnClick();
+        }
+      });
+      break;
+    case Qt::Key_Tab:
+      Call([this] { viewer.VIEW_SWAP_Click(); });
+      break;
+    default: {
+      // Ctrl+1..4: one window, two side by side, one above the other, window
+      // in window; the tags of the layout menu items.
+      static constexpr int kTags[] = {1, 0, 3, 2};
+      Call([this, tag = kTags[key - Qt::Key_1]] { viewer.VIEW_Click(tag); });
+      break;
+    }
+  }
+  Repaint(kRepaintActions | kRepaintImage | kRepaintTimeline);
+  return true;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+      if (!OwnsEventTarget(watched) || closed_) break;
+      auto* k = static_cast<QKeyEvent*>(event);
+      if (!IsWindowKey(k->key(), k->modifiers())) break;
+      // Accepting the override keeps menu short cuts from firing; the key then
+      // arrives as a key press and is handled once.
+      if (event->type() == QEvent::KeyPress) FormKeyDown(k->key(), k->modifiers());
+      event->accept();
+      return true;
+    }
+    case QEvent::Wheel: {
+      if (!OwnsEventTarget(watched) || closed_) break;
+      const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y();
+      if (dy == 0) break;
+      bool handled = false;
+      Call([&] { handled = viewer.FormMouseWheel(dy > 0); });
+      if (handled) {
+        event->accept();
+        return true;
+      }
+      break;
+    }
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+      // Controls of the panels call the viewer directly (a double click on the
+      // time scale starts playback): let the timers follow afterwards.
+      if (OwnsEventTarget(watched)) QTimer::singleShot(0, this, [this] { AfterCall(); });
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace quovil

@@ -1,0 +1,47 @@
+// The viewer's settings file: an INI file whose keys are read at start and
+// written at close. Keys this program does not know, and other sections, are
+// kept as they are when the file is written back.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "viewer/viewer.h"
+
+namespace quovil {
+
+struct WindowBounds {
+  int Left = 0, Top = 0, Width = 682, Height = 451;
+};
+
+// Everything the settings file holds. Missing window keys stay unset so the
+// window can keep its design-time values for them.
+struct AppSettings {
+  std::optional<int> Left, Top, Width, Height, State;
+  std::string LastBMPDir, LastSaveDir, LastOpenDir;
+  std::string GpsPortName = "GPS1";
+  std::string MapProgramPath;
+  std::array<CameraSetting, 2> Cameras{};
+  // Written at every close, never read back (the journal window opens with its
+  // own default bounds).
+  WindowBounds Journal{};
+};
+
+// Where the settings file lives: $QUOVIL_SETTINGS when set; otherwise the
+// program's path with its extension replaced by ".INI" when that folder is
+// writable; otherwise the same file name under $XDG_CONFIG_HOME (or ~/.config).
+std::string SettingsFilePath(const std::string& programPath);
+
+// Reads the file; a missing file, a missing key or a value that is not a whole
+// number gives the default. Picture settings are kept within their ranges.
+AppSettings LoadSettings(const std::string& path);
+
+// Writes every key into the file, keeping whatever else it holds. False when
+// the file could not be written.
+bool SaveSettings(const std::string& path, const AppSettings& s);
+
+// A whole decimal number (surrounding blanks allowed), or nothing.
+std::optional<int> ParseIntValue(const char* text);
+
+}  // namespace quovil

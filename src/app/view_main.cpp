@@ -1,0 +1,368 @@
+#include "app/view_main.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFont>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "app/message_box.h"
+#include "card/korax.h"
+#include "platform/block_device.h"
+#include "viewer/SelectDay.h"
+#include "viewer/bottom_panel.h"
+#include "viewer/image_box.h"
+#include "viewer/marks.h"
+#include "viewer/settings_panel.h"
+
+// Resources of a static library must be registered by name, outside any namespace.
+static void InitAppResources() { Q_INIT_RESOURCE(quovil); }
+
+namespace quovil {
+
+TMainForm::MessageHook TMainForm::messageHook;
+
+namespace {
+
+constexpr int kDesignWidth = 682;
+constexpr int kDesignHeight = 451;
+constexpr std::array<int, 5> kStatusPanelWidths{100, 115, 150, 60, 200};
+
+std::string DefaultSettingsPath() {
+  return SettingsFilePath(QCoreApplication::applicationFilePath().toStdString());
+}
+
+}  // namespace
+
+TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, QWidget* parent)
+    : QMainWindow(parent),
+      viewer(*this),
+      settingsPath_(settingsPath.empty() ? DefaultSettingsPath() : settingsPath) {
+  InitAppResources();
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QString::fromUtf8(kAppCaption));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+  CreateActions();
+  CreateToolBars();
+  CreatePanels();
+  CreateStatusBar();
+  CreateTimers();
+  CreateTray();
+  qApp->installEventFilter(this);
+  FormCreate(args);
+}
+
+TMainForm::~TMainForm() {
+  qApp->removeEventFilter(this);
+  FormClose();
+}
+
+void TMainForm::CreatePanels() {
+  auto* client = new QWidget(this);
+  auto* column = new QVBoxLayout(client);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+
+  Image = new ImageBox(viewer, client);
+  JvPanel1 = new SettingsPanel(viewer, client);
+  JvPanel1->hide();
+  JvPanel2 = new BottomPanel(viewer, client);
+  DatePanel = JvPanel2->datePanel;
+  DatePanel->setFocusPolicy(Qt::StrongFocus);
+  SelectForm = new TSelectForm(this);
+
+  row->addWidget(Image, 1);
+  row->addWidget(JvPanel1, 0);
+  column->addLayout(row, 1);
+  column->addWidget(JvPanel2, 0);
+  setCentralWidget(client);
+
+  connect(Image, &ImageBox::N1Clicked, this, [this] { N1Click(); });
+  connect(JvPanel2, &BottomPanel::DatePanelClick, this, [this] { DatePanelClick(); });
+  // The playback buttons act on the viewer directly; the timers follow it here.
+  for (QToolButton* b : {JvPanel2->PlayBtn, JvPanel2->StopBtn, JvPanel2->SpeedDown, JvPanel2->SpeedUp,
+                         JvPanel2->MoveToStartBtn, JvPanel2->MoveToEndBtn}) {
+    connect(b, &QToolButton::clicked, this, [this] { AfterCall(); });
+  }
+}
+
+void TMainForm::CreateStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setSizeGripEnabled(true);
+  // The panels' widths were made for a small status-bar font.
+  QFont font = bar->font();
+  font.setPixelSize(10);
+  bar->setFont(font);
+  for (size_t i = 0; i < StatusPanels.size(); ++i) {
+    auto* panel = new QLabel(bar);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    const bool last = i + 1 == StatusPanels.size();
+    // The last panel reaches to the window's edge, as status bars do, so the
+    // whole fragment fits when there is room.
+    if (last) {
+      panel->setMinimumWidth(kStatusPanelWidths[i]);
+    } else {
+      panel->setFixedWidth(kStatusPanelWidths[i]);
+    }
+    bar->addWidget(panel, last ? 1 : 0);
+    StatusPanels[i] = panel;
+  }
+}
+
+void TMainForm::CreateTimers() {
+  const auto make = [this](int interval, void (TMainForm::*handler)()) {
+    auto* t = new QTimer(this);
+    t->setInterval(interval);
+    connect(t, &QTimer::timeout, this, handler);
+    return t;
+  };
+  CheckTimer = make(1000, &TMainForm::CheckTimerTimer);
+  PlayTimer = make(100, &TMainForm::PlayTimerTimer);
+  MapTimer = make(1000, &TMainForm::MapTimerTimer);
+  PlayTimer->setTimerType(Qt::PreciseTimer);
+}
+
+void TMainForm::Tick(void (Viewer::*handler)()) {
+  if (depth_ > 0 || closed_) return;
+  Call([&] { (viewer.*handler)(); });
+}
+
+void TMainForm::AfterCall() {
+  SyncTimers();
+  SyncActions();
+  if (depth_ == 0 && pendingClose_) {
+    pendingClose_ = false;
+    QTimer::singleShot(0, this, [this] { close(); });
+  }
+}
+
+// ---------------------------------------------------------------- start-up
+
+void TMainForm::FormCreate(const QStringList& args) {
+  viewer.timeline.TimelineDragging = false;
+  viewer.NoSourceText = "Карта памяти отсутствует!";
+  viewer.CurPos = 0;
+  viewer.disp.ViewLayout = 0;
+  setMinimumSize(kDesignWidth, kDesignHeight);
+
+  Settings = LoadSettings(settingsPath_);
+  ApplySettings(Settings);
+  PlaceWindow(Settings);
+
+  if (!viewer.drives) viewer.drives = SystemDriveEnumerator();
+  CheckTimer->start();
+
+  sound_ = CreateSdlSoundSystem();
+  viewer.soundSystem = sound_.get();
+  Viewer::SoundInit sound = Viewer::SoundInit::EndProgram;
+  Call([&] { sound = viewer.InitSound(); });
+  if (sound == Viewer::SoundInit::EndProgram) {
+    // The message has been shown; the program ends without touching the
+    // settings file.
+    endAtStart_ = true;
+    closed_ = true;
+    CheckTimer->stop();
+    viewer.FreeSound();
+    viewer.soundSystem = nullptr;
+    sound_.reset();
+    return;
+  }
+  if (sound == Viewer::SoundInit::Ok) {
+    startedFully_ = true;
+    Call([&] {
+      if (!args.isEmpty()) {
+        viewer.OpenArchive(args.first().toStdString());
+      } else {
+        viewer.ActionOpenCARDExecute();
+      }
+      viewer.UpdateStatusBar();
+    });
+  }
+  Repaint(~0u);
+}
+
+void TMainForm::ApplySettings(const AppSettings& s) {
+  viewer.CameraSettings = s.Cameras;
+  Repaint(kRepaintBars);
+}
+
+void TMainForm::PlaceWindow(const AppSettings& s) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const int w = std::max(s.Width.value_or(kDesignWidth), kDesignWidth);
+  const int h = std::max(s.Height.value_or(kDesignHeight), kDesignHeight);
+  QRect r(0, 0, w, h);
+  r.moveCenter(avail.center());
+  if (s.Left && s.Top) {
+    const QRect wanted(*s.Left, *s.Top, w, h);
+    // A window placed on a screen that is no longer there could not be reached.
+    for (const QScreen* sc : QGuiApplication::screens()) {
+      if (sc->availableGeometry().intersected(wanted).width() >= 50 &&
+          sc->availableGeometry().intersected(wanted).height() >= 30) {
+        r = wanted;
+        break;
+      }
+    }
+  }
+  setGeometry(r);
+  restoreMaximized_ = s.State.value_or(0) == 2;
+}
+
+void TMainForm::StartShown(bool waitForCard) {
+  if (waitForCard) {
+    HideToTray();
+    return;
+  }
+  switch (Settings.State.value_or(0)) {
+    case 1: showMinimized(); break;
+    case 2: showMaximized(); break;
+    default: show(); break;
+  }
+}
+
+// ---------------------------------------------------------------- closing
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (depth_ > 0) {
+    // A command is still running below a message box: close once it is done.
+    pendingClose_ = true;
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+void TMainForm::FormClose() {
+  if (closed_) return;
+  closed_ = true;
+  CheckTimer->stop();
+  viewer.StopBtnClick();
+  PlayTimer->stop();
+  viewer.CloseCard();
+  viewer.CloseArchive();
+  SaveSettings(settingsPath_, CollectSettings());
+  viewer.FreeSound();
+  viewer.soundSystem = nullptr;
+  sound_.reset();
+  MapTimer->stop();
+  if (TrayIcon) TrayIcon->hide();
+  emit Closed();
+}
+
+AppSettings TMainForm::CollectSettings() const {
+  AppSettings s = Settings;
+  int state = 0;
+  if (hiddenToTray_) {
+    state = restoreMaximized_ ? 2 : 0;
+  } else if (isMaximized()) {
+    state = 2;
+  } else if (isMinimized()) {
+    state = 1;
+  }
+  s.State = state;
+  QRect r = (isMaximized() || isMinimized() || hiddenToTray_) ? normalGeometry() : geometry();
+  if (!r.isValid()) r = geometry();
+  s.Left = r.x();
+  s.Top = r.y();
+  s.Width = r.width();
+  s.Height = r.height();
+  if (JournalForm) {
+    const QRect j = JournalForm->geometry();
+    s.Journal = {j.x(), j.y(), j.width(), j.height()};
+  }
+  s.Cameras = viewer.CameraSettings;
+  return s;
+}
+
+// ---------------------------------------------------------------- host
+
+MsgResult TMainForm::ShowMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons) {
+  if (messageHook) return messageHook(text, kind, buttons);
+  ++depth_;
+  const MsgResult r = RunMessageBox(this, text, kind, buttons);
+  --depth_;
+  return r;
+}
+
+void TMainForm::Repaint(unsigned flags) {
+  if (flags & kRepaintCaption) {
+    setWindowTitle(QString::fromStdString(viewer.Caption.empty() ? std::string(kAppCaption) : viewer.Caption));
+  }
+  if (flags & (kRepaintActions | kRepaintStatus)) SyncActions();
+  if (flags & kRepaintStatus) SyncStatus();
+  if (Image) Image->Refresh(flags);
+  if (JvPanel1) JvPanel1->Refresh(flags);
+  if (JvPanel2) JvPanel2->Refresh(flags);
+  SyncTimers();
+}
+
+void TMainForm::ProcessEvents() { QCoreApplication::processEvents(); }
+
+void TMainForm::SyncStatus() {
+  for (size_t i = 0; i < StatusPanels.size(); ++i) {
+    const QString text = QString::fromStdString(viewer.StatusPanels[i]);
+    if (StatusPanels[i]->text() != text) StatusPanels[i]->setText(text);
+  }
+}
+
+void TMainForm::SyncTimers() {
+  if (!PlayTimer || closed_) return;
+  const auto follow = [](QTimer* t, bool enabled, int interval) {
+    interval = std::max(1, interval);
+    if (!enabled) {
+      t->stop();
+      return;
+    }
+    if (t->interval() != interval) t->setInterval(interval);
+    if (!t->isActive()) t->start();
+  };
+  follow(PlayTimer, viewer.play.PlayTimerEnabled, viewer.play.PlayTimerInterval);
+  follow(MapTimer, viewer.gps.MapTimerEnabled, 1000);
+}
+
+// ---------------------------------------------------------------- commands
+
+void TMainForm::N1Click() {
+  viewer.actions.N1 = !viewer.actions.N1;
+  DatePanel->setFocus(Qt::OtherFocusReason);
+  JvPanel1->setVisible(viewer.actions.N1);
+  Image->Refresh(kRepaintActions);
+}
+
+void TMainForm::DatePanelClick() {
+  std::optional<DateDialogData> data;
+  Call([&] { data = quovil::DatePanelClick(viewer); });
+  if (!data) return;
+  SelectForm->ClearBoldDays();
+  for (const auto& [yearMonth, days] : data->boldDays) {
+    for (int d : days) SelectForm->AddBoldDay(yearMonth / 100, yearMonth % 100, d);
+  }
+  const auto date = [](const CalendarDate& c) { return QDate(c.year, c.month, c.day); };
+  SelectForm->SetRange(date(data->earliest), date(data->latest));
+  SelectForm->SetFirstShown(QDate::fromString(QString::fromStdString(data->shown), QStringLiteral("dd.MM.yyyy")));
+  ++depth_;
+  const std::optional<QDate> chosen = SelectForm->Choose(this);
+  --depth_;
+  if (chosen) Call([&] { CalendarSelect(viewer, chosen->day(), chosen->month(), chosen->year()); });
+  AfterCall();
+}
+
+void TMainForm::ActionOpenJournalExecute() {
+  if (!JournalForm) return;
+  JournalForm->show();
+  JournalForm->raise();
+  JournalForm->activateWindow();
+}
+
+}  // namespace quovil

@@ -1,0 +1,191 @@
+// The main window: owns the one Viewer, turns window events into its calls,
+// and repaints from its state. No viewer logic lives here.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QSystemTrayIcon>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/settings.h"
+#include "platform/host.h"
+#include "platform/sound.h"
+#include "viewer/viewer.h"
+
+class QAction;
+class QLabel;
+class QTimer;
+class QToolBar;
+class QKeyEvent;
+class QWheelEvent;
+
+namespace quovil {
+
+class ImageBox;
+class SettingsPanel;
+class BottomPanel;
+class TSelectForm;
+
+class TMainForm : public QMainWindow, public ViewerHost {
+  Q_OBJECT
+
+ public:
+  // args: the program's arguments without the program name; a first argument
+  // names an archive file to open. settingsPath empty: the usual place.
+  explicit TMainForm(const QStringList& args, const std::string& settingsPath = {},
+                     QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  Viewer viewer;
+
+  // ---- ViewerHost ----
+  MsgResult ShowMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override;
+  void Repaint(unsigned flags) override;
+  void ProcessEvents() override;
+  void TrayBalloon(const std::string& title, const std::string& text) override;
+  void ShowFromTray() override;
+  void HideToTray() override;
+
+  // Answers message boxes instead of the user (tests); also sees every text.
+  using MessageHook = std::function<MsgResult(const std::string&, MsgKind, MsgButtons)>;
+  static MessageHook messageHook;
+
+  // ---- controls ----
+  // Top tool bar.
+  QAction* ActionOpenCARD = nullptr;
+  QAction* ActionOpenFile = nullptr;
+  QAction* ActionSaveFile = nullptr;
+  QAction* ActionSaveImage = nullptr;
+  QAction* ActionSaveAVI = nullptr;
+  QAction* ActionPrint = nullptr;
+  QAction* ActionSelectStart = nullptr;
+  QAction* ActionSelectEnd = nullptr;
+  QAction* ActionSelectAll = nullptr;
+  QAction* ActionDeleteAll = nullptr;
+  QAction* CloseProgram = nullptr;
+  // Left tool bar.
+  QAction* ActionViewAll = nullptr;
+  QAction* ViewAllSeparator = nullptr;
+  QAction* ActionArhiv = nullptr;
+  QAction* ActionTaget = nullptr;
+  QAction* ActionHand = nullptr;
+  QAction* ActionMotion = nullptr;
+  QAction* ActionExternal = nullptr;
+  QAction* ActionTimer = nullptr;
+  QAction* ActionSound = nullptr;
+  QAction* ActionMAP = nullptr;
+  QAction* ActionOpenJournal = nullptr;
+  // Not on a tool bar, but part of the radio group and the filter.
+  QAction* ActionFoto = nullptr;
+  QAction* ActionChannel1 = nullptr;
+  QAction* ActionChannel2 = nullptr;
+  QAction* ActionRefresh = nullptr;
+
+  QToolBar* TopToolBar = nullptr;
+  QToolBar* LeftToolBar = nullptr;
+  ImageBox* Image = nullptr;
+  SettingsPanel* JvPanel1 = nullptr;  // right, hidden at start
+  BottomPanel* JvPanel2 = nullptr;    // playback, time scale, date
+  QWidget* DatePanel = nullptr;
+  TSelectForm* SelectForm = nullptr;
+  std::array<QLabel*, 5> StatusPanels{};
+  QTimer* CheckTimer = nullptr;
+  QTimer* PlayTimer = nullptr;
+  QTimer* MapTimer = nullptr;
+  QSystemTrayIcon* TrayIcon = nullptr;
+  // Set by whoever creates the journal window; its bounds go into the settings.
+  QPointer<QWidget> JournalForm;
+
+  // ---- handlers ----
+  void FormCreate(const QStringList& args);
+  void FormClose();
+  void N1Click();
+  void CloseProgramExecute() { close(); }
+  void QUOVIL1Click() { close(); }
+  void TrayIconClick(QSystemTrayIcon::ActivationReason reason);
+  void DatePanelClick();
+  // The three timers' handlers.
+  void CheckTimerTimer() { Tick(&Viewer::CheckTimerTimer); }
+  void PlayTimerTimer() { Tick(&Viewer::PlayTimerTimer); }
+  void MapTimerTimer() { Tick(&Viewer::MapTimerTimer); }
+  void ActionOpenJournalExecute();
+  // One key of the window's preview; true when handled (then consumed).
+  bool FormKeyDown(int key, Qt::KeyboardModifiers mods);
+
+  // Whether the window is hidden away waiting for a card (in the tray, or
+  // minimised to the task bar where there is no tray).
+  bool HiddenToTray() const { return hiddenToTray_; }
+  bool TrayAvailable() const;
+  std::string LastBalloonText() const { return lastBalloon_; }
+  // Shows the window as start-up leaves it: hidden away waiting for a card, or
+  // in the state the settings file asks for.
+  void StartShown(bool waitForCard);
+  const std::string& SettingsPath() const { return settingsPath_; }
+  // Whether start-up went as far as opening a source (sound was ready).
+  bool StartedFully() const { return startedFully_; }
+  // Sound could not be set up at all: the program ends right after start-up.
+  bool EndAtStart() const { return endAtStart_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ signals:
+  // FormClose has run: the program may end.
+  void Closed();
+
+ private:
+  void CreateActions();
+  void CreateToolBars();
+  void CreatePanels();
+  void CreateStatusBar();
+  void CreateTimers();
+  void CreateTray();
+  void SyncActions();
+  void SyncStatus();
+  void SyncTimers();
+  void SyncBars();
+  void ApplySettings(const AppSettings& s);
+  AppSettings CollectSettings() const;
+  void PlaceWindow(const AppSettings& s);
+  bool OwnsEventTarget(QObject* watched) const;
+  // Timer handlers do not run inside another command (its message box lets
+  // timer ticks through): the card could be closed under the command's feet.
+  void Tick(void (Viewer::*handler)());
+
+  std::string settingsPath_;
+ public:
+  // The settings as read at start; the window keeps the keys that other parts
+  // own (dialog folders, port, map program) here until it writes them back.
+  AppSettings Settings;
+
+ private:
+  std::unique_ptr<SoundSystem> sound_;
+  // Runs a command of the viewer; a close asked for meanwhile (from a nested
+  // event loop of a message box) waits until the command has finished.
+  template <class F>
+  void Call(F&& command) {
+    ++depth_;
+    command();
+    --depth_;
+    AfterCall();
+  }
+  void AfterCall();
+  bool closed_ = false;
+  bool hiddenToTray_ = false;
+  bool restoreMaximized_ = false;
+  bool startedFully_ = false;
+  bool endAtStart_ = false;
+  bool syncing_ = false;
+  int depth_ = 0;
+  bool pendingClose_ = false;
+  std::string lastBalloon_;
+};
+
+}  // namespace quovil

@@ -1,0 +1,298 @@
+// The main window on synthetic cards: the card is found on a timer tick and
+// shown, a pulled card is closed, the status bar describes each format, the
+// keys change the layout, clearing asks first, and every format's window is
+// grabbed to build/screens/ for a look.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "app/locale_ru.h"
+#include "app/message_box.h"
+#include "app/view_main.h"
+#include "mkcard/mkcard.h"
+#include "viewer/image_box.h"
+#include "viewer/settings_panel.h"
+
+namespace {
+
+using namespace quovil;
+
+void EnsureMainApp() {
+  if (!QApplication::instance()) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "app_tests";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+  }
+  if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
+  static const bool russian = InstallRussian(*QCoreApplication::instance());
+  (void)russian;
+}
+
+std::vector<char> FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureMainApp();
+    ASSERT_TRUE(dir_.isValid());
+    ini_ = Path("quovil.INI");
+    TMainForm::messageHook = [this](const std::string& text, MsgKind, MsgButtons buttons) {
+      messages_.push_back(text);
+      return buttons == MsgButtons::YesNo ? answer_ : MsgResult::Ok;
+    };
+  }
+  void TearDown() override {
+    TMainForm::messageHook = nullptr;
+    qunsetenv("QUOVIL_DRIVES");
+  }
+
+  std::string Path(const char* name) const { return QDir(dir_.path()).filePath(name).toStdString(); }
+
+  // Writes a card image and names it as the only drive of the scan.
+  mkcard::Recorded InsertCard(int format, int records = 60) {
+    mkcard::Options o;
+    o.format = format;
+    o.seed = 7 + uint32_t(format);
+    o.records = records;
+    o.width = 320;
+    o.height = 240;
+    card_ = Path("card.img");
+    mkcard::Recorded truth = mkcard::WriteCard(o, card_);
+    EXPECT_EQ(truth.format, format);
+    qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
+    return truth;
+  }
+
+  std::unique_ptr<TMainForm> Start(const QStringList& args = {}) {
+    auto form = std::make_unique<TMainForm>(args, ini_);
+    form->StartShown(args.isEmpty());
+    return form;
+  }
+
+  std::unique_ptr<TMainForm> StartWithCard(int format) {
+    truth_ = InsertCard(format);
+    auto form = Start();
+    form->CheckTimerTimer();
+    return form;
+  }
+
+  static void Screenshot(TMainForm& form, const QString& name) {
+    form.resize(900, 600);
+    QCoreApplication::processEvents();
+    const QString dir = QStringLiteral(QUOVIL_BUILD_DIR "/screens");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(form.grab().save(dir + QLatin1Char('/') + name));
+  }
+
+  static QString Panel(const TMainForm& form, int i) { return form.StatusPanels[size_t(i)]->text(); }
+
+  QTemporaryDir dir_;
+  std::string ini_;
+  std::string card_;
+  mkcard::Recorded truth_;
+  std::vector<std::string> messages_;
+  MsgResult answer_ = MsgResult::Yes;
+};
+
+// ---------------------------------------------------------------- the card
+
+TEST_F(MainWindowTest, CardIsFoundOnTheTimerTickAndShown) {
+  InsertCard(2);
+  auto form = Start();
+  EXPECT_TRUE(form->StartedFully());
+  EXPECT_FALSE(form->viewer.src.CardOpen);
+  EXPECT_EQ(form->viewer.NoSourceText, "Карта памяти отсутствует!");
+  EXPECT_TRUE(form->HiddenToTray());
+  EXPECT_TRUE(form->CheckTimer->isActive());
+  EXPECT_EQ(form->CheckTimer->interval(), 1000);
+
+  form->CheckTimerTimer();
+  EXPECT_TRUE(form->viewer.src.CardOpen);
+  EXPECT_EQ(form->viewer.SelCount, 60);
+  EXPECT_FALSE(form->HiddenToTray());
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(form->isMinimized());
+  EXPECT_EQ(form->LastBalloonText(), " Обнаружена карта памяти");
+  EXPECT_TRUE(form->windowTitle().startsWith(QStringLiteral("KORAX-X CARD VIEWER V.3.19")));
+}
+
+TEST_F(MainWindowTest, PulledCardIsClosedAndTheWindowGoesAway) {
+  auto form = StartWithCard(2);
+  ASSERT_TRUE(form->viewer.src.CardOpen);
+  ASSERT_EQ(std::remove(card_.c_str()), 0);
+
+  form->CheckTimerTimer();
+  EXPECT_FALSE(form->viewer.src.CardOpen);
+  EXPECT_EQ(form->viewer.NoSourceText, "Карта памяти отсутствует!");
+  EXPECT_TRUE(form->HiddenToTray());
+  if (!form->TrayAvailable()) {
+    EXPECT_TRUE(form->isMinimized());  // reachable from the task bar
+  }
+  EXPECT_EQ(Panel(*form, 0), QStringLiteral(" Размер: "));
+  EXPECT_EQ(Panel(*form, 4), QStringLiteral(" Фрагмент: "));
+}
+
+// ---------------------------------------------------------------- status bar
+
+class StatusBarTest : public MainWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StatusBarTest, DescribesTheCardOfEachFormat) {
+  const int format = GetParam();
+  auto form = StartWithCard(format);
+  ASSERT_TRUE(form->viewer.src.CardOpen);
+
+  const std::array<int, 5> widths{100, 115, 150, 60, 200};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(form->StatusPanels[size_t(i)]->width(), widths[size_t(i)]) << i;
+  EXPECT_GE(form->StatusPanels[4]->width(), widths[4]);
+
+  const auto size = QFileInfo(QString::fromStdString(card_)).size();
+  QString sizeText = size < 1000         ? QStringLiteral("%1 bytes").arg(size)
+                     : size < 1000000    ? QStringLiteral("%1 Kb").arg(size / 1000)
+                     : size < 1000000000 ? QStringLiteral("%1 Mb").arg(size / 1000000)
+                                         : QStringLiteral("%1 Gb").arg(size / 1000000000);
+  EXPECT_EQ(Panel(*form, 0), QStringLiteral(" Размер: ") + sizeText);
+  if (format == 2) {
+    EXPECT_TRUE(Panel(*form, 1).startsWith(QStringLiteral(" Сжатие: "))) << Panel(*form, 1).toStdString();
+  } else {
+    EXPECT_EQ(Panel(*form, 1), QStringLiteral(" Качество: 320x256"));
+  }
+  EXPECT_TRUE(Panel(*form, 2).startsWith(QStringLiteral(" Записано: ")));
+  EXPECT_TRUE(Panel(*form, 2).endsWith(QLatin1Char('%')));
+  const std::string frag = TimeStampText(truth_.frames.front().time) + " - " +
+                           TimeStampText(truth_.frames[59].time);  // the last of the 60 records
+  EXPECT_EQ(Panel(*form, 4).toStdString(), " Фрагмент: " + frag);
+  // Clearing is offered for the card; the archive switches only for format 0.
+  EXPECT_TRUE(form->ActionDeleteAll->isVisible());
+  EXPECT_EQ(form->ActionArhiv->isVisible(), format == 0);
+  EXPECT_EQ(form->ActionSound->isVisible(), format == 2);
+
+  // Step on until both cameras have a picture of their own.
+  for (int i = 0; i < 8; ++i) form->viewer.FormMouseWheel(true);
+  Screenshot(*form, QStringLiteral("main_format%1.png").arg(format));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, StatusBarTest, ::testing::Values(0, 1, 2));
+
+// ---------------------------------------------------------------- keyboard
+
+TEST_F(MainWindowTest, KeysChooseLayoutsBeforeAnyControlSeesThem) {
+  auto form = StartWithCard(2);
+  QWidget* target = form->Image;
+  const int& layout = form->viewer.disp.ViewLayout;
+  ASSERT_EQ(layout, 0);
+
+  QTest::keyClick(target, Qt::Key_1, Qt::ControlModifier);
+  EXPECT_EQ(layout, 1);
+  QTest::keyClick(target, Qt::Key_4, Qt::ControlModifier);
+  EXPECT_EQ(layout, 2);
+  QTest::keyClick(target, Qt::Key_3, Qt::ControlModifier);
+  EXPECT_EQ(layout, 3);
+  QTest::keyClick(target, Qt::Key_2, Qt::ControlModifier);
+  EXPECT_EQ(layout, 0);
+  QTest::keyClick(target, Qt::Key_Tab);
+  EXPECT_EQ(layout, 4);
+  QTest::keyClick(form->DatePanel, Qt::Key_Tab);
+  EXPECT_EQ(layout, 0);
+  QTest::keyClick(target, Qt::Key_1);  // a digit without Ctrl does nothing here
+  EXPECT_EQ(layout, 0);
+}
+
+TEST_F(MainWindowTest, EscTogglesTheSettingsPanelAndSpacePlaysAndStops) {
+  auto form = StartWithCard(2);
+  EXPECT_FALSE(form->JvPanel1->isVisibleTo(form.get()));
+
+  QTest::keyClick(form->Image, Qt::Key_Escape);
+  EXPECT_TRUE(form->viewer.actions.N1);
+  EXPECT_TRUE(form->JvPanel1->isVisibleTo(form.get()));
+  Screenshot(*form, QStringLiteral("main_settings_panel.png"));
+  QTest::keyClick(form->Image, Qt::Key_Escape);
+  EXPECT_FALSE(form->JvPanel1->isVisibleTo(form.get()));
+
+  QTest::keyClick(form->Image, Qt::Key_Space);
+  EXPECT_TRUE(form->viewer.play.PlayTimerEnabled);
+  EXPECT_TRUE(form->PlayTimer->isActive());
+  QTest::keyClick(form->Image, Qt::Key_Space);
+  EXPECT_FALSE(form->viewer.play.PlayTimerEnabled);
+  EXPECT_FALSE(form->PlayTimer->isActive());
+}
+
+// ---------------------------------------------------------------- clearing
+
+TEST_F(MainWindowTest, ClearingAnsweredNoLeavesTheCardAlone) {
+  auto form = StartWithCard(2);
+  const auto before = FileBytes(card_);
+  answer_ = MsgResult::No;
+
+  form->ActionDeleteAll->trigger();
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "Вы уверены, что хотите удалить\rвсе содержимое с карты памяти?");
+  EXPECT_EQ(form->viewer.SelCount, 60);
+  EXPECT_EQ(FileBytes(card_), before);
+}
+
+TEST_F(MainWindowTest, ClearingAnsweredYesEmptiesTheCard) {
+  auto form = StartWithCard(2);
+  answer_ = MsgResult::Yes;
+
+  form->ActionDeleteAll->trigger();
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_EQ(messages_[1], "Карта памяти очищена успешно!");
+  EXPECT_EQ(form->viewer.SelCount, 0);
+  EXPECT_TRUE(form->viewer.src.CardOpen);  // clearing keeps the card open
+}
+
+// ---------------------------------------------------------------- start-up
+
+TEST_F(MainWindowTest, StartsWithTheDummySoundDriver) {
+  auto form = Start();
+  EXPECT_TRUE(form->StartedFully());
+  EXPECT_FALSE(form->EndAtStart());
+  EXPECT_NE(form->viewer.play.SoundStream[0], 0u);
+  EXPECT_NE(form->viewer.play.SoundStream[1], 0u);
+  EXPECT_TRUE(form->ActionOpenCARD->isChecked());
+  EXPECT_FALSE(form->ActionOpenFile->isChecked());
+}
+
+TEST_F(MainWindowTest, MessageBoxSpeaksRussianWithTheViewersCaption) {
+  TMainForm::messageHook = nullptr;
+  auto form = Start();
+  QString title, text, yes, no;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    yes = box->button(QMessageBox::Yes)->text();
+    no = box->button(QMessageBox::No)->text();
+    box->button(QMessageBox::No)->click();
+  });
+  const MsgResult r = form->ShowMessageBox("Первая строка\rвторая", MsgKind::Confirmation, MsgButtons::YesNo);
+  EXPECT_EQ(r, MsgResult::No);
+  EXPECT_EQ(title, QStringLiteral("KORAX-X CARD VIEWER"));
+  EXPECT_EQ(text, QStringLiteral("Первая строка\nвторая"));
+  EXPECT_EQ(yes.remove(QLatin1Char('&')), QStringLiteral("Да"));
+  EXPECT_EQ(no.remove(QLatin1Char('&')), QStringLiteral("Нет"));
+}
+
+}  // namespace

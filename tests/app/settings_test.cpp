@@ -1,0 +1,177 @@
+// The settings file: defaults on a first start, every key written at close and
+// read at the next start, foreign content kept, non-numbers treated as missing.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "app/locale_ru.h"
+#include "app/settings.h"
+#include "app/view_main.h"
+
+namespace {
+
+using namespace quovil;
+
+void EnsureSettingsApp() {
+  if (!QApplication::instance()) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "app_tests";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+  }
+  if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureSettingsApp();
+    ASSERT_TRUE(dir_.isValid());
+    ini_ = QDir(dir_.path()).filePath(QStringLiteral("quovil.INI")).toStdString();
+  }
+  std::unique_ptr<TMainForm> Start() { return std::make_unique<TMainForm>(QStringList{}, ini_); }
+
+  QTemporaryDir dir_;
+  std::string ini_;
+};
+
+TEST_F(SettingsTest, FirstStartWithoutAFileGivesTheDefaultsCentred) {
+  {
+    auto form = Start();
+    EXPECT_EQ(form->geometry().size(), QSize(682, 451));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(std::abs(form->geometry().center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(form->geometry().center().y() - screen.center().y()), 1);
+    for (const CameraSetting& c : form->viewer.CameraSettings) {
+      EXPECT_EQ(c.Brightness, 100);
+      EXPECT_EQ(c.Contrast, 100);
+      EXPECT_EQ(c.Volume, 50);
+    }
+    EXPECT_EQ(form->Settings.GpsPortName, "GPS1");
+  }
+  // Every key of the table is written at close.
+  const std::string text = ReadText(ini_);
+  for (const char* key : {"[Window]", "State", "Left", "Top", "Width", "Height", "[INIT]", "LastBMPDir",
+                          "LastSaveDir", "LastOpenDir", "[Journal]", "[PARAMS]", "BRITNESS0", "BRITNESS1",
+                          "CONTRAST0", "CONTRAST1", "VOLUME0", "VOLUME1", "GPS_PORT", "MAP_NAME"}) {
+    EXPECT_NE(text.find(key), std::string::npos) << key;
+  }
+  const AppSettings back = LoadSettings(ini_);
+  EXPECT_EQ(back.Width, 682);
+  EXPECT_EQ(back.Height, 451);
+  EXPECT_EQ(back.State, 0);
+  EXPECT_EQ(back.GpsPortName, "GPS1");
+}
+
+TEST_F(SettingsTest, ValuesComeBackAndForeignContentSurvives) {
+  WriteText(ini_,
+            "; kept by hand\n"
+            "[Window]\nLeft=40\nTop=30\nWidth=720\nHeight=500\nState=0\n"
+            "[INIT]\nLastBMPDir=/home/user/Снимки\n"
+            "[PARAMS]\nBRITNESS1=150\nCONTRAST0=abc\nVOLUME1=20\nGPS_PORT=GPS7\nMAP_NAME=/opt/map/map.exe\n"
+            "EXTRA=1\n"
+            "[Other]\nKey=Value\n");
+  {
+    auto form = Start();
+    EXPECT_EQ(form->geometry(), QRect(40, 30, 720, 500));
+    EXPECT_EQ(form->viewer.CameraSettings[1].Brightness, 150);
+    EXPECT_EQ(form->viewer.CameraSettings[0].Contrast, 100);  // not a number: missing
+    EXPECT_EQ(form->viewer.CameraSettings[1].Volume, 20);
+    EXPECT_EQ(form->Settings.LastBMPDir, "/home/user/Снимки");
+    form->viewer.CameraSettings[0].Brightness = 120;
+  }
+  const AppSettings back = LoadSettings(ini_);
+  EXPECT_EQ(back.Cameras[0].Brightness, 120);
+  EXPECT_EQ(back.Cameras[0].Contrast, 100);
+  EXPECT_EQ(back.Cameras[1].Brightness, 150);
+  EXPECT_EQ(back.GpsPortName, "GPS7");
+  EXPECT_EQ(back.MapProgramPath, "/opt/map/map.exe");
+  EXPECT_EQ(back.LastBMPDir, "/home/user/Снимки");
+  const std::string text = ReadText(ini_);
+  EXPECT_NE(text.find("[Other]"), std::string::npos);
+  EXPECT_NE(text.find("Key"), std::string::npos);
+  EXPECT_NE(text.find("EXTRA"), std::string::npos);
+  EXPECT_NE(text.find("; kept by hand"), std::string::npos);
+}
+
+TEST_F(SettingsTest, ClosingMaximisedWritesStateTwoAndTheNormalBounds) {
+  WriteText(ini_, "[Window]\nLeft=20\nTop=20\nWidth=700\nHeight=460\nState=0\n");
+  {
+    auto form = Start();
+    form->showMaximized();
+    QCoreApplication::processEvents();
+  }
+  AppSettings back = LoadSettings(ini_);
+  EXPECT_EQ(back.State, 2);
+  EXPECT_EQ(back.Width, 700);
+  EXPECT_EQ(back.Height, 460);
+  {
+    auto form = Start();
+    form->StartShown(false);
+    EXPECT_TRUE(form->isMaximized());
+  }
+}
+
+TEST_F(SettingsTest, AbsurdValuesAreKeptInRangeAndOnScreen) {
+  WriteText(ini_,
+            "[Window]\nLeft=-90000\nTop=70000\nWidth=10\nHeight=-4\n"
+            "[PARAMS]\nBRITNESS0=999\nCONTRAST1=-7\nVOLUME0=1000000000000\n");
+  auto form = Start();
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_TRUE(screen.intersects(form->geometry()));
+  EXPECT_GE(form->width(), 682);
+  EXPECT_GE(form->height(), 451);
+  EXPECT_EQ(form->viewer.CameraSettings[0].Brightness, 200);
+  EXPECT_EQ(form->viewer.CameraSettings[1].Contrast, 0);
+  EXPECT_EQ(form->viewer.CameraSettings[0].Volume, 50);  // does not fit: missing
+}
+
+TEST(SettingsValues, OnlyWholeNumbersCount) {
+  EXPECT_EQ(ParseIntValue("12"), 12);
+  EXPECT_EQ(ParseIntValue(" -5 "), -5);
+  EXPECT_EQ(ParseIntValue("12a"), std::nullopt);
+  EXPECT_EQ(ParseIntValue(""), std::nullopt);
+  EXPECT_EQ(ParseIntValue("1.5"), std::nullopt);
+  EXPECT_EQ(ParseIntValue("99999999999"), std::nullopt);
+  EXPECT_EQ(ParseIntValue(nullptr), std::nullopt);
+}
+
+TEST(SettingsPlace, BesideTheProgramOrInTheUserFolder) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string folder = dir.path().toStdString();
+  qunsetenv("QUOVIL_SETTINGS");
+  EXPECT_EQ(SettingsFilePath(folder + "/quovil"), folder + "/quovil.INI");
+  EXPECT_EQ(SettingsFilePath(folder + "/viewer.exe"), folder + "/viewer.INI");
+
+  const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", "/tmp/quovil-config");
+  EXPECT_EQ(SettingsFilePath("/proc/no-such-folder/quovil"), "/tmp/quovil-config/quovil.INI");
+  qputenv("QUOVIL_SETTINGS", "/tmp/elsewhere.ini");
+  EXPECT_EQ(SettingsFilePath(folder + "/quovil"), "/tmp/elsewhere.ini");
+  qunsetenv("QUOVIL_SETTINGS");
+  if (oldXdg.isEmpty()) {
+    qunsetenv("XDG_CONFIG_HOME");
+  } else {
+    qputenv("XDG_CONFIG_HOME", oldXdg);
+  }
+}
+
+}  // namespace
