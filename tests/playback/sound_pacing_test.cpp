@@ -75,6 +75,20 @@ TEST_F(SoundPacingTest, TheOtherCameraIsFedSilenceAsLongAsItsOwnRecordsSound) {
   EXPECT_EQ(Drain(0), std::vector<uint8_t>(300, 128));
 }
 
+TEST_F(SoundPacingTest, TheSingleWindowHearsTheActiveCameraRecordAfterRecord) {
+  v.disp.ViewLayout = 1;
+  v.PlayBtnClick();
+  std::vector<uint8_t> heard;
+  for (int i = 0; i < 100 && v.play.PlayTimerEnabled; ++i) {
+    v.PlayTimerTimer();
+    heard = Concat(heard, Pull(0, 128));
+    Drain(1);
+  }
+  heard = Concat(heard, Drain(0));
+  EXPECT_EQ(ShownPos(0), 8);
+  EXPECT_EQ(heard, Concat(Concat(Samples(2), Samples(4)), Concat(Samples(6), Samples(8))));
+}
+
 TEST_F(SoundPacingTest, SpeedTwoPlaysOneAndAHalfTimesFasterAndSpeedThreeIsSilentAndTimed) {
   v.PlayBtnClick();
   v.SpeedUpClick();
