@@ -1,0 +1,39 @@
+// `list SRC [filters]`: the selection the viewer builds with the given
+// left-toolbar filters, position by position.
+#include "cli/cli.h"
+
+namespace quovil::cli {
+
+namespace {
+
+nlohmann::json Position(const Viewer& v, int32_t pos) {
+  const int32_t index = v.IndexAtPos(pos);
+  const Source& s = v.src;
+  return {
+      {"pos", pos},
+      {"index", index},
+      {"camera", s.CameraOf(index) + 1},
+      {"flag", s.FlagOf(index)},
+      {"kind", s.KindTextOf(index)},
+      {"time", TimeStampText(s.TimeOf(index))},
+  };
+}
+
+int List(Context& ctx) {
+  std::string error;
+  if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
+  const Viewer& v = ctx.viewer;
+  nlohmann::json positions = nlohmann::json::array();
+  for (int32_t p = 0; p < v.SelCount; ++p) positions.push_back(Position(v, p));
+  // Unfiltered means no kind filter on, even where the positions go through
+  // the list to keep the recording order.
+  ctx.out = {{"count", v.SelCount}, {"unfiltered", v.KindMask() == 0}, {"positions", std::move(positions)}};
+  if (v.SelCount == 0) ctx.out["text"] = v.NoSourceText;
+  return 0;
+}
+
+}  // namespace
+
+QUOVIL_CLI_COMMAND({"list", "the selection of SRC under the filters", {"SRC"}, {}, true, List});
+
+}  // namespace quovil::cli
