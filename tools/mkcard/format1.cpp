@@ -9,6 +9,9 @@ namespace mkcard::detail {
 namespace {
 
 constexpr uint32_t kStateSector = 64;
+// As many records as a large card of this generation holds; keeps a mistyped
+// count from asking for gigabytes.
+constexpr int kMaxSlots = 65536;
 constexpr int kSoundBytes = 11264;  // what the viewer plays, whatever the table says
 
 void WriteState1(const Options& o, Image& img, uint32_t dataFirst, int slots, int records, int writeSlot, int res,
@@ -41,8 +44,8 @@ void WriteState1(const Options& o, Image& img, uint32_t dataFirst, int slots, in
 void MakeFormat1(const Options& o, Image& img, Recorded& truth) {
   const int res = std::clamp(o.resolutionIndex, 0, 2);
   const int width = quovil::ResolutionTable[std::size_t(res)].width;
-  const int records = std::clamp(o.records, 0, 1 << 20);
-  const int slots = std::max({o.slotCount, records, 1});
+  const int records = std::clamp(o.records, 0, kMaxSlots);
+  const int slots = std::clamp(std::max(o.slotCount, records), 1, kMaxSlots);
   const uint32_t catSector = kStateSector + 2;
   const uint32_t dataFirst = uint32_t(quovil::AlignUp(catSector + quovil::RoundToSector(int64_t(slots) * 8) / 512, 64));
   const int stride = int(quovil::RoundToSector(kSoundBytes + width * 256));

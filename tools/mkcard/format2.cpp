@@ -12,6 +12,9 @@ namespace {
 constexpr uint32_t kStateSector = 128;
 constexpr uint32_t kJournalEndSector = 16384 + 1;  // header sector; records follow
 constexpr int kMargin = 128;                        // entries the loader skips after the wrap point
+// The catalogue ring must end below the journal at sector 16384.
+constexpr int kMaxCapacity = 500000;
+constexpr int kMaxRecords = kMaxCapacity - kMargin - 64;
 
 int Sectors(std::size_t bytes) { return int((bytes + 511) / 512); }
 
@@ -38,13 +41,14 @@ Ring PlanRing(const Options& o, int records) {
   r.wrapped = o.ringWrapped;
   Rng rng(o.seed * 57u + 11u);
   if (!r.wrapped) {
-    r.cap = std::max(o.ringCapacity > 0 ? o.ringCapacity : int(quovil::AlignUp(records + records / 2 + 1, 32)), records + 1);
+    const int chosen = o.ringCapacity > 0 ? o.ringCapacity : int(quovil::AlignUp(records + records / 2 + 1, 32));
+    r.cap = std::clamp(chosen, records + 1, kMaxCapacity);
     r.head = records;
     return r;
   }
   r.stale = o.scanlessWrap ? 0 : 5 + rng.Below(12);
   const int need = records + kMargin + r.stale + 1;
-  r.cap = std::max(o.ringCapacity > 0 ? o.ringCapacity : int(quovil::AlignUp(need + 40, 32)), need);
+  r.cap = std::clamp(o.ringCapacity > 0 ? o.ringCapacity : int(quovil::AlignUp(need + 40, 32)), need, kMaxCapacity);
   r.head = o.ringHead >= 0 ? o.ringHead % r.cap : (records / 3) % r.cap;
   r.first = r.At(r.head - records);
   r.tail = r.At(r.first - kMargin - r.stale);
@@ -233,7 +237,7 @@ void CardValues2(const Writer2& w, int records, int soundBytes, uint32_t writeSe
 void MakeFormat2(const Options& o, Image& img, Recorded& truth) {
   const int width = std::clamp(o.width, 8, 1024);
   const int height = std::clamp(o.height, 8, std::min(1024, 130560 / width));
-  const int records = std::clamp(o.records, 0, 400000);
+  const int records = std::clamp(o.records, 0, kMaxRecords);
   Writer2 w(o, img, truth, width, height);
   w.ring = PlanRing(o, records);
   const uint32_t catSector = kStateSector + 2;

@@ -21,7 +21,9 @@ struct JournalEvent {
 struct Options {
   int format = 0;          // card format 0, 1 or 2
   uint32_t seed = 1;
-  int records = 200;       // catalogue entries written (entries the viewer loads)
+  // Catalogue entries written (the entries the viewer loads). Capped: format 0
+  // at 65519 less the archive records, format 1 at 65536, format 2 at 499808.
+  int records = 200;
 
   // Cameras: both cameras alternate (in runs of a few records, as the recorder
   // does), or only `camera` records.
