@@ -41,24 +41,6 @@ std::vector<uint8_t> Mix(SoundMixer& m, int frames) {
   return out;
 }
 
-TEST(SoundMixer, AtTheOutputRateSamplesPassUnchangedAcrossPieces) {
-  SoundMixer m(11025, 512);
-  Source src{Ramp(3000)};
-  SoundHandle h = m.Create(11025, &Source::Proc, &src);
-  ASSERT_NE(h, 0u);
-  m.Play(h, false);
-  std::vector<uint8_t> out;
-  for (int i = 0; i < 5; ++i) {
-    std::vector<uint8_t> piece = Mix(m, 700);  // longer than the mixer's piece: cut inside
-    out.insert(out.end(), piece.begin(), piece.end());
-  }
-  // One sample of latency: the output starts from silence.
-  EXPECT_EQ(out[0], 128);
-  EXPECT_TRUE(std::equal(src.data.begin(), src.data.end(), out.begin() + 1));
-  // Past the end the procedure delivers nothing: silence.
-  EXPECT_TRUE(std::all_of(out.begin() + 3001, out.end(), [](uint8_t b) { return b == 128; }));
-}
-
 TEST(SoundMixer, HalfAgainAsFastConsumesOneAndAHalfSamplesPerOutputSample) {
   SoundMixer m(11025, 512);
   Source src{std::vector<uint8_t>(20000, 200)};

@@ -5,8 +5,6 @@
 namespace playback_test {
 namespace {
 
-using quovil::kRepaintTimers;
-
 // Steps until playback stops (bounded), returning the positions shown.
 std::vector<int32_t> RunToStop(quovil::Viewer& v, int limit = 1000) {
   std::vector<int32_t> shown;
@@ -148,23 +146,6 @@ TEST_F(PlaybackTest, SingleWindowPlaysTheActiveCameraAndStopsAfterItsLastRecord)
   v.SpeedDownClick();
   RunToStop(v);
   EXPECT_EQ(ShownPos(1), 1);  // camera 2's first record
-}
-
-TEST_F(PlaybackTest, TimerStateChangesAreAnnouncedToTheWindow) {
-  struct CountingHost : MessageHost {
-    void Repaint(unsigned flags) override { timers += (flags & kRepaintTimers) ? 1 : 0; }
-    int timers = 0;
-  };
-  CountingHost counting;
-  quovil::Viewer w{counting};
-  w.PlayBtnClick();
-  EXPECT_EQ(counting.timers, 1);
-  w.SpeedUpClick();
-  EXPECT_EQ(counting.timers, 2);
-  w.StopBtnClick();
-  EXPECT_EQ(counting.timers, 3);
-  w.StopBtnClick();  // nothing changed
-  EXPECT_EQ(counting.timers, 3);
 }
 
 }  // namespace
