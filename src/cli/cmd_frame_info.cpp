@@ -1,0 +1,40 @@
+// `frame-info SRC --index I`: the sensor and GPS state once the viewer has
+// shown catalogue index I, starting from a fresh state.
+#include "card/korax.h"
+#include "cli/cli.h"
+
+namespace quovil::cli {
+
+namespace {
+
+int FrameInfo(Context& ctx) {
+  std::string error;
+  if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
+  Viewer& v = ctx.viewer;
+  int index = -1;
+  if (!ctx.args.GetInt("--index", -1, index) || !v.src.ValidIndex(index))
+    return ctx.Fail("no catalogue entry " + ctx.args.Get("--index"));
+  // Opening showed the first record already; the state asked for is that of
+  // this record alone.
+  v.info = FrameInfoState{};
+  const int cam = v.src.CameraOf(index);
+  if (cam >= 0) v.BuildPicture(index, v.CameraBitmap[size_t(cam)]);
+  const FrameInfoState& i = v.info;
+  nlohmann::json labels = nlohmann::json::array();
+  if (i.SensorIndex >= 0)
+    for (const std::string& l : i.Labels) labels.push_back(l);
+  ctx.out = {{"sensorIndex", i.SensorIndex}, {"gpsIndex", i.GpsIndex}, {"gps", i.GpsSentence},
+             {"speed", i.GpsSpeedText},      {"labels", std::move(labels)}};
+  return 0;
+}
+
+}  // namespace
+
+QUOVIL_CLI_COMMAND({"frame-info",
+                    "sensor and GPS information shown with catalogue index I",
+                    {"SRC"},
+                    {{"--index", "catalogue index", false, true}},
+                    false,
+                    FrameInfo});
+
+}  // namespace quovil::cli

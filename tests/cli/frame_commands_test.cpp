@@ -1,0 +1,195 @@
+// `frame`, `frame-info` and `sound`: what the commands write for recorded
+// cards and archives, compared with what the recorder put on them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "decode/build_picture.h"
+#include "mkcard/mkcard.h"
+
+namespace {
+
+struct Result {
+  int rc = -1;
+  nlohmann::json out;
+};
+
+Result RunCli(const std::string& args) {
+  const std::string cmd = std::string(QUOVIL_BUILD_DIR) + "/src/cli/quovil-cli " + args + " 2>/dev/null";
+  FILE* pipe = popen(cmd.c_str(), "r");
+  Result r;
+  if (!pipe) return r;
+  std::string text;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) text.append(buf, n);
+  const int status = pclose(pipe);
+  r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.out = nlohmann::json::parse(text, nullptr, false);
+  return r;
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The pixels of a binary PGM of the given size; empty when the header differs.
+std::vector<uint8_t> PgmPixels(const std::string& path, int w, int h) {
+  const std::vector<uint8_t> file = ReadFile(path);
+  const std::string header = "P5\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+  if (file.size() != header.size() + size_t(w) * size_t(h) || !std::equal(header.begin(), header.end(), file.begin()))
+    return {};
+  return {file.begin() + long(header.size()), file.end()};
+}
+
+std::string Temp(const std::string& name) { return ::testing::TempDir() + "frame_cmd_" + name; }
+
+// Runs `frame` for index i and compares the picture with the recorder's.
+void ExpectFrame(const std::string& src, const mkcard::Recorded& t, int i) {
+  const mkcard::Frame& f = t.frames[size_t(i)];
+  const std::string pgm = Temp("picture.pgm");
+  std::remove(pgm.c_str());
+  const Result r = RunCli("frame '" + src + "' --index " + std::to_string(i) + " --out '" + pgm + "'");
+  SCOPED_TRACE("index " + std::to_string(i) + ", group position " + std::to_string(f.groupPosition));
+  ASSERT_EQ(r.rc, 0) << r.out;
+  EXPECT_EQ(r.out["index"], i);
+  EXPECT_EQ(r.out["camera"], f.camera + 1);
+  EXPECT_EQ(r.out["position"], f.groupPosition);
+  EXPECT_EQ(PgmPixels(pgm, t.width, t.height), f.picture);
+}
+
+mkcard::Options Card(int format) {
+  mkcard::Options o;
+  o.format = format;
+  o.records = 60;
+  o.groupLength = 12;
+  return o;
+}
+
+// Indices worth a look: key frames, deltas early and late in their group, of
+// both cameras.
+std::vector<int> Sample(const mkcard::Recorded& t) {
+  std::vector<int> pick;
+  for (int i = 0; i < int(t.frames.size()) && pick.size() < 8; i += 7)
+    if (t.frames[size_t(i)].written) pick.push_back(i);
+  return pick;
+}
+
+TEST(FrameCommand, Format2PicturesIncludingDeltaFrames) {
+  const std::string image = Temp("f2.img");
+  const mkcard::Recorded t = mkcard::WriteCard(Card(2), image);
+  ASSERT_EQ(t.format, 2);
+  for (int i : {11, 23, 40}) ExpectFrame(image, t, i);  // the deepest deltas of their groups
+  for (int i : Sample(t)) ExpectFrame(image, t, i);
+}
+
+TEST(FrameCommand, InterlacedFormats) {
+  for (int format : {0, 1}) {
+    const std::string image = Temp("f" + std::to_string(format) + ".img");
+    const mkcard::Recorded t = mkcard::WriteCard(Card(format), image);
+    ASSERT_EQ(t.format, format);
+    for (int i : {0, 33}) ExpectFrame(image, t, i);
+  }
+}
+
+TEST(FrameCommand, ArchiveOfAFormat2Card) {
+  mkcard::Recorded t;
+  const std::vector<uint8_t> bytes = mkcard::MakeArchive(Card(2), 3, &t);
+  const std::string kif = Temp("card.kif");
+  std::ofstream(kif, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  for (int i : {9, 30}) ExpectFrame(kif, t, i);
+}
+
+TEST(FrameCommand, BrightnessAndContrastAreApplied) {
+  const std::string image = Temp("levels.img");
+  const mkcard::Recorded t = mkcard::WriteCard(Card(2), image);
+  const std::string pgm = Temp("levels.pgm");
+  const Result r = RunCli("frame '" + image + "' --index 5 --brightness 40 --contrast 150 --out '" + pgm + "'");
+  ASSERT_EQ(r.rc, 0) << r.out;
+  const auto levels = quovil::LevelTable(40, 150);
+  std::vector<uint8_t> want = t.frames[5].picture;
+  for (uint8_t& p : want) p = levels[p];
+  EXPECT_EQ(PgmPixels(pgm, t.width, t.height), want);
+}
+
+TEST(FrameCommand, RefusesWhatItCannotShow) {
+  const std::string image = Temp("refuse.img");
+  mkcard::WriteCard(Card(2), image);
+  const std::string pgm = Temp("refused.pgm");
+  for (const char* args : {"--index 60", "--index -1", "--index 3 --contrast 201", "--index x"}) {
+    const Result r = RunCli("frame '" + image + "' " + args + " --out '" + pgm + "'");
+    EXPECT_NE(r.rc, 0) << args;
+    if (r.out.is_object()) {
+      EXPECT_TRUE(r.out.contains("error")) << args;
+    }
+  }
+  const Result r = RunCli("frame '" + Temp("missing.img") + "' --index 0 --out '" + pgm + "'");
+  EXPECT_NE(r.rc, 0);
+  EXPECT_EQ(r.out["error"], "Карта памяти отсутствует!");
+}
+
+TEST(FrameInfoCommand, SensorAndGpsOfTheRecordsSecond) {
+  const std::string image = Temp("info.img");
+  const mkcard::Recorded t = mkcard::WriteCard(Card(2), image);
+  int checked = 0;
+  for (int i = 0; i < int(t.frames.size()) && checked < 6; i += 5, ++checked) {
+    const mkcard::Frame& f = t.frames[size_t(i)];
+    const Result r = RunCli("frame-info '" + image + "' --index " + std::to_string(i));
+    SCOPED_TRACE("index " + std::to_string(i));
+    ASSERT_EQ(r.rc, 0) << r.out;
+    EXPECT_EQ(r.out["sensorIndex"], f.hasSensor ? f.infoIndex : -1);
+    EXPECT_EQ(r.out["gps"], f.gpsText);
+    EXPECT_EQ(r.out["speed"], f.gpsSpeed);
+    if (f.hasSensor) {
+      ASSERT_EQ(r.out["labels"].size(), 5u);
+      EXPECT_EQ(r.out["labels"][0], quovil::Format("Uвх   = %4.1f В", f.uin / 10.0));
+      EXPECT_EQ(r.out["labels"][2], (f.sensorStatus & 2) ? "U_BAT LOW" : "U_BAT OK");
+    } else {
+      EXPECT_TRUE(r.out["labels"].empty());
+    }
+  }
+}
+
+TEST(FrameInfoCommand, InterlacedCardsCarryNone) {
+  const std::string image = Temp("info1.img");
+  mkcard::WriteCard(Card(1), image);
+  const Result r = RunCli("frame-info '" + image + "' --index 3");
+  ASSERT_EQ(r.rc, 0) << r.out;
+  EXPECT_EQ(r.out["sensorIndex"], -1);
+  EXPECT_EQ(r.out["gpsIndex"], -1);
+  EXPECT_TRUE(r.out["labels"].empty());
+}
+
+TEST(SoundCommand, SamplesOfTheEntry) {
+  for (int format : {1, 2}) {
+    const std::string image = Temp("sound" + std::to_string(format) + ".img");
+    const mkcard::Recorded t = mkcard::WriteCard(Card(format), image);
+    const std::string raw = Temp("sound.raw");
+    for (int i : {0, 17}) {
+      const Result r = RunCli("sound '" + image + "' --index " + std::to_string(i) + " --out '" + raw + "'");
+      ASSERT_EQ(r.rc, 0) << r.out;
+      EXPECT_EQ(r.out["samples"], t.frames[size_t(i)].samples.size()) << "format " << format << " index " << i;
+      EXPECT_EQ(ReadFile(raw), t.frames[size_t(i)].samples) << "format " << format << " index " << i;
+    }
+  }
+}
+
+TEST(SoundCommand, CardWithoutSoundGivesNoSamples) {
+  const std::string image = Temp("silent.img");
+  mkcard::WriteCard(Card(0), image);
+  const std::string raw = Temp("silent.raw");
+  const Result r = RunCli("sound '" + image + "' --index 2 --out '" + raw + "'");
+  ASSERT_EQ(r.rc, 0) << r.out;
+  EXPECT_EQ(r.out["samples"], 0);
+  EXPECT_TRUE(ReadFile(raw).empty());
+}
+
+}  // namespace
