@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "card/catalogue.h"
 #include "card/source.h"
