@@ -1,8 +1,10 @@
 // The main window's actions and its two tool bars, and the check marks and
 // visibility they take from the viewer after every change.
 #include <QAction>
+#include <QFont>
 #include <QIcon>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWidget>
 
 #include "app/view_main.h"
@@ -103,6 +105,9 @@ void TMainForm::CreateToolBars() {
   TopToolBar->setFloatable(false);
   TopToolBar->setIconSize(QSize(24, 24));
   TopToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  QFont captions = TopToolBar->font();
+  captions.setPixelSize(11);
+  TopToolBar->setFont(captions);
   TopToolBar->addAction(ActionOpenCARD);
   TopToolBar->addAction(ActionOpenFile);
   TopToolBar->addAction(ActionSaveFile);
@@ -122,6 +127,10 @@ void TMainForm::CreateToolBars() {
   spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
   TopToolBar->addWidget(spacer);
   TopToolBar->addAction(CloseProgram);
+  // Icon only, so the whole bar fits the window's smallest width.
+  if (auto* b = qobject_cast<QToolButton*>(TopToolBar->widgetForAction(CloseProgram))) {
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  }
   addToolBar(Qt::TopToolBarArea, TopToolBar);
 
   LeftToolBar = new QToolBar(QStringLiteral("ToolBar2"), this);

@@ -2,9 +2,44 @@
 // and the message loop until the window closes.
 #include <QApplication>
 #include <QByteArray>
+#include <QSocketNotifier>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include "app/locale_ru.h"
 #include "app/view_main.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = write(signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM close the window the ordinary way, so the settings are
+// written and the card is let go as on any other close.
+void CloseOnStopSignals(quovil::TMainForm& window) {
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
+  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+    char byte = 0;
+    [[maybe_unused]] const ssize_t n = read(signalPipe[0], &byte, 1);
+    window.close();
+  });
+  struct sigaction sa {};
+  sa.sa_handler = OnStopSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // SDL would turn SIGINT and SIGTERM into events nobody reads here, leaving a
@@ -24,6 +59,7 @@ int main(int argc, char** argv) {
   quovil::TMainForm window(args);
   if (window.EndAtStart()) return 1;
   QObject::connect(&window, &quovil::TMainForm::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
+  CloseOnStopSignals(window);
   window.StartShown(args.isEmpty());
   return app.exec();
 }

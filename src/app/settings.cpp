@@ -103,6 +103,7 @@ AppSettings LoadSettings(const std::string& path) {
 
 bool SaveSettings(const std::string& path, const AppSettings& s) {
   CSimpleIniA ini(true);
+  ini.SetSpaces(false);  // "Key=Value", as INI files are usually written
   const SI_Error loaded = ini.LoadFile(path.c_str());
   if (loaded < 0 && loaded != SI_FILE) return false;  // unreadable but present: do not clobber it
 

@@ -12,7 +12,7 @@
 namespace quovil {
 
 struct WindowBounds {
-  int Left = 0, Top = 0, Width = 682, Height = 451;
+  int Left = 120, Top = 120, Width = 600, Height = 400;
 };
 
 // Everything the settings file holds. Missing window keys stay unset so the
