@@ -24,7 +24,7 @@ TEST_F(DisplayTest, ShowingARecordMakesItCurrentForItsCamera) {
   EXPECT_EQ(v.disp.ShownPos[1], 3);
   EXPECT_EQ(v.disp.CameraTimeText[1], "15.06.2024 10:00:01");
   EXPECT_EQ(v.disp.DatePanelText, "15.06.2024");
-  EXPECT_EQ(Calls().built.back(), 3);
+  EXPECT_EQ(Shown(1), PixelOf(3));
   unsigned want = kRepaintImage | kRepaintTimeline | kRepaintDate | kRepaintSensors;
   EXPECT_EQ(host.repaints.back() & want, want);
 }
@@ -39,12 +39,14 @@ TEST_F(DisplayTest, PositionOutsideTheSelectionDoesNothing) {
 }
 
 TEST_F(DisplayTest, ReadFailureEndsTheStepButKeepsThePosition) {
-  TwoCameras();
-  Calls().failBuild = {2};
+  Format2({{0, 0x04, At(10, 0, 0)}, {1, 0x04, At(10, 0, 0)}, {0, 0x04, At(10, 0, 1)}});
+  v.src.LongCatalogue[2].SetFirstSector(1000);  // beyond the card's end
+  v.RebuildSelection();
   v.ShowPosition(2);
   EXPECT_EQ(v.CurPos, 2);
   EXPECT_EQ(v.disp.ShownPos[0], 0);
   EXPECT_EQ(v.disp.CameraTimeText[0], "15.06.2024 10:00:00");
+  EXPECT_EQ(Shown(0), PixelOf(0));
 }
 
 TEST_F(DisplayTest, ClosedSourceClearsTheTimeTexts) {
@@ -243,15 +245,14 @@ TEST_F(DisplayTest, BrightnessRebuildsTheActiveCamerasPicture) {
   TwoCameras();
   v.ShowPosition(1);
   v.ActionChannel2Execute();
-  Calls().built.clear();
-  v.BrightnessBarChange(150);
-  EXPECT_EQ(v.CameraSettings[1].Brightness, 150);
-  EXPECT_EQ(Calls().built, std::vector<int>{1});
-  v.BrightnessBarChange(150);
+  v.BrightnessBarChange(50);  // 50 brighter
+  EXPECT_EQ(v.CameraSettings[1].Brightness, 50);
+  EXPECT_EQ(Shown(1), PixelOf(1) + 50);
+  EXPECT_EQ(Shown(0), PixelOf(0));
   v.play.PlayTimerEnabled = true;
   v.ContrastBarChange(20);
   EXPECT_EQ(v.CameraSettings[1].Contrast, 20);
-  EXPECT_EQ(Calls().built.size(), 1u);
+  EXPECT_EQ(Shown(1), PixelOf(1) + 50);  // rebuilt by the next playback step
 }
 
 }  // namespace

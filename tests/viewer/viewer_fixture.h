@@ -13,14 +13,10 @@
 
 namespace viewer_test {
 
-// Calls of the collaborators the viewer core leans on (see test_doubles.cpp).
-struct CallLog {
-  std::vector<int> built;        // catalogue indices given to BuildPicture
-  std::vector<int> soundRead;    // catalogue indices given to ReadSound
-  std::vector<int> failBuild;    // BuildPicture reports a read failure for these
-  int stops = 0, plays = 0, gpsResets = 0, statusRefreshes = 0;
-};
-CallLog& Calls();
+inline constexpr int kPictureWidth = 16;
+inline constexpr int kPictureHeight = 8;
+// The grey level of every pixel of catalogue index i's picture.
+inline uint8_t PixelOf(int i) { return uint8_t(10 + i); }
 
 class RecordingHost : public quovil::SilentHost {
  public:
@@ -45,8 +41,6 @@ inline quovil::TimeStamp At(int h, int m, int s, int day = 15) {
 
 class ViewerTest : public ::testing::Test {
  protected:
-  ViewerTest() { Calls() = CallLog{}; }
-
   RecordingHost host;
   quovil::Viewer v{host};
 
@@ -64,6 +58,8 @@ class ViewerTest : public ::testing::Test {
   // Every kind filter off / on.
   void KindsOff();
   std::vector<int> Indices() const;  // catalogue index of every position
+  // Grey level of camera cam's picture (PixelOf the index built into it).
+  int Shown(int cam) const { return v.CameraBitmap[size_t(cam)].pixels[0]; }
 };
 
 }  // namespace viewer_test
