@@ -1,0 +1,94 @@
+// The viewer over cards written by the synthetic recorder, opened the way the
+// card scan opens them: selection order, the pictures shown, and the marks of
+// the whole selection.
+#include <cstdio>
+
+#include "mkcard/mkcard.h"
+#include "viewer_fixture.h"
+
+namespace viewer_test {
+namespace {
+
+using namespace quovil;
+
+class OneImage : public DriveEnumerator {
+ public:
+  explicit OneImage(std::string path) : path_(std::move(path)) {}
+  std::unique_ptr<BlockDevice> Open(int n) override { return n == 0 ? OpenImageFile(path_) : nullptr; }
+  int Count() override { return 1; }
+
+ private:
+  std::string path_;
+};
+
+class RecordedCardTest : public ::testing::Test {
+ protected:
+  ~RecordedCardTest() override { std::remove(path_.c_str()); }
+
+  mkcard::Recorded Open(const mkcard::Options& o) {
+    path_ = ::testing::TempDir() + "viewer_card_" + std::to_string(o.format) + ".img";
+    mkcard::Recorded t = mkcard::WriteCard(o, path_);
+    v.drives = std::make_unique<OneImage>(path_);
+    v.CheckTimerTimer();
+    return t;
+  }
+
+  std::vector<uint8_t> Picture(int cam) const {
+    const Picture8& p = v.CameraBitmap[size_t(cam)];
+    std::vector<uint8_t> out;
+    for (int y = 0; y < p.height; ++y) out.insert(out.end(), p.Row(y), p.Row(y) + p.width);
+    return out;
+  }
+
+  RecordingHost host;
+  Viewer v{host};
+  std::string path_;
+};
+
+TEST_F(RecordedCardTest, WrappedRingShowsRecordsInRecordingOrder) {
+  mkcard::Options o;
+  o.format = 1;
+  o.records = 60;
+  o.ringWrapped = true;
+  mkcard::Recorded t = Open(o);
+  ASSERT_TRUE(v.src.CardOpen);
+  std::vector<int> got;
+  for (int32_t p = 0; p < v.SelCount; ++p) got.push_back(v.IndexAtPos(p));
+  EXPECT_EQ(got, t.order);
+  EXPECT_EQ(v.CurIndex, t.order[0]);
+  EXPECT_EQ(v.FragStart, TimeStampText(t.frames[size_t(t.order.front())].time));
+  EXPECT_EQ(v.FragEnd, TimeStampText(t.frames[size_t(t.order.back())].time));
+}
+
+TEST_F(RecordedCardTest, ShownPicturesAreTheRecordedOnes) {
+  mkcard::Options o;
+  o.format = 2;
+  o.records = 80;
+  mkcard::Recorded t = Open(o);
+  ASSERT_EQ(v.SelCount, 80);
+  for (int32_t p : {0, 1, 17, 40, 79, 3}) {
+    v.ShowPosition(p);
+    const mkcard::Frame& f = t.frames[size_t(v.IndexAtPos(p))];
+    EXPECT_EQ(Picture(f.camera), f.picture) << "position " << p;
+    EXPECT_EQ(v.disp.CameraTimeText[size_t(f.camera)], TimeStampText(f.time));
+  }
+}
+
+TEST_F(RecordedCardTest, WholeSelectionRangeEndsWithTheLastRecord) {
+  mkcard::Options o;
+  o.format = 2;
+  o.records = 50;
+  o.framesPerSecond = 4;
+  mkcard::Recorded t = Open(o);
+  ASSERT_EQ(v.SelCount, 50);
+  // Several records share the last second: the end mark alone would stop at
+  // the first of them.
+  EXPECT_LT(v.PosOfTimeText(v.FragEnd, -1), 49);
+  int32_t first = -1, last = -1;
+  ASSERT_TRUE(v.FragmentRange(-1, first, last));
+  EXPECT_EQ(first, 0);
+  EXPECT_EQ(last, 49);
+}
+
+}  // namespace
+}  // namespace viewer_test
