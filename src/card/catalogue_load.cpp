@@ -14,7 +14,12 @@ namespace {
 
 uint64_t CatalogueOffset(const Source& src) { return uint64_t(src.CatalogueSector) * kSectorSize; }
 
-uint8_t* Bytes(std::vector<LongEntry>& v, size_t first) { return v.data()->b.data() + first * sizeof(LongEntry); }
+// The entries are plain byte arrays laid end to end: the catalogue is read
+// straight into them.
+template <typename Entry>
+uint8_t* Bytes(std::vector<Entry>& v, size_t first) {
+  return reinterpret_cast<uint8_t*>(v.data()) + first * sizeof(Entry);
+}
 
 }  // namespace
 
@@ -35,13 +40,13 @@ bool ReadCatalogueChunk(const Source& src, uint32_t i, CatalogueChunk& chunk) {
 bool ReadShortCatalogue(Source& src) {
   if (src.CardFormat == 0) {
     src.ShortCatalogue.assign(size_t(kCatalogue0Entries), ShortEntry{});
-    return src.Card->Read(state0::kCatalogue, src.ShortCatalogue.data()->b.data(),
+    return src.Card->Read(state0::kCatalogue, Bytes(src.ShortCatalogue, 0),
                           size_t(kCatalogue0Entries) * sizeof(ShortEntry));
   }
   uint32_t slots = state1::SlotCount.Get(src.StateTable.data());
   src.ShortCatalogue.assign(size_t(AlignUp(slots, 64)), ShortEntry{});
   if (slots == 0) return true;
-  return src.Card->Read(CatalogueOffset(src), src.ShortCatalogue.data()->b.data(),
+  return src.Card->Read(CatalogueOffset(src), Bytes(src.ShortCatalogue, 0),
                         size_t(RoundToSector(int64_t(slots) * 8)));
 }
 
