@@ -60,8 +60,6 @@ void DatePanel::mouseReleaseEvent(QMouseEvent* event) {
 BottomPanel::BottomPanel(Viewer& viewer, QWidget* parent) : QWidget(parent), viewer_(viewer) {
   setObjectName(QStringLiteral("JvPanel2"));
   auto* row = new QHBoxLayout(this);
-  row->setContentsMargins(4, 2, 4, 2);
-  row->setSpacing(2);
   PlayBtn = MakeButton(QStringLiteral("Авто просмотр вперед"), ButtonImage(Glyph::Play));
   PlayBtn->setCheckable(true);
   StopBtn = MakeButton(QStringLiteral("Остановить просмотр"), ButtonImage(Glyph::Stop));
@@ -73,33 +71,28 @@ BottomPanel::BottomPanel(Viewer& viewer, QWidget* parent) : QWidget(parent), vie
   datePanel = new DatePanel(this);
   datePanel->setFixedHeight(UseBox::kDesignHeight);
 
-  // The time scale takes whatever width the fixed-size controls leave, which
-  // is what the window's resize rule for the date panel and the scale gives.
-  for (QWidget* w : {static_cast<QWidget*>(PlayBtn), static_cast<QWidget*>(StopBtn),
-                     static_cast<QWidget*>(SpeedDown), static_cast<QWidget*>(SpeedUp)})
-    row->addWidget(w);
-  row->addSpacing(6);
-  row->addWidget(useBox, 1);
-  row->addSpacing(6);
+  // The time scale takes whatever width the fixed-size controls leave: the
+  // date panel keeps 15 pixels from the right edge and the scale ends 10
+  // pixels before it, as the window's resize rule has it.
+  row->setSpacing(0);
+  row->setContentsMargins(4, 2, 0, 2);
+  for (QToolButton* b : {PlayBtn, StopBtn, SpeedDown, SpeedUp}) row->addWidget(b);
+  row->addSpacing(8);
   row->addWidget(MoveToStartBtn);
   row->addWidget(MoveToEndBtn);
-  row->addSpacing(6);
+  row->addSpacing(8);
+  row->addWidget(useBox, 1);
+  row->addSpacing(10);
   row->addWidget(datePanel);
-  row->addSpacing(9);
+  row->addSpacing(15);
 
-  const auto act = [this](void (Viewer::*handler)()) {
-    return [this, handler] {
-      (viewer_.*handler)();
-      SyncPlayButton();
-    };
-  };
   // PlayBtn is a toggle that only the viewer's state releases.
-  connect(PlayBtn, &QToolButton::clicked, this, act(&Viewer::PlayBtnClick));
-  connect(StopBtn, &QToolButton::clicked, this, act(&Viewer::StopBtnClick));
-  connect(SpeedDown, &QToolButton::clicked, this, act(&Viewer::SpeedDownClick));
-  connect(SpeedUp, &QToolButton::clicked, this, act(&Viewer::SpeedUpClick));
-  connect(MoveToStartBtn, &QToolButton::clicked, this, act(&Viewer::MoveToStart));
-  connect(MoveToEndBtn, &QToolButton::clicked, this, act(&Viewer::MoveToEnd));
+  connect(PlayBtn, &QToolButton::clicked, this, [this] { Run(&Viewer::PlayBtnClick); });
+  connect(StopBtn, &QToolButton::clicked, this, [this] { Run(&Viewer::StopBtnClick); });
+  connect(SpeedDown, &QToolButton::clicked, this, [this] { Run(&Viewer::SpeedDownClick); });
+  connect(SpeedUp, &QToolButton::clicked, this, [this] { Run(&Viewer::SpeedUpClick); });
+  connect(MoveToStartBtn, &QToolButton::clicked, this, [this] { Run(&Viewer::MoveToStart); });
+  connect(MoveToEndBtn, &QToolButton::clicked, this, [this] { Run(&Viewer::MoveToEnd); });
   connect(datePanel, &DatePanel::clicked, this, &BottomPanel::DatePanelClick);
   Refresh(~0u);
 }
@@ -113,6 +106,11 @@ QToolButton* BottomPanel::MakeButton(const QString& hint, const QPixmap& icon) {
   b->setFixedSize(UseBox::kDesignHeight, UseBox::kDesignHeight);
   b->setFocusPolicy(Qt::NoFocus);
   return b;
+}
+
+void BottomPanel::Run(void (Viewer::*handler)()) {
+  (viewer_.*handler)();
+  SyncPlayButton();
 }
 
 void BottomPanel::SyncPlayButton() {

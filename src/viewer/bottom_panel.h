@@ -50,6 +50,7 @@ class BottomPanel : public QWidget {
 
  private:
   QToolButton* MakeButton(const QString& hint, const QPixmap& icon);
+  void Run(void (Viewer::*handler)());
   void SyncPlayButton();
 
   Viewer& viewer_;

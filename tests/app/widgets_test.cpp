@@ -25,6 +25,11 @@
 #include "viewer/use_box.h"
 #include "viewer/viewer.h"
 
+// Fontconfig keeps its pattern caches until the process ends; they are not the
+// program's leaks. Weak, so that another test file of this program may give
+// its own list.
+extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace {
 
 using namespace quovil;
@@ -281,6 +286,29 @@ TEST_F(WidgetsTest, PlayButtonIsDownWhilePlaying) {
   QTest::mouseClick(panel.StopBtn, Qt::LeftButton);
   EXPECT_FALSE(v.play.PlayTimerEnabled);
   EXPECT_FALSE(panel.PlayBtn->isChecked());
+}
+
+TEST_F(WidgetsTest, DatePanelKeepsToTheRightAndTheScaleTakesTheRest) {
+  BottomPanel panel(v);
+  for (int width : {682, 1000}) {
+    panel.resize(width, 29);
+    panel.grab();  // lays the row out
+    const QRect date = panel.datePanel->geometry(), scale = panel.useBox->geometry();
+    EXPECT_EQ(date.left(), width - date.width() - 15) << width;
+    EXPECT_EQ(scale.width(), date.left() - scale.left() - 10) << width;
+  }
+}
+
+TEST_F(WidgetsTest, MuteLabelTogglesAndShowsItsState) {
+  Open(TwoCameraCard());
+  SettingsPanel panel(v);
+  const QImage soundOn = panel.MuteLabel->pixmap().toImage();
+  QTest::mouseClick(panel.MuteLabel, Qt::LeftButton);
+  EXPECT_TRUE(v.play.Muted);
+  EXPECT_NE(panel.MuteLabel->pixmap().toImage(), soundOn);
+  QTest::mouseClick(panel.MuteLabel, Qt::LeftButton);
+  EXPECT_FALSE(v.play.Muted);
+  EXPECT_EQ(panel.MuteLabel->pixmap().toImage(), soundOn);
 }
 
 mkcard::Options AcrossMidnight() {
