@@ -5,13 +5,9 @@
 
 namespace quovil {
 
-// The core alone is linked here: routines that live with the window or are
-// not built into this program get quiet stand-ins (the real ones win).
-__attribute__((weak)) bool Viewer::BuildPicture(int, Picture8&) { return true; }
-__attribute__((weak)) void ReadSound(const Source&, int, uint8_t* buf) { PutU16(buf, 0); }
-__attribute__((weak)) void Viewer::StopBtnClick() {}
+// The GPS output's reset may not be linked into this program; a quiet
+// stand-in takes its place (the real routine wins where it is linked in).
 __attribute__((weak)) void Viewer::ResetGpsOutput() {}
-__attribute__((weak)) void Viewer::UpdateStatusBar() {}
 
 }  // namespace quovil
 
