@@ -14,6 +14,7 @@
 
 #include "app/message_box.h"
 #include "card/korax.h"
+#include "journal/journal.h"
 #include "platform/block_device.h"
 #include "viewer/SelectDay.h"
 #include "viewer/bottom_panel.h"
@@ -56,11 +57,17 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, Q
   CreateTray();
   qApp->installEventFilter(this);
   FormCreate(args);
+  if (!endAtStart_) {
+    // A window of its own beside the main window, created once and kept.
+    journal_ = std::make_unique<TJournalForm>(viewer);
+    JournalForm = journal_.get();
+  }
 }
 
 TMainForm::~TMainForm() {
   qApp->removeEventFilter(this);
   FormClose();
+  journal_.reset();
 }
 
 void TMainForm::CreatePanels() {
@@ -257,6 +264,7 @@ void TMainForm::FormClose() {
   sound_.reset();
   MapTimer->stop();
   if (TrayIcon) TrayIcon->hide();
+  if (JournalForm) JournalForm->hide();
   emit Closed();
 }
 

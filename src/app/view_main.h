@@ -30,6 +30,7 @@ class ImageBox;
 class SettingsPanel;
 class BottomPanel;
 class TSelectForm;
+class TJournalForm;
 
 class TMainForm : public QMainWindow, public ViewerHost {
   Q_OBJECT
@@ -98,7 +99,7 @@ class TMainForm : public QMainWindow, public ViewerHost {
   QTimer* PlayTimer = nullptr;
   QTimer* MapTimer = nullptr;
   QSystemTrayIcon* TrayIcon = nullptr;
-  // Set by whoever creates the journal window; its bounds go into the settings.
+  // The journal window; its bounds go into the settings at close.
   QPointer<QWidget> JournalForm;
 
   // ---- handlers ----
@@ -186,6 +187,7 @@ class TMainForm : public QMainWindow, public ViewerHost {
   int depth_ = 0;
   bool pendingClose_ = false;
   std::string lastBalloon_;
+  std::unique_ptr<TJournalForm> journal_;
 };
 
 }  // namespace quovil

@@ -274,6 +274,23 @@ TEST_F(MainWindowTest, StartsWithTheDummySoundDriver) {
   EXPECT_FALSE(form->ActionOpenFile->isChecked());
 }
 
+TEST_F(MainWindowTest, JournalOpensBesideTheWindowAndItsBoundsAreWritten) {
+  {
+    auto form = Start();
+    ASSERT_NE(form->JournalForm, nullptr);
+    form->ActionOpenJournal->trigger();
+    EXPECT_TRUE(form->JournalForm->isVisible());
+    EXPECT_NE(form->JournalForm->window(), form.get());
+    form->JournalForm->setGeometry(33, 44, 555, 366);
+  }
+  std::ifstream in(ini_);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const auto at = text.find("[Journal]");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_NE(text.find("Left=33", at), std::string::npos);
+  EXPECT_NE(text.find("Width=555", at), std::string::npos);
+}
+
 TEST_F(MainWindowTest, MessageBoxSpeaksRussianWithTheViewersCaption) {
   TMainForm::messageHook = nullptr;
   auto form = Start();
