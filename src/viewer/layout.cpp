@@ -74,8 +74,14 @@ std::array<BoxAssignment, 2> LayoutOrder(int layout) {
 }
 
 void ApplyLayoutCamera(Viewer& v) {
-  if (v.disp.ViewLayout == 1) v.ActiveCamera = 0;
-  if (v.disp.ViewLayout == 5) v.ActiveCamera = 1;
+  const int want = v.disp.ViewLayout == 1 ? 0 : v.disp.ViewLayout == 5 ? 1 : -1;
+  if (want < 0 || want == v.ActiveCamera) return;
+  v.ActiveCamera = want;
+  // The camera marks, the bars and the single strip of the time scale must
+  // follow, or the bars would edit one camera while showing the other's values.
+  v.actions.Channel1 = want == 0;
+  v.actions.Channel2 = want == 1;
+  v.Repaint(kRepaintBars | kRepaintActions | kRepaintTimeline);
 }
 
 namespace {
