@@ -25,13 +25,6 @@ Picture8 Blank(int w, int h, uint8_t v = 0x33) {
   return p;
 }
 
-TEST(ConvertFrame, CentreSettingsCopyTheFrame) {
-  const auto frame = TestPicture(13 * 5, 4);
-  Picture8 pic = Blank(13, 5);
-  ConvertFrame(frame.data(), 13, 5, 2, 100, 100, pic);
-  EXPECT_EQ(Rows(pic), frame);
-}
-
 TEST(ConvertFrame, BrightnessAndContrastExtremes) {
   auto at = [](int b, int c, int x) { return LevelTable(b, c)[size_t(x)]; };
   for (int x : {0, 1, 128, 255}) EXPECT_EQ(at(100, 200, x), 0) << x;  // factor 0: flat at the offset
@@ -44,15 +37,6 @@ TEST(ConvertFrame, BrightnessAndContrastExtremes) {
   EXPECT_EQ(at(200, 100, 60), 0);
   EXPECT_EQ(at(100, 150, 99), 49);   // 50 * 99 div 100, truncated
   for (int x = 0; x < 256; ++x) EXPECT_EQ(at(100, 100, x), x);
-}
-
-TEST(ConvertFrame, AppliesTheLevelsToEveryPixel) {
-  const auto frame = TestPicture(20 * 4, 9);
-  Picture8 pic = Blank(20, 4);
-  ConvertFrame(frame.data(), 20, 4, 2, 30, 170, pic);
-  const auto t = LevelTable(30, 170);
-  const auto got = Rows(pic);
-  for (size_t i = 0; i < frame.size(); ++i) EXPECT_EQ(got[i], t[frame[i]]) << i;
 }
 
 TEST(ConvertFrame, EverySettingMatchesTheLevelTable) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "card/korax.h"
+#include "mkcard/mkcard.h"
 
 namespace decode_test {
 
@@ -11,30 +12,6 @@ bool TestDevice::Read(uint64_t offset, void* buf, std::size_t n) {
   if (failAt.count(offset) || offset > bytes.size() || n > bytes.size() - offset) return false;
   std::memcpy(buf, bytes.data() + offset, n);
   return true;
-}
-
-std::vector<uint8_t> EncodeDelta(const uint8_t* prev, const uint8_t* next, int n) {
-  std::vector<uint8_t> out;
-  int i = 0;
-  while (i < n - 1) {
-    int run = 0;
-    while (i + run < n - 1 && run < 128 && prev[i + run] == next[i + run]) ++run;
-    if (run > 0) {
-      out.push_back(uint8_t(0x80 | (run & 0x7F)));
-      i += run;
-    } else {
-      out.push_back(uint8_t(((next[i] - prev[i]) & 0xFF) >> 1));
-      ++i;
-    }
-  }
-  return out;
-}
-
-std::vector<uint8_t> Rebuilt(const uint8_t* prev, const uint8_t* next, int n) {
-  std::vector<uint8_t> out(static_cast<size_t>(n));
-  for (int i = 0; i < n - 1; ++i) out[size_t(i)] = uint8_t(prev[i] + (((next[i] - prev[i]) & 0xFF) & ~1));
-  out[size_t(n - 1)] = prev[n - 1];
-  return out;
 }
 
 std::vector<uint8_t> TestPicture(int n, uint32_t seed) {
@@ -103,8 +80,8 @@ int Recorder::Key(int cam, const std::vector<uint8_t>& picture) {
 
 int Recorder::Delta(int cam, const std::vector<uint8_t>& picture) {
   const std::vector<uint8_t>& prev = last_[cam & 3];
-  const int i = Append(cam, quovil::kFlagDelta, EncodeDelta(prev.data(), picture.data(), src.PictureBytes), -1);
-  expected[size_t(i)] = Rebuilt(prev.data(), picture.data(), src.PictureBytes);
+  const int i = Append(cam, quovil::kFlagDelta, mkcard::DeltaEncode(prev.data(), picture.data(), src.PictureBytes), -1);
+  expected[size_t(i)] = mkcard::DecodeResult(prev.data(), picture.data(), src.PictureBytes);
   last_[cam & 3] = expected[size_t(i)];
   return i;
 }

@@ -1,6 +1,7 @@
 // Small hand-built sources for the decoding tests: a device in memory that can
 // be told to fail chosen reads, and a recorder of format-2 records (card or
-// archive) with pictures, delta streams, sound and information blocks.
+// archive) with pictures, delta streams, sound and information blocks, for the
+// damaged and unusual entries the synthetic recorder does not write.
 #pragma once
 
 #include <cstdint>
@@ -32,13 +33,6 @@ class TestDevice : public BlockDevice {
   bool Removable() override { return true; }
   std::string Name() const override { return "test"; }
 };
-
-// Delta stream turning prev into next (n bytes): copy runs where they agree,
-// literal codes where they differ by an even amount. Odd differences are
-// written one short, as the recorder must.
-std::vector<uint8_t> EncodeDelta(const uint8_t* prev, const uint8_t* next, int n);
-// What the decoder must rebuild from that stream.
-std::vector<uint8_t> Rebuilt(const uint8_t* prev, const uint8_t* next, int n);
 
 // A picture whose bytes depend on seed; neighbours in a group differ a little.
 std::vector<uint8_t> TestPicture(int n, uint32_t seed);

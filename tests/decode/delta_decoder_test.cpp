@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "decode/delta_decoder.h"
-#include "decode_fixture.h"
 
 using quovil::DecodeDelta;
 
@@ -71,11 +70,7 @@ TEST(DeltaCodes, StreamEndingEarlyLeavesTheRestAsBefore) {
   f.Decode(stream);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(f.out[size_t(i)], uint8_t(f.prev[size_t(i)] + 6));
   for (int i = 3; i < 200; ++i) EXPECT_EQ(f.out[size_t(i)], f.prev[size_t(i)]) << i;
-}
-
-TEST(DeltaCodes, EmptyStreamGivesThePreviousFrame) {
-  Frames f(50);
-  DecodeDelta(f.prev.data(), nullptr, 0, f.out.data(), 50);
+  DecodeDelta(f.prev.data(), nullptr, 0, f.out.data(), 200);
   EXPECT_EQ(f.out, f.prev);
 }
 
@@ -109,16 +104,6 @@ TEST(DeltaCodes, MatchesTheReferenceOnRandomStreams) {
     DecodeDelta(prev.data(), stream.data(), stream.size(), out.data(), n);
     ASSERT_EQ(out, ReferenceDecode(prev, stream)) << "round " << round;
   }
-}
-
-TEST(DeltaCodes, EncodedPicturesRebuildExactly) {
-  const int n = 420 * 256;
-  const auto a = decode_test::TestPicture(n, 1);
-  const auto b = decode_test::TestPicture(n, 2);
-  const auto stream = decode_test::EncodeDelta(a.data(), b.data(), n);
-  std::vector<uint8_t> out(static_cast<size_t>(n));
-  DecodeDelta(a.data(), stream.data(), stream.size(), out.data(), n);
-  EXPECT_EQ(out, decode_test::Rebuilt(a.data(), b.data(), n));
 }
 
 }  // namespace

@@ -123,33 +123,4 @@ TEST(FrameSlots, InterleavedCamerasDoNotDisturbEachOther) {
   }
 }
 
-TEST(FrameSlots, JumpingFarLoadsAfreshWithoutChangingRoles) {
-  Recorder rec(kW, kH);
-  for (int g = 0; g < 8; ++g) rec.Group(0, 4, uint32_t(10 * g));
-  const Source& src = rec.Finish();
-  FrameCache& c = Cache();
-  ExpectFrame(rec, c, 5);
-  ExpectFrame(rec, c, 9);  // into next: roles turn
-  const auto roles = c.roles[0];
-  ExpectFrame(rec, c, 29);
-  EXPECT_EQ(c.roles[0].current, roles.current);
-  ExpectNeighbours(src, c, 29);
-  ExpectFrame(rec, c, 0);
-  EXPECT_EQ(c.tag[0][c.roles[0].next][0], 4);
-}
-
-TEST(FrameSlots, ResetForgetsEveryFrame) {
-  Recorder rec(kW, kH);
-  rec.Group(0, 4, 1);
-  const Source& src = rec.Finish();
-  FrameCache& c = Cache();
-  ExpectFrame(rec, c, 2);
-  ResetFrameCache(c);
-  int s, p;
-  EXPECT_FALSE(FindInCache(src, c, 2, &s, &p));
-  EXPECT_EQ(c.roles[0].current, 0);
-  EXPECT_EQ(c.roles[0].next, 1);
-  EXPECT_EQ(c.roles[0].previous, 2);
-}
-
 }  // namespace

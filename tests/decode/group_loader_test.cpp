@@ -155,19 +155,6 @@ TEST(GroupLoader, FailedDeltaReadEndsTheGroupAtTheLastGoodFrame) {
   }
 }
 
-TEST(GroupLoader, ArchiveFramesAreReadFromItsDataOffset) {
-  Recorder rec(kW, kH, /*archive=*/true);
-  rec.Group(0, 5, 40);
-  rec.Group(1, 5, 60);
-  const Source& src = rec.Finish();
-  FrameCache& c = Cache();
-  for (int i = 0; i < src.EntryCount; ++i) {
-    const uint8_t* f = AcquireFrame(src, c, i);
-    ASSERT_NE(f, nullptr) << i;
-    EXPECT_EQ(std::vector<uint8_t>(f, f + src.PictureBytes), rec.expected[size_t(i)]) << i;
-  }
-}
-
 TEST(GroupLoader, PictureLargerThanAFrameBufferIsRefused) {
   Recorder rec(kW, kH);
   rec.Group(0, 2, 1);

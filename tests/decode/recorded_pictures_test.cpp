@@ -138,11 +138,6 @@ mkcard::Options Card(int format) {
   return o;
 }
 
-TEST(RecordedPictures, Format0) {
-  auto op = OpenCard(Card(0));
-  ExpectEveryPicture(*op);
-}
-
 TEST(RecordedPictures, Format0WithArchiveAreaBeyondTheMainCount) {
   mkcard::Options o = Card(0);
   o.records = 40;

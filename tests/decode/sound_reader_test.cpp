@@ -47,41 +47,28 @@ TEST(SoundReader, ReadsTheBlockOfAFormat2Entry) {
   }
 }
 
-TEST(SoundReader, EntryWithoutSoundIsEmpty) {
+// Whatever the buffer held before (the block of an earlier record, or of an
+// earlier source) must not be played again.
+TEST(SoundReader, NoSoundToHaveLeavesAnEmptyBlock) {
   Recorder rec(8, 8);
-  rec.Key(0, TestPicture(64, 1));
-  const Source& src = rec.Finish();
-  SoundBuffer buf;
-  PutU16(buf.data(), 1234);
-  ReadSound(src, 0, buf.data());
-  EXPECT_EQ(buf.Count(), 0);
-}
-
-TEST(SoundReader, SourceWithoutSoundLeavesNoEarlierBlockBehind) {
-  Recorder rec(8, 8);
+  rec.Key(0, TestPicture(64, 1));  // entry without sound
   rec.NextSound(SoundBlock(100, 0));
-  rec.Key(0, TestPicture(64, 1));
+  rec.Key(0, TestPicture(64, 2));
   Source& src = rec.Finish();
+  SoundBuffer buf;
+  auto emptyAfter = [&](int index) {
+    PutU16(buf.data(), 1234);
+    ReadSound(src, index, buf.data());
+    return buf.Count() == 0;
+  };
+  EXPECT_TRUE(emptyAfter(0));
+  EXPECT_TRUE(emptyAfter(5));  // no such entry
+  rec.dev->failAt.insert(src.LongBase() + uint64_t(src.LongCatalogue[1].FirstSector()) * 512);
+  EXPECT_TRUE(emptyAfter(1));  // the read fails
+  rec.dev->failAt.clear();
+  EXPECT_FALSE(emptyAfter(1));
   src.HasSound = false;
-  SoundBuffer buf;
-  PutU16(buf.data(), 500);  // what the previous source left
-  ReadSound(src, 0, buf.data());
-  EXPECT_EQ(buf.Count(), 0);
-}
-
-TEST(SoundReader, FailedReadOrInvalidIndexIsEmpty) {
-  Recorder rec(8, 8);
-  rec.NextSound(SoundBlock(100, 0));
-  rec.Key(0, TestPicture(64, 1));
-  Source& src = rec.Finish();
-  rec.dev->failAt.insert(src.LongBase());
-  SoundBuffer buf;
-  PutU16(buf.data(), 500);
-  ReadSound(src, 0, buf.data());
-  EXPECT_EQ(buf.Count(), 0);
-  PutU16(buf.data(), 500);
-  ReadSound(src, 5, buf.data());
-  EXPECT_EQ(buf.Count(), 0);
+  EXPECT_TRUE(emptyAfter(1));  // the source has no sound
 }
 
 TEST(SoundReader, BlockLargerThanTheBufferIsCut) {
@@ -111,30 +98,6 @@ TEST(SoundReader, CountBeyondTheStoredBlockIsLimitedToIt) {
   SoundBuffer buf;
   ReadSound(src, 0, buf.data());
   EXPECT_EQ(buf.Count(), 510);
-}
-
-TEST(SoundReader, Format1ReadsTheFixedBlockBeforeThePicture) {
-  auto dev = std::make_unique<decode_test::TestDevice>();
-  Source src;
-  src.CardFormat = 1;
-  src.PictureWidth = 8;
-  src.PictureHeight = 8;
-  src.PictureBytes = 64;
-  src.SoundBytes = 11264;
-  src.HasSound = true;
-  src.FrameStride = 11264 + 512;
-  src.DataFirstSector = 1;
-  src.ShortCatalogue.resize(3);
-  src.EntryCount = 3;
-  dev->bytes.assign(512 + 3 * size_t(src.FrameStride), 0);
-  const auto block = SoundBlock(11000, 9);
-  std::copy(block.begin(), block.end(), dev->bytes.begin() + 512 + 2 * src.FrameStride);
-  src.Card = std::move(dev);
-  src.CardOpen = true;
-  SoundBuffer buf;
-  ReadSound(src, 2, buf.data());
-  EXPECT_EQ(buf.Count(), 11000);
-  EXPECT_EQ(buf.data()[2], 9);
 }
 
 }  // namespace
