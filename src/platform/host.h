@@ -37,6 +37,36 @@ class ViewerHost {
   virtual void TrayBalloon(const std::string& title, const std::string& text) { (void)title; (void)text; }
   virtual void ShowFromTray() {}
   virtual void HideToTray() {}
+
+  // Archive files. The defaults answer without asking anybody, from the
+  // values below (the command line fills them from its options).
+  std::optional<int> cameraAnswer;  // unset: the preset
+  std::string saveFileAnswer;       // empty: the suggested name
+  std::string openFileAnswer;       // empty: cancelled
+  // Camera choice: preset -1 (both), 0 or 1; the chosen camera, or nothing
+  // when the dialog was cancelled.
+  virtual std::optional<int> ChooseCamera(int preset) { return cameraAnswer ? cameraAnswer : preset; }
+  // Save-file dialog showing the suggested name; nothing when cancelled.
+  virtual std::optional<std::string> ChooseSaveFile(const std::string& suggested) {
+    return saveFileAnswer.empty() ? suggested : saveFileAnswer;
+  }
+  // Open-file dialog; nothing when cancelled.
+  virtual std::optional<std::string> ChooseOpenFile() {
+    if (openFileAnswer.empty()) return std::nullopt;
+    return openFileAnswer;
+  }
+  // Progress window with a Cancel button over the range 0 .. max.
+  virtual void ShowProgress(const std::string& title, const std::string& text, int max) {
+    (void)title; (void)text; (void)max;
+  }
+  virtual void SetProgress(int pos) { (void)pos; }
+  virtual bool ProgressCancelled() { return false; }
+  virtual void HideProgress() {}
+  // Long work: the main window and its card watch timer are switched off so
+  // that no other command starts and the card is not closed under the work.
+  virtual void EnableMainWindow(bool enabled) { (void)enabled; }
+  virtual void EnableCheckTimer(bool enabled) { (void)enabled; }
+  virtual void BringToFront() {}
 };
 
 // A host that shows nothing and answers every question with Yes.

@@ -15,6 +15,7 @@
 #include "decode/frame_cache.h"
 #include "decode/frame_info.h"
 #include "decode/picture.h"
+#include "export/archive_save.h"
 #include "platform/host.h"
 #include "platform/serial_port.h"
 #include "platform/sound.h"
@@ -236,6 +237,8 @@ class Viewer {
   // ---- archive files ----
   void OpenArchive(const std::string& name);
   void CloseArchive();
+  void ActionOpenFileExecute();
+  ArchiveSaveResult ActionSaveFileExecute();
 
   // ---- journal jump ----
   void GoToJournalTime(int day, int month, int year, int hour, int minute);

@@ -1,0 +1,132 @@
+#include "export/archive_save.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "export/archive_file.h"
+
+namespace quovil {
+
+namespace {
+
+constexpr const char* kProgressTitle = "Запись видео в архив на диске";
+constexpr const char* kProgressText = "Дождитесь завершения операции или нажмите Cancel";
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+bool WriteAll(std::FILE* f, const void* data, std::size_t n) { return n == 0 || std::fwrite(data, 1, n, f) == n; }
+
+struct Copy {
+  Copy(const Source& s, const std::vector<int32_t>& i, std::FILE* file) : src(s), indices(i), f(file) {}
+  const Source& src;
+  const std::vector<int32_t>& indices;
+  std::FILE* f;
+  std::vector<uint8_t> buffer = std::vector<uint8_t>(kArchiveCopyBuffer);
+  std::size_t buffered = 0;
+  std::vector<LongEntry> entries;
+  uint32_t sector = 0;
+
+  bool Flush() {
+    bool ok = WriteAll(f, buffer.data(), buffered);
+    buffered = 0;
+    return ok;
+  }
+
+  // One record into the buffer. A failed read of the card fails the save
+  // like a failed file read: stale buffer bytes must never pass for data.
+  bool Record(std::size_t k) {
+    LongEntry e;
+    uint64_t from = 0;
+    BlockDevice* dev = src.FrameDevice();
+    if (!dev || !MakeSavedEntry(src, indices[k], e, from)) return false;
+    e.SetFirstSector(sector);
+    sector += e.RecordSectors();
+    entries[k] = e;
+    const std::size_t r = std::size_t(e.RecordSectors()) * kSectorSize;
+    if (kArchiveCopyBuffer - r < buffered && !Flush()) return false;
+    if (!dev->Read(from, buffer.data() + buffered, r)) return false;
+    buffered += r;
+    return true;
+  }
+};
+
+}  // namespace
+
+ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>& indices, const std::string& path,
+                                   ViewerHost& host) {
+  ArchiveSaveResult result;
+  const uint32_t n = uint32_t(indices.size());
+  const auto header = MakeArchiveHeader(uint32_t(src.CardFormat), uint32_t(src.SoundBytes), uint32_t(src.SampleRate),
+                                        uint32_t(src.PictureWidth), uint32_t(src.PictureHeight), n);
+  File f(std::fopen(path.c_str(), "wb"));
+  if (!f) return {ArchiveSaveStatus::OpenFailed, 0, "Ошибка открытия файла!"};
+  // The copy buffer already gathers large blocks; a second one in stdio only costs a copy.
+  std::setvbuf(f.get(), nullptr, _IONBF, 0);
+  host.ShowProgress(kProgressTitle, kProgressText, int(n));
+  host.EnableMainWindow(false);
+  host.EnableCheckTimer(false);
+  host.ProcessEvents();
+
+  Copy copy(src, indices, f.get());
+  copy.entries.resize(n);
+  bool ok = WriteAll(f.get(), header.data(), header.size()) &&
+            std::fseek(f.get(), long(GetU32(&header[11])), SEEK_SET) == 0;
+  for (uint32_t k = 0; ok && k < n; ++k) {
+    host.SetProgress(int(k));
+    host.ProcessEvents();
+    if (host.ProgressCancelled()) {
+      host.HideProgress();
+      f.reset();
+      std::remove(path.c_str());
+      return {ArchiveSaveStatus::Cancelled, 0, "Сохранение прервано пользователем!"};
+    }
+    ok = copy.Record(k);
+  }
+  ok = ok && copy.Flush() && std::fseek(f.get(), kArchiveHeaderBytes, SEEK_SET) == 0 &&
+       WriteAll(f.get(), copy.entries.data(), copy.entries.size() * sizeof(LongEntry));
+  // Closing flushes what the system still holds; a full disk may only show here.
+  ok = std::fclose(f.release()) == 0 && ok;
+  host.HideProgress();
+  if (!ok) return {ArchiveSaveStatus::WriteFailed, 0, "Ошибка записи файла!"};
+  result.status = ArchiveSaveStatus::Saved;
+  result.entries = int(n);
+  result.message = "Файл создан успешно!";
+  return result;
+}
+
+std::string SuggestedArchiveName(int camera, const std::string& fragStart) {
+  std::string name = "CAM";
+  if (camera >= 0) name += char('1' + camera);
+  name += '_';
+  for (char ch : fragStart) {
+    switch (ch) {
+      case ' ': case '"': case '*': case '/': case ':': case ';':
+      case '<': case '=': case '>': case '?': case '\\': case '|':
+        name += '_';
+        break;
+      default:
+        name += ch;
+    }
+  }
+  return name;
+}
+
+std::string WithKifExtension(const std::string& name) {
+  const std::size_t slash = name.find_last_of("/\\");
+  const std::size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + ".kif";
+  return name.substr(0, dot) + ".kif";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return std::filesystem::equivalent(std::filesystem::path(a), std::filesystem::path(b), ec) && !ec;
+}
+
+}  // namespace quovil

@@ -1,0 +1,143 @@
+// Archive mode: opening and closing an archive file, and the commands that
+// save a marked fragment into a new one and open one for viewing.
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "export/archive_file.h"
+#include "export/archive_save.h"
+#include "viewer/viewer.h"
+
+namespace quovil {
+
+namespace {
+
+constexpr const char* kOpenFailedText = "Ошибка открытия файла!";
+constexpr const char* kReadFailedText = "Ошибка чтения файла!";
+
+// Catalogue indices of positions first .. last, of one camera or of both (-1).
+std::vector<int32_t> FragmentIndices(const Viewer& v, int32_t first, int32_t last, int camera) {
+  std::vector<int32_t> out;
+  for (int32_t p = first; p <= last; ++p) {
+    const int32_t i = v.IndexAtPos(p);
+    if (camera < 0 || v.src.CameraOf(i) == camera) out.push_back(i);
+  }
+  return out;
+}
+
+}  // namespace
+
+void Viewer::CloseArchive() {
+  src.ArchiveStream.reset();
+  src.ArchiveOpen = false;
+  src.ArchiveFileName.clear();
+  DropSourceData();
+}
+
+void Viewer::OpenArchive(const std::string& name) {
+  CloseCard();
+  CloseArchive();
+  src.SourceIsCard = false;
+  NoSourceText = "Не открыт файл видеоархива!";
+  actions.OpenCARD = false;
+  actions.OpenFile = true;
+  Caption = kAppCaption;
+  ResetGpsOutput();
+  const unsigned all = kRepaintImage | kRepaintTimeline | kRepaintStatus | kRepaintActions | kRepaintCaption |
+                       kRepaintDate | kRepaintSensors;
+
+  src.ArchiveStream = OpenReadOnlyFile(name);
+  if (!src.ArchiveStream) {
+    NoSourceText = kOpenFailedText;
+    UpdateStatusBar();
+    Repaint(all);
+    return;
+  }
+  src.ArchiveOpen = true;
+  src.SourceSize = src.ArchiveStream->Length();
+  ArchiveHeader header;
+  std::vector<LongEntry> entries;
+  bool ok = ReadArchive(*src.ArchiveStream, header, entries) && header.CardFormat <= 2;
+  if (ok) {
+    src.Archive = header;
+    src.LongCatalogue = std::move(entries);
+    src.CardFormat = int(header.CardFormat);
+    src.PictureWidth = int32_t(header.Width);
+    src.PictureHeight = int32_t(header.Height);
+    ok = PrepareBitmaps();
+  }
+  if (!ok) {
+    CloseArchive();
+    NoSourceText = kReadFailedText;
+    UpdateStatusBar();
+    Repaint(all);
+    return;
+  }
+  src.PictureBytes = src.PictureWidth * src.PictureHeight;
+  src.SoundBytes = int32_t(std::min<uint32_t>(header.SoundBytes, INT32_MAX));
+  src.SampleRate = int32_t(std::min<uint32_t>(header.SampleRate, INT32_MAX));
+  src.EntryCount = int32_t(header.EntryCount);
+  src.HasSound = header.SoundBytes != 0 && header.SampleRate != 0;
+  src.ArchiveFileName = name;
+
+  CurPos = -1;
+  CurIndex = -1;
+  Caption = std::string(kAppCaption) + " - " + name;
+  ActionRefreshExecute();
+  ActionChannel1Execute();
+  ActionSelectAllExecute();
+  Repaint(all);
+}
+
+void Viewer::ActionOpenFileExecute() {
+  StopBtnClick();
+  std::optional<std::string> name = host.ChooseOpenFile();
+  if (!name) return;
+  OpenArchive(*name);
+  Repaint(kRepaintImage | kRepaintTimeline);
+}
+
+ArchiveSaveResult Viewer::ActionSaveFileExecute() {
+  ArchiveSaveResult result;
+  if (SelCount <= 0) return result;
+  StopBtnClick();
+  if (PosOfTimeText(FragStart, -1) < 0 || PosOfTimeText(FragEnd, -1) < 0) {
+    result = {ArchiveSaveStatus::Refused, 0, "Не задано начало или конец фрагмента!"};
+    ShowMessageBox(result.message, MsgKind::Error);
+    return result;
+  }
+  std::optional<int> chosen = host.ChooseCamera(SingleCameraLayout() ? ActiveCamera : -1);
+  if (!chosen) return result;
+  const int camera = *chosen < 0 ? -1 : *chosen;
+  // Ordered marks; the later one stands for every record of its second, so
+  // that select-all takes the last second whole.
+  int32_t first = 0, last = -1;
+  FragmentRange(-1, first, last);
+  std::vector<int32_t> indices = FragmentIndices(*this, first, last, camera);
+  if (indices.empty()) {
+    result = {ArchiveSaveStatus::Refused, 0, "Отмеченный фрагмент не содежит\rданные для выбранной камеры!"};
+    ShowMessageBox(result.message, MsgKind::Error);
+    return result;
+  }
+  std::optional<std::string> picked = host.ChooseSaveFile(SuggestedArchiveName(camera, FragStart) + ".kif");
+  if (!picked) return result;
+  const std::string path = WithKifExtension(*picked);
+  if (!src.SourceIsCard && src.ArchiveOpen && SameFile(path, src.ArchiveFileName)) {
+    result = {ArchiveSaveStatus::Refused, 0, "Не могу сохранить в открытый файл!"};
+    ShowMessageBox(result.message, MsgKind::Error);
+    return result;
+  }
+  result = WriteArchiveFile(src, indices, path, host);
+  const bool opened = result.status != ArchiveSaveStatus::OpenFailed;
+  ShowMessageBox(result.message, result.status == ArchiveSaveStatus::Saved || result.status == ArchiveSaveStatus::Cancelled
+                                     ? MsgKind::Information
+                                     : MsgKind::Error);
+  if (opened) {
+    host.EnableCheckTimer(true);
+    host.EnableMainWindow(true);
+    host.BringToFront();
+  }
+  return result;
+}
+
+}  // namespace quovil
