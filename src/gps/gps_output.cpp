@@ -1,3 +1,4 @@
+#include "gps/map_process.h"
 #include "viewer/viewer.h"
 
 namespace quovil {
@@ -16,6 +17,16 @@ void Viewer::ResetGpsOutput() {
 }
 
 void Viewer::MapTimerTimer() {
+  // A map program the viewer started and that has ended switches the map off.
+  if (gps.MapLaunchResult > 32 && mapProcess && !mapProcess->Running()) {
+    gps.MapTimerEnabled = false;
+    if (COMM1 && COMM1->IsOpen()) COMM1->Close();
+    gps.MapLaunchResult = 0;
+    actions.MAP = false;
+    mapProcess->Release();
+    Repaint(kRepaintActions | kRepaintTimers);
+    return;
+  }
   if (!COMM1 || !COMM1->IsOpen()) return;
   const std::string& text = info.GpsSentence.empty() ? std::string(kNoFixSentence) : info.GpsSentence;
   if (!COMM1->Write(text)) COMM1->Close();

@@ -22,6 +22,8 @@
 
 namespace quovil {
 
+class MapProcess;
+
 struct CameraSetting {
   int Brightness = 100;  // 0..200
   int Contrast = 100;    // 0..200
@@ -147,6 +149,7 @@ class Viewer {
   // Platform layers; any may be null (then the feature is silent).
   SoundSystem* soundSystem = nullptr;
   SerialPort* COMM1 = nullptr;
+  MapProcess* mapProcess = nullptr;  // watches the map program the viewer started
   std::unique_ptr<DriveEnumerator> drives;
 
   // ---- card discovery and access ----

@@ -1,0 +1,53 @@
+#include "gps/map_control.h"
+
+#include "gps/map_process.h"
+#include "gps/map_rules.h"
+#include "viewer/viewer.h"
+
+namespace quovil {
+
+void MapControl::ActionMAPExecute() {
+  if (v_.actions.MAP) StopMapProgram();
+  else StartMapProgram();
+}
+
+void MapControl::StartMapProgram() {
+  StopMapProgram();
+  if (!checkMapSetup_ || !checkMapSetup_()) return;
+  if (!process_.Launch(s_.MapProgramPath)) {
+    v_.gps.MapLaunchResult = 0;
+    v_.ShowMessageBox("При запуске приложения \"" + s_.MapProgramPath + "\"\rпроизошла ошибка!\r\r"
+                      "Попробуйте переустановить приложение.", MsgKind::Error);
+    StopMapProgram();
+    return;
+  }
+  v_.gps.MapLaunchResult = 33;  // a launch the viewer watches
+  SerialPort* port = v_.COMM1;
+  if (port && port->IsOpen()) port->Close();
+  if (!port || (port->SetPortName(MapPortName(s_.GpsPortName)), !port->Open())) {
+    v_.ShowMessageBox("Не могу открыть порт " + s_.GpsPortName + " для передачи GPS данных!\r"
+                      "Для работы с картой необходим драйвер \"COM0COM\".\r\rПопробуйте переустановить приложение.",
+                      MsgKind::Error);
+    StopMapProgram();
+    return;
+  }
+  v_.actions.MAP = true;
+  v_.gps.MapTimerEnabled = true;
+  v_.Repaint(kRepaintActions | kRepaintTimers);
+}
+
+void MapControl::StopMapProgram() {
+  if (!IsSasPlanet(s_.MapProgramPath)) return;
+  if (!process_.CloseMapWindow()) return;
+  if (v_.gps.MapLaunchResult > 32) {
+    process_.WaitForEnd(1000);
+    process_.Release();
+    v_.gps.MapLaunchResult = 0;
+  }
+  v_.gps.MapTimerEnabled = false;
+  if (v_.COMM1 && v_.COMM1->IsOpen()) v_.COMM1->Close();
+  v_.actions.MAP = false;
+  v_.Repaint(kRepaintActions | kRepaintTimers);
+}
+
+}  // namespace quovil

@@ -1,0 +1,59 @@
+#include "gps/map_rules.h"
+
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+
+namespace quovil {
+
+std::string MapPortName(const std::string& gpsPortName) {
+  const std::string& n = gpsPortName;
+  if (n.size() >= 4 && n.compare(0, 3, "COM") == 0 && n[3] >= '0' && n[3] <= '9') return n;
+  return "\\\\.\\" + n;
+}
+
+bool IsSasPlanet(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  for (char& c : name)
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  return name == "SASPLANET.EXE";
+}
+
+std::string MapSettingsPath(const std::string& programPath) {
+  const size_t slash = programPath.find_last_of("/\\");
+  const size_t dot = programPath.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return programPath + ".INI";
+  return programPath.substr(0, dot) + ".INI";
+}
+
+std::string ComPortNumber(const std::string& mapComPort) {
+  return mapComPort.size() > 3 ? mapComPort.substr(3, 2) : std::string();
+}
+
+bool WriteMapSettings(const std::string& programPath, const std::string& mapComPort, bool allKeys) {
+  const std::string number = ComPortNumber(mapComPort);
+  if (number.empty()) return false;
+  const std::string path = MapSettingsPath(programPath);
+  CSimpleIniA ini;
+  ini.SetSpaces(false);  // the map program writes "key=value"
+  const SI_Error loaded = ini.LoadFile(path.c_str());
+  // A settings file that exists but cannot be read is left alone rather than replaced.
+  if (loaded < 0 && loaded != SI_FILE) return false;
+  if (loaded == SI_FILE) {
+    FILE* probe = std::fopen(path.c_str(), "rb");
+    if (probe) {
+      std::fclose(probe);
+      return false;
+    }
+  }
+  ini.SetValue("GPS_Module", "COM", number.c_str());
+  ini.SetValue("GPS", "Enabled", "1");
+  if (allKeys) {
+    ini.SetValue("MainFormGPSEvents", "MoveMapByGPS", "1");
+    ini.SetValue("MainFormGPSEvents", "GPSPosInCenter", "1");
+  }
+  return ini.SaveFile(path.c_str(), false) >= 0;
+}
+
+}  // namespace quovil

@@ -1,0 +1,152 @@
+#include "gps/nmea.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace quovil {
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::vector<std::string_view> Fields(std::string_view sentence) {
+  // Between '$' and '*', split at commas.
+  const size_t star = sentence.find('*');
+  std::string_view body = sentence.substr(1, star == std::string_view::npos ? std::string_view::npos : star - 1);
+  std::vector<std::string_view> out;
+  size_t at = 0;
+  while (true) {
+    const size_t comma = body.find(',', at);
+    out.push_back(body.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at));
+    if (comma == std::string_view::npos) break;
+    at = comma + 1;
+  }
+  return out;
+}
+
+// A number field; false when empty or not wholly a number.
+bool Number(std::string_view field, double& out) {
+  if (field.empty() || field.size() > 32) return false;
+  char buf[40];
+  field.copy(buf, field.size());
+  buf[field.size()] = 0;
+  char* end = nullptr;
+  out = std::strtod(buf, &end);
+  return end == buf + field.size() && std::isfinite(out);
+}
+
+// "ddmm.mmmm" with its hemisphere letter.
+bool Coordinate(std::string_view value, std::string_view hemi, int degreeDigits, double limit, double& out) {
+  double v = 0;
+  if (!Number(value, v) || v < 0 || hemi.size() != 1) return false;
+  const size_t dot = value.find('.');
+  if ((dot == std::string_view::npos ? value.size() : dot) != size_t(degreeDigits + 2)) return false;
+  const double deg = std::floor(v / 100);
+  const double min = v - deg * 100;
+  if (min >= 60) return false;
+  out = deg + min / 60;
+  if (out > limit) return false;
+  if (hemi == "S" || hemi == "W") out = -out;
+  else if (hemi != "N" && hemi != "E") return false;
+  return true;
+}
+
+bool Time(std::string_view f, GpsFix& fix) {
+  double v = 0;
+  if (f.size() < 6 || !Number(f, v)) return false;
+  const int hms = int(v);
+  const int h = hms / 10000, m = hms / 100 % 100;
+  const double s = v - hms / 100 * 100;
+  if (h > 23 || m > 59 || s >= 61) return false;
+  fix.hour = h, fix.minute = m, fix.second = s, fix.hasTime = true;
+  return true;
+}
+
+void Position(std::string_view lat, std::string_view ns, std::string_view lon, std::string_view ew, GpsFix& fix) {
+  double a = 0, b = 0;
+  if (Coordinate(lat, ns, 2, 90, a) && Coordinate(lon, ew, 3, 180, b)) fix.lat = a, fix.lon = b, fix.hasPosition = true;
+}
+
+void Rmc(const std::vector<std::string_view>& f, GpsFix& fix) {
+  if (f.size() < 10 || f[2] != "A") return;
+  Time(f[1], fix);
+  Position(f[3], f[4], f[5], f[6], fix);
+  double knots = 0;
+  if (!fix.hasSpeed && Number(f[7], knots) && knots >= 0) fix.speedKmh = knots * 1.852, fix.hasSpeed = true;
+  double date = 0;
+  if (f[9].size() == 6 && Number(f[9], date)) {
+    const int d = int(date) / 10000, m = int(date) / 100 % 100, y = int(date) % 100;
+    if (d >= 1 && d <= 31 && m >= 1 && m <= 12) fix.day = d, fix.month = m, fix.year = 2000 + y, fix.hasDate = true;
+  }
+}
+
+void Gga(const std::vector<std::string_view>& f, GpsFix& fix) {
+  double quality = 0;
+  if (f.size() < 7 || !Number(f[6], quality) || quality <= 0) return;
+  if (!fix.hasTime) Time(f[1], fix);
+  if (!fix.hasPosition) Position(f[2], f[3], f[4], f[5], fix);
+}
+
+void Vtg(const std::vector<std::string_view>& f, GpsFix& fix) {
+  double kmh = 0;
+  if (f.size() < 8 || !Number(f[7], kmh) || kmh < 0) return;
+  if (f.size() > 9 && f[9] == "N") return;  // mode indicator: data not valid
+  fix.speedKmh = kmh, fix.hasSpeed = true;
+}
+
+}  // namespace
+
+uint8_t NmeaChecksum(std::string_view body) {
+  uint8_t sum = 0;
+  for (char c : body) sum ^= uint8_t(c);
+  return sum;
+}
+
+std::string NmeaWithChecksum(std::string_view body) {
+  char tail[8];
+  std::snprintf(tail, sizeof tail, "*%02X", NmeaChecksum(body));
+  return "$" + std::string(body) + tail;
+}
+
+bool NmeaChecksumOk(std::string_view s) {
+  if (s.size() < 4 || s[0] != '$') return false;
+  const size_t star = s.find('*');
+  if (star == std::string_view::npos || star + 3 != s.size()) return false;
+  const int hi = HexDigit(s[star + 1]), lo = HexDigit(s[star + 2]);
+  if (hi < 0 || lo < 0) return false;
+  return NmeaChecksum(s.substr(1, star - 1)) == hi * 16 + lo;
+}
+
+std::vector<std::string_view> NmeaSentences(std::string_view text) {
+  std::vector<std::string_view> out;
+  size_t at = text.find('$');
+  while (at != std::string_view::npos) {
+    const size_t end = text.find_first_of("\r\n$", at + 1);
+    out.push_back(text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
+    at = end == std::string_view::npos ? end : text.find('$', end);
+  }
+  return out;
+}
+
+GpsFix ParseGpsText(std::string_view text) {
+  GpsFix fix;
+  // RMC first, so that its time and position are the ones kept, then VTG's speed.
+  for (const char* kind : {"RMC", "GGA", "VTG"}) {
+    for (std::string_view s : NmeaSentences(text)) {
+      if (!NmeaChecksumOk(s) || s.size() < 6 || s.substr(3, 3) != kind) continue;
+      const auto f = Fields(s);
+      if (f[0].substr(2) == "RMC") Rmc(f, fix);
+      else if (f[0].substr(2) == "GGA") Gga(f, fix);
+      else Vtg(f, fix);
+    }
+  }
+  return fix;
+}
+
+}  // namespace quovil
