@@ -159,6 +159,25 @@ TEST_F(WidgetsTest, ClickInTheSmallWindowOfWindowInWindowPicksItsCamera) {
   EXPECT_EQ(v.ActiveCamera, 0);
 }
 
+TEST_F(WidgetsTest, PicturesAreStretchedSmoothly) {
+  Open(TwoCameraCard());
+  ImageBox box(v);
+  box.resize(682, 450);
+  v.VIEW_Click(1);
+  Picture8& pic = v.CameraBitmap[0];
+  for (int y = 0; y < pic.height; ++y)
+    for (int x = 0; x < pic.width; ++x) pic.Row(y)[x] = x % 2 ? 255 : 0;
+  const QImage shot = box.grab().toImage();
+  const auto& r = v.disp.CameraRect[0];
+  ASSERT_GT(r.right - r.left, pic.width) << "the picture is enlarged";
+  int between = 0;
+  for (int x = r.left + 4; x < r.right - 4; ++x) {
+    const int g = qGray(shot.pixel(x, (r.top + r.bottom) / 2));
+    if (g > 40 && g < 215) ++between;
+  }
+  EXPECT_GT(between, (r.right - r.left) / 4) << "stripes blend at their edges instead of jumping";
+}
+
 TEST_F(WidgetsTest, DoubleClickStepsTheLayoutAndTicksItsMenuItem) {
   Open(TwoCameraCard());
   ImageBox box(v);
