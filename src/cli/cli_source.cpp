@@ -1,4 +1,5 @@
 // Opening SRC for a command, and the filter options shared by commands.
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <sstream>
@@ -25,10 +26,12 @@ class OnePath : public DriveEnumerator {
   Access access_;
 };
 
+// The length field and the magic say "archive file"; the checksum is left to
+// OpenArchive, so that a damaged archive gets its "Ошибка чтения файла!"
+// rather than being taken for a card.
 bool ArchiveHeader(const uint8_t* h) {
-  if (GetU16(h) == 40 && h[2] == 3) return std::memcmp(h + 3, "KORAX-X ", 8) == 0 && ByteChecksum(h, 40) == 0;
-  if (GetU16(h) == 39 && h[2] == 2) return std::memcmp(h + 3, "KORAX", 5) == 0 && ByteChecksum(h, 39) == 0;
-  return false;
+  const uint16_t length = GetU16(h);
+  return (length == 39 || length == 40) && std::memcmp(h + 3, "KORAX", 5) == 0;
 }
 
 }  // namespace
@@ -36,8 +39,8 @@ bool ArchiveHeader(const uint8_t* h) {
 bool LooksLikeArchive(const std::string& path) {
   auto file = OpenReadOnlyFile(path);
   std::array<uint8_t, 40> header{};
-  if (!file || file->Length() < 39) return false;
-  size_t n = file->Length() >= 40 ? 40 : 39;
+  if (!file || file->Length() < 8) return false;
+  size_t n = size_t(std::min<int64_t>(file->Length(), 40));
   return file->Read(0, header.data(), n) && ArchiveHeader(header.data());
 }
 

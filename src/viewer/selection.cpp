@@ -104,7 +104,11 @@ void Viewer::RebuildSelection() {
     Walk<sizeof(ShortEntry), 0>(r, bytes, src.AddressableEntries(), mask, [](uint8_t f) { return f; }, SelList);
   } else {
     const bool manualRule = src.CardFormat == 2;
-    auto kind = [manualRule](uint8_t f) -> uint8_t {
+    // An archive saved from a format 0 or 1 card has its manual bit cleared:
+    // a record there with none of the bits 0x04, 0x08, 0x10 is a manual one.
+    const bool archivedShort = !src.SourceIsCard && !manualRule;
+    auto kind = [manualRule, archivedShort](uint8_t f) -> uint8_t {
+      if (archivedShort) return (f & 0x1C) ? f : uint8_t(f | kFlagManual);
       if (!manualRule) return f;
       f &= 0x3C;
       return f ? f : uint8_t(kFlagManual);

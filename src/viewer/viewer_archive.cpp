@@ -68,6 +68,7 @@ void Viewer::OpenArchive(const std::string& name) {
   }
   if (!ok) {
     CloseArchive();
+    src.CardFormat = -1;
     NoSourceText = kReadFailedText;
     UpdateStatusBar();
     Repaint(all);
