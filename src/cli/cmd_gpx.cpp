@@ -1,0 +1,34 @@
+// `gpx SRC OUT.gpx [--start TEXT] [--end TEXT] [filters]`: the recorded route
+// of the selection, or of the fragment between the marks, as GPX 1.1.
+#include "cli/cli.h"
+#include "gps/gpx_route.h"
+
+namespace quovil::cli {
+
+namespace {
+
+int Gpx(Context& ctx) {
+  std::string error;
+  if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
+  Viewer& v = ctx.viewer;
+  if (v.SelCount == 0) return ctx.Fail(v.NoSourceText);
+  if (ctx.args.Has("--start")) v.FragStart = ctx.args.Get("--start");
+  if (ctx.args.Has("--end")) v.FragEnd = ctx.args.Get("--end");
+  int32_t first = 0, last = 0;
+  if (!v.FragmentRange(-1, first, last)) return ctx.Fail("Отмеченный фрагмент не найден в выборке!");
+  const std::vector<TrackPoint> points = RouteOfPositions(v, first, last);
+  if (!WriteGpxFile(ctx.args.positional[1], points, v.FragStart + " - " + v.FragEnd, error)) return ctx.Fail(error);
+  ctx.out = {{"points", points.size()}};
+  return 0;
+}
+
+}  // namespace
+
+QUOVIL_CLI_COMMAND({"gpx",
+                    "the recorded route of the selection (or of the marks) as GPX 1.1",
+                    {"SRC", "OUT.gpx"},
+                    {{"--start", "first mark, dd.mm.yyyy hh:mm:ss"}, {"--end", "second mark, dd.mm.yyyy hh:mm:ss"}},
+                    true,
+                    Gpx});
+
+}  // namespace quovil::cli
