@@ -68,6 +68,9 @@ TMainForm::~TMainForm() {
   qApp->removeEventFilter(this);
   FormClose();
   journal_.reset();
+  // The panels hold the viewer by reference: they go before it does.
+  delete takeCentralWidget();
+  delete SelectForm;
 }
 
 void TMainForm::CreatePanels() {
