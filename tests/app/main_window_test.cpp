@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <cstdio>
 #include <fstream>
@@ -26,6 +27,8 @@
 #include "app/message_box.h"
 #include "app/view_main.h"
 #include "mkcard/mkcard.h"
+#include "platform/block_device.h"
+#include "viewer/SelectDay.h"
 #include "viewer/image_box.h"
 #include "viewer/settings_panel.h"
 
@@ -237,6 +240,52 @@ TEST_F(MainWindowTest, EscTogglesTheSettingsPanelAndSpacePlaysAndStops) {
   EXPECT_FALSE(form->PlayTimer->isActive());
 }
 
+TEST_F(MainWindowTest, WheelStepsThroughTheRecordsOnlyWhenThereAreAny) {
+  auto form = Start();
+  const auto wheel = [&](int dy) {
+    const QPointF at(50, 50);
+    QWheelEvent e(at, form->Image->mapToGlobal(at), QPoint(), QPoint(0, dy), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form->Image, &e);
+    return e.isAccepted();
+  };
+  EXPECT_FALSE(wheel(120));  // nothing open: the wheel passes on
+
+  InsertCard(2);
+  form->viewer.drives = SystemDriveEnumerator();
+  form->CheckTimerTimer();
+  ASSERT_TRUE(form->viewer.src.CardOpen);
+  const int before = form->viewer.CurPos;
+  EXPECT_TRUE(wheel(120));
+  EXPECT_EQ(form->viewer.CurPos, before + 1);
+  EXPECT_TRUE(wheel(-120));
+  EXPECT_EQ(form->viewer.CurPos, before);
+}
+
+TEST_F(MainWindowTest, DatePanelOpensTheCalendarAndJumpsToTheChosenDay) {
+  mkcard::Options o;
+  o.format = 2;
+  o.records = 40;
+  o.framesPerSecond = 1;
+  o.start = {15, 6, 24, 23, 59, 50};  // the records run past midnight
+  card_ = Path("days.img");
+  ASSERT_EQ(mkcard::WriteCard(o, card_).format, 2);
+  qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
+  auto form = Start();
+  form->CheckTimerTimer();
+  ASSERT_EQ(form->viewer.disp.DatePanelText, "15.06.2024");
+
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    shown = form->SelectForm->isVisible();
+    emit form->SelectForm->Calendar->activated(QDate(2024, 6, 16));
+  });
+  QTest::mouseClick(form->DatePanel, Qt::LeftButton);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(form->viewer.disp.DatePanelText, "16.06.2024");
+  EXPECT_EQ(static_cast<QLabel*>(form->DatePanel)->text(), QStringLiteral("16.06.2024"));
+}
+
 // ---------------------------------------------------------------- clearing
 
 TEST_F(MainWindowTest, ClearingAnsweredNoLeavesTheCardAlone) {
@@ -289,6 +338,19 @@ TEST_F(MainWindowTest, JournalOpensBesideTheWindowAndItsBoundsAreWritten) {
   ASSERT_NE(at, std::string::npos);
   EXPECT_NE(text.find("Left=33", at), std::string::npos);
   EXPECT_NE(text.find("Width=555", at), std::string::npos);
+}
+
+TEST_F(MainWindowTest, AFileOnTheCommandLineIsOpenedInsteadOfTheCard) {
+  InsertCard(2);
+  auto form = Start({QString::fromStdString(Path("missing.kif"))});
+  EXPECT_FALSE(form->HiddenToTray());
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(form->viewer.src.SourceIsCard);
+  EXPECT_TRUE(form->ActionOpenFile->isChecked());
+  EXPECT_FALSE(form->ActionOpenCARD->isChecked());
+  EXPECT_EQ(form->viewer.NoSourceText, "Ошибка открытия файла!");
+  form->CheckTimerTimer();  // archive mode: no scan for the card
+  EXPECT_FALSE(form->viewer.src.CardOpen);
 }
 
 TEST_F(MainWindowTest, MessageBoxSpeaksRussianWithTheViewersCaption) {
