@@ -10,6 +10,7 @@
 #include <csignal>
 
 #include "app/locale_ru.h"
+#include "app/single_instance.h"
 #include "app/view_main.h"
 
 namespace {
@@ -51,6 +52,20 @@ int main(int argc, char** argv) {
   // then must not end the program; only the main window's closing does.
   QApplication::setQuitOnLastWindowClosed(false);
   quovil::InstallRussian(app);
+
+  // One copy runs at a time: a later one hands its argument over and ends
+  // without a window. Failures here are not reported.
+  quovil::HandOverEndpoint endpoint(quovil::HandOverName());
+  switch (endpoint.Claim()) {
+    case quovil::HandOverEndpoint::Role::Later:
+      quovil::HandOverEndpoint::Send(endpoint.Name(), quovil::HandOverText(argc, argv));
+      return 0;
+    case quovil::HandOverEndpoint::Role::Failed:
+      return 0;
+    case quovil::HandOverEndpoint::Role::First:
+      break;
+  }
+  quovil::TMainForm::handOverEndpoint = &endpoint;
 
   const QStringList args = QApplication::arguments().mid(1);
   // "e" asks a running viewer to close; with none running there is nothing to do.

@@ -199,6 +199,8 @@ void TMainForm::FormCreate(const QStringList& args) {
     });
   }
   Repaint(~0u);
+  // Later copies are listened to only once a source could be opened.
+  if (startedFully_) StartHandOverThread();
 }
 
 void TMainForm::ApplySettings(const AppSettings& s) {

@@ -31,6 +31,8 @@ class SettingsPanel;
 class BottomPanel;
 class TSelectForm;
 class TJournalForm;
+class HandOverEndpoint;
+class TEventWaitThread;
 
 class TMainForm : public QMainWindow, public ViewerHost {
   Q_OBJECT
@@ -132,10 +134,22 @@ class TMainForm : public QMainWindow, public ViewerHost {
   // Sound could not be set up at all: the program ends right after start-up.
   bool EndAtStart() const { return endAtStart_; }
 
+  // ---- single-instance hand-over (main_handover.cpp) ----
+  // The endpoint this copy owns, set by the main routine before the window is
+  // created; without one (tests, tools) no hand-over thread is started.
+  static HandOverEndpoint* handOverEndpoint;
+  void WMHandOver();
+  // The next waiting message, or the empty text when none waits.
+  std::string ReadHandOverMessage();
+  void BringToFront();
+  void StartHandOverThread();
+  TEventWaitThread* EventWait = nullptr;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void customEvent(QEvent* event) override;  // the hand-over event
 
  signals:
   // FormClose has run: the program may end.
@@ -159,6 +173,7 @@ class TMainForm : public QMainWindow, public ViewerHost {
   // Timer handlers do not run inside another command (its message box lets
   // timer ticks through): the card could be closed under the command's feet.
   void Tick(void (Viewer::*handler)());
+  void TakeHandOverMessages();
 
   std::string settingsPath_;
  public:
