@@ -112,9 +112,4 @@ BENCHMARK(BM_MixCallback)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-// Stand-ins for the parts of the viewer a playback step never reaches, while
-// they are not yet in the core; the real routines take over once linked.
-__attribute__((weak)) void quovil::Viewer::ResetGpsOutput() {}
-__attribute__((weak)) void quovil::Viewer::CloseArchive() {}
-
 BENCHMARK_MAIN();

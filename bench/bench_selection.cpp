@@ -3,14 +3,6 @@
 
 #include "viewer/viewer.h"
 
-namespace quovil {
-
-// The GPS output's reset may not be linked into this program; a quiet
-// stand-in takes its place (the real routine wins where it is linked in).
-__attribute__((weak)) void Viewer::ResetGpsOutput() {}
-
-}  // namespace quovil
-
 namespace {
 
 using namespace quovil;

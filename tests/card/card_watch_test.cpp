@@ -13,16 +13,6 @@
 using namespace quovil;
 using namespace cardfix;
 
-// Parts of the viewer this program does not exercise; the real ones win
-// when they are linked in.
-__attribute__((weak)) void Viewer::CloseArchive() {
-  src.ArchiveStream.reset();
-  src.ArchiveOpen = false;
-  DropSourceData();
-}
-__attribute__((weak)) void Viewer::OpenArchive(const std::string&) {}
-__attribute__((weak)) void Viewer::ResetGpsOutput() {}
-
 namespace {
 
 // Candidates of a drive scan: shared images, or slots that cannot be opened.

@@ -117,8 +117,3 @@ int PlaybackTest::Queued(int cam) const {
 }
 
 }  // namespace playback_test
-
-// Stand-ins for the GPS output and the archive file while they are not part
-// of the core; the real routines take over once linked.
-__attribute__((weak)) void quovil::Viewer::ResetGpsOutput() {}
-__attribute__((weak)) void quovil::Viewer::CloseArchive() {}
