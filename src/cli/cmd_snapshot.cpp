@@ -1,0 +1,42 @@
+// `snapshot SRC OUT.bmp --index I`: the stamped BMP of a record as the viewer
+// saves it once that record is shown.
+#include "card/korax.h"
+#include "cli/cli.h"
+#include "export/snapshot.h"
+
+namespace quovil::cli {
+
+namespace {
+
+int Snapshot(Context& ctx) {
+  std::string error;
+  if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
+  Viewer& v = ctx.viewer;
+  int index = -1;
+  if (!ctx.args.GetInt("--index", -1, index) || !v.src.ValidIndex(index))
+    return ctx.Fail("no catalogue entry " + ctx.args.Get("--index"));
+  const int cam = v.src.CameraOf(index);
+  const int32_t pos = v.PosOfIndex(index);
+  if (cam < 0 || pos < 0) return ctx.Fail(Format("entry %d is not in the selection", index));
+  v.ActiveCamera = cam;
+  v.ShowPosition(pos);
+  if (v.disp.ShownIndex[size_t(cam)] != index) return ctx.Fail(Format("entry %d cannot be shown", index));
+  const size_t shownBefore = ctx.host.shown.size();
+  ctx.host.saveFileAnswer = ctx.args.positional[1];
+  ActionSaveImageExecute(v);
+  if (ctx.host.shown.size() > shownBefore) return ctx.Fail(ctx.host.shown.back());
+  ctx.out = {{"file", ctx.args.positional[1]}, {"name", SnapshotFileName(v.src, index)},
+             {"stamp", v.disp.CameraTimeText[size_t(cam)]}};
+  return 0;
+}
+
+}  // namespace
+
+QUOVIL_CLI_COMMAND({"snapshot",
+                    "the stamped BMP snapshot of catalogue index I",
+                    {"SRC", "OUT.bmp"},
+                    {{"--index", "catalogue index", false, true}},
+                    false,
+                    Snapshot});
+
+}  // namespace quovil::cli

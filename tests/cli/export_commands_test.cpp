@@ -1,0 +1,86 @@
+// `export-avi` and `snapshot`: the files the commands write for recorded
+// cards, read back by ffprobe and ImageMagick.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "mkcard/mkcard.h"
+
+namespace {
+
+std::string Shell(const std::string& cmd, int* rc = nullptr) {
+  std::string text;
+  FILE* pipe = popen(cmd.c_str(), "r");
+  if (!pipe) return text;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) text.append(buf, n);
+  const int status = pclose(pipe);
+  if (rc) *rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return text;
+}
+
+nlohmann::json Cli(const std::string& args, int* rc) {
+  return nlohmann::json::parse(Shell(std::string(QUOVIL_CLI) + " " + args + " 2>/dev/null", rc), nullptr, false);
+}
+
+class ExportCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mkcard::Options o;
+    o.format = 2;
+    o.records = 24;
+    o.sound = false;
+    o.start = {5, 3, 13, 14, 22, 10};
+    card_ = ::testing::TempDir() + "export_cmd.img";
+    truth_ = mkcard::WriteCard(o, card_);
+  }
+  void TearDown() override { std::remove(card_.c_str()); }
+
+  int CameraCount(int cam) const {
+    int n = 0;
+    for (const mkcard::Frame& f : truth_.frames) n += f.camera == cam;
+    return n;
+  }
+
+  std::string card_;
+  mkcard::Recorded truth_;
+};
+
+TEST_F(ExportCommands, ExportAviWritesEveryRecordOfTheCamera) {
+  const std::string out = ::testing::TempDir() + "export_cmd.avi";
+  int rc = -1;
+  nlohmann::json j = Cli("export-avi " + card_ + " " + out + " --camera 2", &rc);
+  ASSERT_EQ(rc, 0) << j.dump();
+  EXPECT_EQ(j["files"], nlohmann::json::array({out}));
+  EXPECT_EQ(j["frames"], CameraCount(1));
+  const std::string frames =
+      Shell("ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 " + out);
+  EXPECT_EQ(std::stoi(frames), CameraCount(1));
+  std::remove(out.c_str());
+}
+
+TEST_F(ExportCommands, ExportAviReportsAMarkNotFound) {
+  int rc = -1;
+  nlohmann::json j = Cli("export-avi " + card_ + " " + ::testing::TempDir() + "none.avi --start '01.01.2001 00:00:00'", &rc);
+  EXPECT_EQ(rc, 1);
+  EXPECT_EQ(j["error"], "Не задано начало или конец фрагмента!");
+}
+
+TEST_F(ExportCommands, SnapshotWritesTheStampedPictureOfTheIndex) {
+  const std::string out = ::testing::TempDir() + "export_cmd.bmp";
+  int rc = -1;
+  nlohmann::json j = Cli("snapshot " + card_ + " " + out + " --index 3", &rc);
+  ASSERT_EQ(rc, 0) << j.dump();
+  EXPECT_EQ(j["stamp"].get<std::string>().substr(0, 10), "05.03.2013");
+  const std::string name = j["name"];
+  EXPECT_EQ(name.substr(0, 17), "05.03.2013_14.22.");
+  EXPECT_EQ(name.substr(name.size() - 8), "_ch" + std::to_string(truth_.frames[3].camera) + ".bmp");
+  EXPECT_EQ(Shell("identify -format '%wx%h %[type]' " + out), "420x" + std::to_string(truth_.height + 20) + " Grayscale");
+  std::remove(out.c_str());
+}
+
+}  // namespace
