@@ -44,11 +44,18 @@ void Viewer::ShowPosition(int32_t pos) {
     BuildDayMap(t.day, t.month, t.year);
   }
   // A record of no camera has no picture and no per-camera bookkeeping.
-  if (cam < 0 || !BuildPicture(index, CameraBitmap[size_t(cam)])) {
+  if (cam < 0) {
     Repaint(repaint);
     return;
   }
   const size_t c = size_t(cam);
+  if (!BuildPicture(index, CameraBitmap[c])) {
+    // The picture stays as it was, but the read-ahead sound must move on:
+    // playback would otherwise queue this record's sound a second time.
+    ReadNextSound(pos, cam);
+    Repaint(repaint);
+    return;
+  }
   disp.ShownIndex[c] = index;
   disp.ShownPos[c] = pos;
   disp.CameraTimeText[c] = timeText;
@@ -70,6 +77,12 @@ void Viewer::ShowPosition(int32_t pos) {
     disp.LastSecondText[c] = timeText;
   }
 
+  ReadNextSound(pos, cam);
+  Repaint(repaint);
+}
+
+void Viewer::ReadNextSound(int32_t pos, int cam) {
+  const size_t c = size_t(cam);
   const int32_t next = NextPosOfCamera(pos, cam);
   disp.NextSoundPos[c] = next;
   if (next >= 0) {
@@ -77,7 +90,6 @@ void Viewer::ShowPosition(int32_t pos) {
   } else {
     PutU16(sound.NextSoundBlock[c].data(), 0);
   }
-  Repaint(repaint);
 }
 
 void Viewer::VIEW_Click(int tag) {

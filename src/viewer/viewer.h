@@ -185,6 +185,8 @@ class Viewer {
 
   // ---- frame display ----
   void ShowPosition(int32_t pos);
+  // Fills the read-ahead sound block of cam with its record after pos.
+  void ReadNextSound(int32_t pos, int cam);
   bool SingleCameraLayout() const { return disp.ViewLayout == 1 || disp.ViewLayout == 5; }
   void VIEW_Click(int tag);
   void VIEW_SWAP_Click();
