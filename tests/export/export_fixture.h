@@ -58,7 +58,7 @@ class ExportHost : public SilentHost {
 
 inline std::string Temp(const std::string& name) { return ::testing::TempDir() + "export_" + name; }
 
-inline std::string Run(const std::string& cmd, int* rc = nullptr) {
+inline std::string Shell(const std::string& cmd, int* rc = nullptr) {
   std::string text;
   FILE* pipe = popen(cmd.c_str(), "r");
   if (!pipe) return text;
@@ -76,19 +76,19 @@ inline std::vector<uint8_t> ReadFile(const std::string& path) {
 }
 
 inline nlohmann::json Probe(const std::string& file) {
-  return nlohmann::json::parse(Run("ffprobe -v error -show_streams -count_frames -of json '" + file + "'"), nullptr,
+  return nlohmann::json::parse(Shell("ffprobe -v error -show_streams -count_frames -of json '" + file + "'"), nullptr,
                                false);
 }
 
 // Every video frame as grey levels (the red plane of the grey palette is the
 // index itself), top row first.
 inline std::vector<uint8_t> VideoPixels(const std::string& file) {
-  std::string s = Run("ffmpeg -v error -i '" + file + "' -map 0:v -vf extractplanes=r -pix_fmt gray -f rawvideo -");
+  std::string s = Shell("ffmpeg -v error -i '" + file + "' -map 0:v -vf extractplanes=r -pix_fmt gray -f rawvideo -");
   return {s.begin(), s.end()};
 }
 
 inline std::vector<uint8_t> SoundSamples(const std::string& file) {
-  std::string s = Run("ffmpeg -v error -i '" + file + "' -map 0:a -f u8 -acodec pcm_u8 -");
+  std::string s = Shell("ffmpeg -v error -i '" + file + "' -map 0:a -f u8 -acodec pcm_u8 -");
   return {s.begin(), s.end()};
 }
 
@@ -96,7 +96,7 @@ inline std::vector<uint8_t> SoundSamples(const std::string& file) {
 // 16-byte PCM format carries no channel mask, so ffmpeg's note that it took
 // mono for one channel is no complaint.
 inline std::string DecodeComplaints(const std::string& file) {
-  return Run("ffmpeg -v warning -i '" + file + "' -f null - 2>&1 | grep -v '^Guessed Channel Layout.*: mono$'");
+  return Shell("ffmpeg -v warning -i '" + file + "' -f null - 2>&1 | grep -v '^Guessed Channel Layout.*: mono$'");
 }
 
 // The recorded picture stretched nearest-neighbour to w x h.
