@@ -5,7 +5,7 @@ ASAN  := build/asan
 REL   := build/release
 DEMO  := build/demo
 
-.PHONY: run test deps build-release build-asan demo bench clean
+.PHONY: run test deps build-release build-asan demo bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -27,8 +27,13 @@ run: demo
 test: build-asan
 	@cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
 
-bench: build-release
-	@bash scripts/bench.sh $(REL)
+# Release benchmarks in their own build (no window needed), and docs/performance.md.
+bench: deps
+	@bash scripts/bench.sh build/bench
+
+# Each fuzz target for FUZZ_SECONDS seconds (default 60) under libFuzzer.
+fuzz: deps
+	@bash scripts/fuzz.sh
 
 clean:
 	rm -rf build

@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   ffmpeg imagemagick poppler-utils socat gpsbabel
+  clang libclang-rt-14-dev
 )
 
 missing=()
