@@ -14,6 +14,7 @@
 
 #include "app/message_box.h"
 #include "card/korax.h"
+#include "gps/gps_window.h"
 #include "journal/journal.h"
 #include "platform/block_device.h"
 #include "viewer/SelectDay.h"
@@ -61,6 +62,7 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, Q
     // A window of its own beside the main window, created once and kept.
     journal_ = std::make_unique<TJournalForm>(viewer);
     JournalForm = journal_.get();
+    gps_ = std::make_unique<GpsWindow>(*this);
   }
 }
 
@@ -267,6 +269,7 @@ void TMainForm::FormClose() {
   viewer.FreeSound();
   viewer.soundSystem = nullptr;
   sound_.reset();
+  if (gps_) gps_->StopMapProgram();
   MapTimer->stop();
   if (TrayIcon) TrayIcon->hide();
   if (JournalForm) JournalForm->hide();

@@ -31,6 +31,7 @@ class SettingsPanel;
 class BottomPanel;
 class TSelectForm;
 class TJournalForm;
+class GpsWindow;
 class HandOverEndpoint;
 class TEventWaitThread;
 
@@ -203,6 +204,7 @@ class TMainForm : public QMainWindow, public ViewerHost {
   bool pendingClose_ = false;
   std::string lastBalloon_;
   std::unique_ptr<TJournalForm> journal_;
+  std::unique_ptr<GpsWindow> gps_;  // map, GPS output port and route export
 };
 
 }  // namespace quovil

@@ -1,0 +1,36 @@
+// The map and GPS part of the main window: COMM1, the map program, the setup
+// wizard, the map action and the route export menu.
+#pragma once
+
+#include <memory>
+
+#include "gps/map_control.h"
+#include "gps/map_program.h"
+#include "gps/serial_port_qt.h"
+#include "gps/setup_form.h"
+
+namespace quovil {
+
+class TMainForm;
+
+class GpsWindow {
+ public:
+  explicit GpsWindow(TMainForm& form);
+  ~GpsWindow();
+  void ActionMAPExecute();
+  // Run when the main window closes.
+  void StopMapProgram();
+  void SaveRouteGpx();
+
+ private:
+  bool CheckMapSetup();
+  TMainForm& form_;
+  MapSettings settings_;
+  SerialPortQt port_;
+  MapProgramQt program_;
+  std::unique_ptr<SetupPlatform> platform_;
+  std::unique_ptr<TSetupForm> wizard_;
+  std::unique_ptr<MapControl> control_;
+};
+
+}  // namespace quovil
