@@ -18,7 +18,13 @@ void ResetFrameCache(FrameCache& cache) {
   for (auto& cam : cache.tag)
     for (auto& slot : cam)
       for (int32_t& t : slot) t = -1;
-  for (auto& r : cache.roles) r = FrameCache::Roles{};
+  for (auto& cam : cache.decoded)
+    for (int32_t& d : cam) d = 0;
+  for (int cam = 0; cam < kCacheCameras; ++cam) {
+    cache.roles[cam] = FrameCache::Roles{};
+    cache.shownPos[cam] = -1;
+    cache.travel[cam] = 1;
+  }
 }
 
 int FindGroupStart(const Source& src, int index, int step) {

@@ -1,5 +1,7 @@
-// The frame cache: per camera three slots of up to 64 decoded frames (a key
-// frame and the delta frames that follow it), allocated once.
+// The frame cache: per camera three slots of up to 64 frames (a key frame and
+// the delta frames that follow it), allocated once. A slot's tags name its
+// whole group as soon as it is loaded; its pictures are decoded from position
+// 0 forward only as far as they have been asked for.
 #pragma once
 
 #include <array>
@@ -22,9 +24,16 @@ struct FrameCache {
   FrameCache(const FrameCache&) = delete;
   FrameCache& operator=(const FrameCache&) = delete;
 
-  // tag[cam][slot][pos]: entry index decoded at that position, or -1. A slot's
-  // entries are valid up to its first -1.
+  // tag[cam][slot][pos]: entry index of the frame at that position, or -1. A
+  // slot's entries are valid up to its first -1.
   int32_t tag[kCacheCameras][kCacheSlots][kGroupFrames];
+  // Positions 0 .. decoded - 1 of a slot hold their pictures; the rest of its
+  // tagged positions are decoded when first asked for.
+  int32_t decoded[kCacheCameras][kCacheSlots];
+  // Per camera: the position last handed out from the current slot, and the
+  // direction of travel it showed (+1 forward, -1 backward).
+  int32_t shownPos[kCacheCameras];
+  int32_t travel[kCacheCameras];
   struct Roles {
     int current = 0, next = 1, previous = 2;
   } roles[kCacheCameras];
@@ -42,7 +51,7 @@ struct FrameCache {
   std::unique_ptr<uint8_t[]> block;
 };
 
-// Every tag -1; roles current 0, next 1, previous 2.
+// Every tag -1, nothing decoded; roles current 0, next 1, previous 2.
 void ResetFrameCache(FrameCache& cache);
 
 // Catalogue indices throughout; a valid index is Source::ValidIndex. Entries
@@ -54,14 +63,26 @@ void ResetFrameCache(FrameCache& cache);
 int FindGroupStart(const Source& src, int index, int step);
 // The next entry after index of the same camera, or -1.
 int FindNextOfCamera(const Source& src, int index);
+// Finds index among the tags. Its picture may not be decoded yet: pictures are
+// taken through AcquireFrame, or after DecodeThrough.
 bool FindInCache(const Source& src, const FrameCache& cache, int index, int* slot, int* pos);
-// Loads the group holding index into the slot of index's camera; the position
-// of index in it, or -1 (index invalid, no group start, the key frame could
-// not be read, or index lies beyond the 64 frames kept or past a failed read).
+// Loads the group holding index into the slot of index's camera, decoding all
+// of it; the position of index in it, or -1 (index invalid, no group start,
+// the key frame could not be read, or index lies beyond the 64 frames kept or
+// past a failed read).
 int LoadGroup(const Source& src, FrameCache& cache, int index, int slot);
+// The lazy half of LoadGroup: reads only the key frame and tags the group's
+// members from the catalogue; the same result as LoadGroup except that a
+// failed delta read is found only when DecodeThrough reaches it.
+int LoadGroupMembers(const Source& src, FrameCache& cache, int index, int slot);
+// Decodes cache[cam][slot] forward until position pos holds its picture. A
+// failed read ends the group at the last good frame (its tags end there) and
+// gives false when pos lies at or past it; false too when pos is not tagged.
+bool DecodeThrough(const Source& src, FrameCache& cache, int cam, int slot, int pos);
 // The slot management: finds or loads the frame of index, keeping the groups
-// before and after it of the same camera in the other two slots. Null when the
-// frame could not be had; slot and pos tell where it sits.
+// before and after it of the same camera in the other two slots, and decodes
+// only what is needed to show it (see frame_slots.cpp for the cost of a
+// step). Null when the frame could not be had; slot and pos tell where it sits.
 const uint8_t* AcquireFrame(const Source& src, FrameCache& cache, int index, int* slot = nullptr, int* pos = nullptr);
 
 // Reads the sound block of entry index into buf (kSoundBlockBytes): a 16-bit
