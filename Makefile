@@ -5,7 +5,7 @@ ASAN  := build/asan
 REL   := build/release
 DEMO  := build/demo
 
-.PHONY: run test deps build-release build-asan demo bench fuzz clean
+.PHONY: run test test-windows deps build-release build-asan demo bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -23,6 +23,10 @@ demo: build-release
 
 run: demo
 	@bash scripts/run-demo.sh $(REL) $(DEMO)
+
+# The Qt-free core and its tests cross-built for Windows and run under Wine.
+test-windows:
+	@bash scripts/test-windows.sh build/windows
 
 test: build-asan
 	@cd $(ASAN) && ctest --output-on-failure -j $(JOBS)

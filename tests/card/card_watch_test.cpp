@@ -8,6 +8,7 @@
 
 #include "card/state_tables.h"
 #include "card_fixture.h"
+#include "test_env.h"
 #include "viewer/viewer.h"
 
 using namespace quovil;
@@ -139,11 +140,11 @@ TEST(CardWatch, RemovedImageFileCountsAsPulled) {
   fs::path path = fs::temp_directory_path() / ("quovil-watch-" + std::to_string(getpid()) + ".img");
   Bytes card = Format2Card(6);
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(card.data()), long(card.size()));
-  setenv("QUOVIL_DRIVES", path.c_str(), 1);
+  test::SetEnv("QUOVIL_DRIVES", path.string());
   RecordingHost host;
   Viewer viewer(host);
   viewer.drives = SystemDriveEnumerator();
-  unsetenv("QUOVIL_DRIVES");
+  test::UnsetEnv("QUOVIL_DRIVES");
   viewer.CheckTimerTimer();
   ASSERT_TRUE(viewer.src.CardOpen);
   fs::remove(path);

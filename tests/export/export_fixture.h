@@ -66,7 +66,11 @@ inline std::string Shell(const std::string& cmd, int* rc = nullptr) {
   size_t n;
   while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) text.append(buf, n);
   const int status = pclose(pipe);
+#ifdef _WIN32
+  if (rc) *rc = status;  // the exit code itself there
+#else
   if (rc) *rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
   return text;
 }
 

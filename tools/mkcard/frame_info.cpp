@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 
 #include "mkcard/recorder.h"
 
@@ -32,7 +33,7 @@ std::string GpsText(const Shot& s, uint32_t seed, std::string* speedField) {
   const int sec = s.second + int(seed % 600);
   const double kmh = 30 + (sec * 7 % 400) / 10.0;
   const double course = std::fmod(45 + sec / 10.0, 360.0);
-  const double rad = course * M_PI / 180;
+  const double rad = course * std::numbers::pi / 180;
   const double lat = 55.75 + sec * 0.00012 * std::cos(rad);
   const double lon = 37.62 + sec * 0.0002 * std::sin(rad);
   const auto& t = s.time;

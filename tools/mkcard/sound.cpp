@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 #include "mkcard/recorder.h"
 
@@ -13,7 +14,7 @@ namespace {
 const std::array<uint8_t, 256>& SineTable() {
   static const std::array<uint8_t, 256> table = [] {
     std::array<uint8_t, 256> t{};
-    for (int i = 0; i < 256; ++i) t[std::size_t(i)] = uint8_t(128 + std::lround(60 * std::sin(i * 2 * M_PI / 256)));
+    for (int i = 0; i < 256; ++i) t[std::size_t(i)] = uint8_t(128 + std::lround(60 * std::sin(i * 2 * std::numbers::pi / 256)));
     return t;
   }();
   return table;

@@ -1,0 +1,44 @@
+// Environment variables set and cleared by tests on every platform. Values
+// are UTF-8; Windows keeps its environment in wide characters.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+
+#ifdef _WIN32
+#include <filesystem>
+#endif
+
+namespace quovil::test {
+
+#ifdef _WIN32
+// Without <windows.h>, whose macros (far, near, min, max) break ordinary code.
+inline std::wstring WideEnv(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())).wstring();
+}
+#endif
+
+inline void SetEnv(const char* name, const std::string& value) {
+#ifdef _WIN32
+  _wputenv_s(WideEnv(name).c_str(), WideEnv(value).c_str());
+#else
+  setenv(name, value.c_str(), 1);
+#endif
+}
+
+inline void UnsetEnv(const char* name) {
+#ifdef _WIN32
+  _wputenv_s(WideEnv(name).c_str(), L"");  // an empty value removes it there
+#else
+  unsetenv(name);
+#endif
+}
+
+// The separator of path lists such as QUOVIL_DRIVES.
+#ifdef _WIN32
+inline constexpr char kPathListSeparator = ';';
+#else
+inline constexpr char kPathListSeparator = ':';
+#endif
+
+}  // namespace quovil::test
