@@ -66,7 +66,9 @@ TEST(LazyGroup, JumpIntoAFreshGroupDecodesUpToTheFrameAskedFor) {
   // Three key frames (the group and both neighbours) and fifty delta streams.
   EXPECT_EQ(rec.dev->reads, 3 + 50);
   for (int s = 0; s < kCacheSlots; ++s) {
-    if (s != slot) EXPECT_EQ(c.decoded[0][s], 1);
+    if (s != slot) {
+      EXPECT_EQ(c.decoded[0][s], 1);
+    }
   }
   // The earlier frames are there already: going back decodes none of them.
   ExpectFrame(rec, c, g + 10);
