@@ -1,0 +1,169 @@
+#!/usr/bin/env python3
+"""Turns the JSON of the benchmark programs into docs/performance.md.
+
+Every figure is set against a reference measured in the same run on the same
+machine, so that a busy or slow machine moves both together.
+usage: bench_report.py RESULTS_DIR OUT.md
+"""
+import datetime
+import glob
+import json
+import os
+import platform
+import subprocess
+import sys
+
+
+def load(results):
+    runs, context = {}, {}
+    for path in sorted(glob.glob(os.path.join(results, "*.json"))):
+        try:
+            with open(path) as f:
+                doc = json.load(f)
+        except (OSError, ValueError):
+            continue
+        context = doc.get("context", context)
+        program = os.path.basename(path)[:-5]
+        for b in doc.get("benchmarks", []):
+            runs[b["name"]] = dict(b, program=program)
+    return runs, context
+
+
+def ms(b, key="real_time"):
+    if not b or key not in b or b.get("error_occurred"):
+        return None
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b.get("time_unit", "ns")]
+    return b[key] * scale
+
+
+def counter(b, name):
+    if not b or b.get("error_occurred"):
+        return None
+    return b.get(name)
+
+
+def fmt(v, unit=""):
+    if v is None:
+        return "not measured"
+    if abs(v) >= 100:
+        s = f"{v:.0f}"
+    elif abs(v) >= 1:
+        s = f"{v:.2f}"
+    else:
+        s = f"{v:.3f}"
+    return s + unit
+
+
+def verdict(value, limit):
+    if value is None:
+        return "—"
+    return "meets" if value <= limit else "**misses**"
+
+
+def figures(r):
+    """Rows: figure, measured, reference, ratio, target, verdict, note."""
+    rows = []
+    g = r.get
+    # Card opening against one plain read of the same catalogue bytes.
+    ref = ms(g("BM_PlainReadIntoVector"))
+    for arg, what in (("2000", "recorder's short wrap scan"), ("300000", "long wrap scan")):
+        t = ms(g(f"BM_RecogniseWrappedRing/{arg}"))
+        ratio = t / ref if t and ref else None
+        rows.append((f"Card opening, 1 000 000-entry ring, {what}", fmt(t, " ms"),
+                     f"plain read of the 16 MB catalogue into a vector {fmt(ref, ' ms')}",
+                     fmt(ratio, "×"), "≤ 2×", verdict(ratio, 2.0), ""))
+    # Group decoding against memcpy of the same bytes.
+    for name, what in (("BM_DecodeRecorderGroup", "recorder's delta group"),
+                       ("BM_DecodeLiteralGroup", "worst case, every byte changes")):
+        b = g(name)
+        vs = counter(b, "vs_memcpy")
+        ratio = 1.0 / vs if vs else None
+        rows.append((f"Group decoding, 64 frames 420×256, {what}", fmt(counter(b, "out_GB/s"), " GB/s"),
+                     f"memcpy of the same frames {fmt(counter(b, 'memcpy_GB/s'), ' GB/s')}",
+                     fmt(ratio, "× the time"), "≤ 8×", verdict(ratio, 8.0), ""))
+    # Archive saving against cp.
+    b = g("BM_SaveFragment")
+    toCp = counter(b, "ratio_to_cp")
+    ratio = 1.0 / toCp if toCp else None
+    rows.append((f"Archive saving, {fmt(counter(b, 'MB'), ' MB')} fragment", fmt(counter(b, "save_MBps"), " MB/s"),
+                 f"cp of the saved file {fmt(counter(b, 'cp_MBps'), ' MB/s')}", fmt(ratio, "× the time"),
+                 "≤ 1.5×", verdict(ratio, 1.5), ""))
+    # AVI export against ffmpeg, when the benchmark exists.
+    b = g("BM_ExportAvi") or next((v for k, v in r.items() if v["program"] == "bench_avi_export"), None)
+    ffr = counter(b, "ratio_to_ffmpeg")
+    rows.append(("AVI export", fmt(ms(b), " ms"), "ffmpeg's AVI muxer on the same frames",
+                 fmt(1.0 / ffr if ffr else None, "× the time"), "≤ 2×",
+                 verdict(1.0 / ffr if ffr else None, 2.0), "" if b else "no AVI export benchmark in bench/"))
+    # Selection rebuild and playback: absolute times against the user's clock.
+    for name, what, limit, why in (
+            ("BM_RebuildWithMotionFilter", "Selection rebuild, 1 000 000 entries, motion filter", 100,
+             "a filter click answers within 0.1 s"),
+            ("BM_RebuildDefaultFilters", "Selection rebuild, 1 000 000 entries, default filters", 100,
+             "a filter click answers within 0.1 s"),
+            ("BM_PlayStepSpeed8", "Playback step at the fastest speed (group loads included)", 10,
+             "the step fits the fastest timer interval"),
+            ("BM_MixCallback", "Sound mixing of one audio callback", 1,
+             "far below the callback period")):
+        t = ms(g(name), "cpu_time")
+        rows.append((what, fmt(t, " ms"), why, fmt(t / limit if t is not None else None, " of the budget"),
+                     f"≤ {limit} ms", verdict(t, limit), ""))
+    # Peak memory with a million entries.
+    b = g("BM_PeakMemoryInfoMillionEntries")
+    peak = counter(b, "peak_MiB")
+    rows.append(("Peak memory, `quovil-cli info` on a 1 000 000-entry card", fmt(peak, " MiB"),
+                 f"the catalogue itself {fmt(counter(b, 'catalogue_MiB'), ' MiB')}; start-up "
+                 f"{fmt(counter(b, 'startup_MiB'), ' MiB')}", fmt(counter(b, "peak_per_catalogue"), "×"),
+                 "≤ 128 MiB", verdict(peak, 128), ""))
+    return rows
+
+
+def main():
+    results, out = sys.argv[1], sys.argv[2]
+    runs, ctx = load(results)
+    try:
+        commit = subprocess.run(["git", "rev-parse", "--short", "HEAD"], capture_output=True, text=True,
+                                cwd=os.path.dirname(out) or ".").stdout.strip()
+    except OSError:
+        commit = "?"
+    lines = [
+        "# Performance",
+        "",
+        "Generated by `make bench` (scripts/bench.sh); do not edit by hand.",
+        f"Run {datetime.datetime.utcnow():%Y-%m-%d %H:%M} UTC at commit {commit or '?'} on "
+        f"{ctx.get('num_cpus', '?')} CPUs at {ctx.get('mhz_per_cpu', '?')} MHz ({platform.machine()}), "
+        f"load average {', '.join(f'{x:.1f}' for x in ctx.get('load_avg', [])) or '?'}.",
+        "",
+        "Each figure is set against a reference measured in the same run; the targets are the project's own.",
+        "The machine is shared, so decoding and playback are measured in processor time.",
+        "",
+        "| Figure | Measured | Reference | Ratio | Target | Verdict |",
+        "|---|---|---|---|---|---|",
+    ]
+    misses = []
+    for fig, meas, ref, ratio, target, v, note in figures(runs):
+        lines.append(f"| {fig} | {meas} | {ref} | {ratio} | {target} | {v}{' — ' + note if note else ''} |")
+        if "misses" in v:
+            misses.append(fig)
+    lines += ["", "## Misses", ""]
+    if misses:
+        lines += [f"- {m}" for m in misses]
+    else:
+        lines.append("None in this run.")
+    lines += ["", "## Every benchmark of the run", "",
+              "| Program | Benchmark | Real time | CPU time | Counters |", "|---|---|---|---|---|"]
+    skip = {"name", "run_name", "run_type", "repetitions", "repetition_index", "threads", "iterations",
+            "real_time", "cpu_time", "time_unit", "program", "family_index", "per_family_instance_index",
+            "aggregate_name", "error_occurred", "error_message"}
+    for name, b in sorted(runs.items(), key=lambda kv: (kv[1]["program"], kv[0])):
+        counters = ", ".join(f"{k} {fmt(v)}" for k, v in b.items() if k not in skip and isinstance(v, (int, float)))
+        if b.get("error_occurred"):
+            counters = "error: " + b.get("error_message", "")
+        lines.append(f"| {b['program']} | {name} | {fmt(ms(b), ' ms')} | {fmt(ms(b, 'cpu_time'), ' ms')} | "
+                     f"{counters} |")
+    os.makedirs(os.path.dirname(out) or ".", exist_ok=True)
+    with open(out, "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+if __name__ == "__main__":
+    main()
