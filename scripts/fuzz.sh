@@ -6,7 +6,7 @@
 #   FUZZ_SECONDS  run time per target (default 60)
 #   FUZZ_TARGETS  targets to run (default: all)
 #   FUZZ_BUILD    build directory (default build-fuzz)
-#   FUZZ_MAX_LEN  largest input in bytes (default 262144)
+#   FUZZ_MAX_LEN  largest input in bytes (default 65536)
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${FUZZ_BUILD:-$ROOT/build-fuzz}"
@@ -24,7 +24,7 @@ printf '%-14s %12s %10s %8s  %s\n' target executions exec/s seconds result
 for t in $TARGETS; do
   corpus="$BUILD/corpus/$t" findings="$BUILD/findings/$t" log="$BUILD/logs/$t.log"
   mkdir -p "$corpus" "$findings" "$BUILD/logs"
-  "$BUILD/fuzz_$t" -max_total_time="$SECS" -max_len="${FUZZ_MAX_LEN:-262144}" -timeout=10 -rss_limit_mb=2048 \
+  "$BUILD/fuzz_$t" -max_total_time="$SECS" -max_len="${FUZZ_MAX_LEN:-65536}" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 \
     -artifact_prefix="$findings/" "$corpus" "$BUILD/seeds/$t" >"$log" 2>&1
   rc=$?
