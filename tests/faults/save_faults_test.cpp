@@ -1,0 +1,134 @@
+// Saving an archive file and exporting AVI while the card fails a read, and
+// onto a disk that is full: the viewer's error message, never a success, and
+// the card untouched.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include "export/archive_save.h"
+#include "export/avi_export.h"
+#include "fault_fixture.h"
+
+namespace faults {
+namespace {
+
+// Files the process writes may not grow past `bytes` while it lives: the
+// disk is full for them. Writes past the limit fail with EFBIG instead of
+// raising SIGXFSZ.
+class DiskFull {
+ public:
+  explicit DiskFull(rlim_t bytes) {
+    old_ = signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit l = saved_;
+    l.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &l);
+  }
+  ~DiskFull() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, old_);
+  }
+
+ private:
+  rlimit saved_{};
+  sighandler_t old_;
+};
+
+class SaveFaults : public FaultTest, public ::testing::WithParamInterface<int> {
+ protected:
+  std::vector<int32_t> Selection() {
+    std::vector<int32_t> out;
+    for (int32_t p = 0; p < viewer->SelCount; ++p) out.push_back(viewer->IndexAtPos(p));
+    return out;
+  }
+  quovil::ArchiveSaveResult Save() { return quovil::WriteArchiveFile(viewer->src, Selection(), dir + "/out.kif", host); }
+  quovil::AviExportResult Export() {
+    quovil::AviExportList list;
+    EXPECT_TRUE(quovil::CollectAviEntries(*viewer, list));
+    return quovil::WriteAviFragment(*viewer, list, dir + "/out.avi");
+  }
+};
+
+TEST_P(SaveFaults, ArchiveSaveWithAFailedReadAtEveryRead) {
+  MakeCard(SmallCard(GetParam()));
+  ASSERT_TRUE(OpenCard());
+  int before = plan->reads;
+  ASSERT_EQ(Save().status, quovil::ArchiveSaveStatus::Saved);
+  const int reads = plan->reads - before;
+  ASSERT_GT(reads, 0);
+  for (int n = 1; n <= reads; ++n) {
+    plan->FailReadIn(n);
+    auto r = Save();
+    EXPECT_EQ(r.status, quovil::ArchiveSaveStatus::WriteFailed) << "read " << n;
+    EXPECT_EQ(r.message, "Ошибка записи файла!");
+    plan->Disarm();
+  }
+  EXPECT_EQ(plan->writes, 0);
+  // The viewer saves again as soon as the card reads.
+  EXPECT_EQ(Save().status, quovil::ArchiveSaveStatus::Saved);
+  ExpectCardUnchanged();
+}
+
+TEST_P(SaveFaults, ArchiveSaveOntoAFullDisk) {
+  MakeCard(SmallCard(GetParam()));
+  ASSERT_TRUE(OpenCard());
+  for (rlim_t room : {rlim_t(0), rlim_t(20), rlim_t(4096)}) {
+    quovil::ArchiveSaveResult r;
+    {
+      DiskFull full(room);
+      r = Save();
+    }
+    EXPECT_EQ(r.status, quovil::ArchiveSaveStatus::WriteFailed) << room;
+    EXPECT_EQ(r.message, "Ошибка записи файла!");
+  }
+  EXPECT_EQ(plan->writes, 0);
+  ExpectCardUnchanged();
+  ExpectSoundViewer();
+}
+
+TEST_P(SaveFaults, AviExportWithAFailedReadAtEveryRead) {
+  MakeCard(SmallCard(GetParam()));
+  ASSERT_TRUE(OpenCard());
+  int before = plan->reads;
+  auto clean = Export();
+  ASSERT_FALSE(clean.failed);
+  const int reads = plan->reads - before;
+  for (int n = 1; n <= reads; ++n) {
+    plan->FailReadIn(n);
+    host.messages.clear();
+    auto r = Export();
+    plan->Disarm();
+    // A record that cannot be read is either skipped or reported, never a crash.
+    if (r.failed) {
+      EXPECT_EQ(host.messages, std::vector<std::string>{"Возникла ошибка при записи AVI файла!"});
+    }
+    EXPECT_LE(r.frames, clean.frames);
+  }
+  EXPECT_EQ(plan->writes, 0);
+  auto again = Export();
+  EXPECT_FALSE(again.failed);
+  EXPECT_EQ(again.frames, clean.frames);
+  ExpectCardUnchanged();
+}
+
+TEST_P(SaveFaults, AviExportOntoAFullDisk) {
+  MakeCard(SmallCard(GetParam()));
+  ASSERT_TRUE(OpenCard());
+  for (rlim_t room : {rlim_t(0), rlim_t(100), rlim_t(8192)}) {
+    host.messages.clear();
+    quovil::AviExportResult r;
+    {
+      DiskFull full(room);
+      r = Export();
+    }
+    EXPECT_TRUE(r.failed) << room;
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Возникла ошибка при записи AVI файла!"}) << room;
+  }
+  EXPECT_EQ(plan->writes, 0);
+  ExpectCardUnchanged();
+  ExpectSoundViewer();
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SaveFaults, ::testing::Values(0, 1, 2));
+
+}  // namespace
+}  // namespace faults
