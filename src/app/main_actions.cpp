@@ -90,9 +90,10 @@ void TMainForm::CreateActions() {
     on(action, [this, which = which] { viewer.ActionFiltrChange(which); });
   }
   // Commands of later work: present, and only keep their check marks honest.
-  for (QAction* a : {ActionOpenFile, ActionSaveFile, ActionSaveImage, ActionSaveAVI, ActionPrint, ActionMAP}) {
+  for (QAction* a : {ActionMAP}) {
     on(a, [] {});
   }
+  ConnectExportActions();
   connect(ActionOpenJournal, &QAction::triggered, this, [this] { ActionOpenJournalExecute(); });
   connect(CloseProgram, &QAction::triggered, this, [this] { CloseProgramExecute(); });
   addAction(CloseProgram);

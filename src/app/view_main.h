@@ -18,6 +18,7 @@
 #include "viewer/viewer.h"
 
 class QAction;
+class QProgressDialog;
 class QLabel;
 class QTimer;
 class QToolBar;
@@ -34,6 +35,7 @@ class TJournalForm;
 class GpsWindow;
 class HandOverEndpoint;
 class TEventWaitThread;
+class TChanelForm;
 
 class TMainForm : public QMainWindow, public ViewerHost {
   Q_OBJECT
@@ -54,6 +56,33 @@ class TMainForm : public QMainWindow, public ViewerHost {
   void TrayBalloon(const std::string& title, const std::string& text) override;
   void ShowFromTray() override;
   void HideToTray() override;
+
+  // ---- export and archive commands (main_export.cpp) ----
+  std::optional<int> ChooseCamera(int preset) override;
+  std::optional<std::string> ChooseSaveFile(const std::string& suggested) override;
+  std::optional<std::string> ChooseOpenFile() override;
+  void ShowProgress(const std::string& title, const std::string& text, int max) override;
+  void SetProgress(int pos) override;
+  bool ProgressCancelled() override;
+  void HideProgress() override;
+  void EnableMainWindow(bool enabled) override;
+  void EnableCheckTimer(bool enabled) override;
+  void ActionOpenFileExecute();
+  void ActionSaveFileExecute();
+  void ActionSaveAVIExecute();
+  void ActionSaveImageExecute();
+  void ActionPrintExecute();
+  // What a file dialog would be asked: tests answer it instead of the user.
+  struct FileQuestion {
+    std::string title, filter, folder, suggested;
+    bool save = false;
+  };
+  using FileDialogHook = std::function<std::optional<std::string>(const FileQuestion&)>;
+  static FileDialogHook fileDialogHook;
+  // Runs once the camera choice is on screen; it answers by pressing a button.
+  static std::function<void(TChanelForm&)> cameraDialogHook;
+  // Sees the progress dialog at every step (tests look at it or press Cancel).
+  static std::function<void(QProgressDialog&)> progressHook;
 
   // Answers message boxes instead of the user (tests); also sees every text.
   using MessageHook = std::function<MsgResult(const std::string&, MsgKind, MsgButtons)>;
@@ -205,6 +234,11 @@ class TMainForm : public QMainWindow, public ViewerHost {
   std::string lastBalloon_;
   std::unique_ptr<TJournalForm> journal_;
   std::unique_ptr<GpsWindow> gps_;  // map, GPS output port and route export
+  // Which save dialog the core's next file question belongs to.
+  enum class SaveKind { Archive, Avi, Bmp };
+  SaveKind saveKind_ = SaveKind::Archive;
+  QPointer<QProgressDialog> progress_;
+  void ConnectExportActions();
 };
 
 }  // namespace quovil

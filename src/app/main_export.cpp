@@ -1,0 +1,175 @@
+// The window's side of the archive, AVI, BMP and print commands: the file
+// dialogs, the camera choice, the progress dialog, and switching the window
+// off while the core works.
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QToolBar>
+
+#include <algorithm>
+
+#include "app/view_main.h"
+#include "export/SelectChanel.h"
+#include "export/avi_export.h"
+#include "export/print.h"
+#include "export/snapshot.h"
+
+namespace quovil {
+
+TMainForm::FileDialogHook TMainForm::fileDialogHook;
+std::function<void(TChanelForm&)> TMainForm::cameraDialogHook;
+std::function<void(QProgressDialog&)> TMainForm::progressHook;
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Asks through the test hook when one is set, otherwise through a dialog.
+std::optional<std::string> AskFile(QWidget* parent, const TMainForm::FileQuestion& q, const QString& defaultSuffix,
+                                   bool confirmOverwrite) {
+  if (TMainForm::fileDialogHook) return TMainForm::fileDialogHook(q);
+  QFileDialog dialog(parent, Q(q.title), Q(q.folder), Q(q.filter));
+  dialog.setAcceptMode(q.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(q.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (!defaultSuffix.isEmpty()) dialog.setDefaultSuffix(defaultSuffix);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
+  if (!q.suggested.empty()) dialog.selectFile(Q(q.suggested));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
+}
+
+// The folder of a chosen file, kept so that the dialog opens there next time.
+std::string FolderOf(const std::string& file) {
+  return QFileInfo(Q(file)).absolutePath().toStdString();
+}
+
+}  // namespace
+
+std::optional<int> TMainForm::ChooseCamera(int preset) {
+  TChanelForm form(this, preset);
+  if (cameraDialogHook) QTimer::singleShot(0, &form, [&form] { cameraDialogHook(form); });
+  if (form.exec() != QDialog::Accepted) return std::nullopt;
+  return form.Chosen();
+}
+
+std::optional<std::string> TMainForm::ChooseSaveFile(const std::string& suggested) {
+  FileQuestion q;
+  q.save = true;
+  q.suggested = suggested;
+  std::optional<std::string> chosen;
+  switch (saveKind_) {
+    case SaveKind::Archive:
+      q.title = "Введите название файла видеоархива";
+      q.filter = "KORAX Image File (*.kif)";
+      q.folder = Settings.LastSaveDir;
+      chosen = AskFile(this, q, "kif", true);
+      if (chosen) Settings.LastSaveDir = FolderOf(*chosen);
+      break;
+    case SaveKind::Avi:
+      // Nothing remembers this folder between runs: it starts where the
+      // dialog itself last was.
+      q.title = "Сохранение видео фрагмента";
+      q.filter = "Файлы видео (*.avi)";
+      chosen = AskFile(this, q, "avi", true);
+      break;
+    case SaveKind::Bmp:
+      q.title = "Введите название фото";
+      q.filter = "Файлы фотографий (*.bmp)";
+      q.folder = Settings.LastBMPDir;
+      chosen = AskFile(this, q, {}, false);
+      if (chosen) Settings.LastBMPDir = FolderOf(*chosen);
+      break;
+  }
+  return chosen;
+}
+
+std::optional<std::string> TMainForm::ChooseOpenFile() {
+  FileQuestion q;
+  q.title = "Выберите файл видеоархива";
+  q.filter = "KORAX Image File (*.kif)";
+  q.folder = Settings.LastOpenDir;
+  std::optional<std::string> chosen = AskFile(this, q, "kif", false);
+  if (chosen) Settings.LastOpenDir = FolderOf(*chosen);
+  return chosen;
+}
+
+void TMainForm::ShowProgress(const std::string& title, const std::string& text, int max) {
+  HideProgress();
+  progress_ = new QProgressDialog(Q(text), "Cancel", 0, max < 0 ? 0 : max, this);
+  progress_->setWindowTitle(Q(title));
+  progress_->setWindowModality(Qt::WindowModal);
+  progress_->setAutoClose(false);
+  progress_->setAutoReset(false);
+  progress_->setMinimumDuration(0);
+  progress_->setValue(0);
+  progress_->show();
+}
+
+void TMainForm::SetProgress(int pos) {
+  if (!progress_) return;
+  // The core may count one past its estimate; the bar just stays full.
+  progress_->setValue(std::min(pos, progress_->maximum()));
+  if (progressHook) progressHook(*progress_);
+}
+
+bool TMainForm::ProgressCancelled() { return progress_ && progress_->wasCanceled(); }
+
+void TMainForm::HideProgress() {
+  if (!progress_) return;
+  progress_->hide();
+  progress_->deleteLater();
+  progress_ = nullptr;
+}
+
+void TMainForm::EnableMainWindow(bool enabled) {
+  // Not the window itself: disabling it would disable its child progress
+  // dialog too, and with it the Cancel button.
+  for (QWidget* w : {static_cast<QWidget*>(TopToolBar), static_cast<QWidget*>(LeftToolBar), centralWidget()}) {
+    if (w) w->setEnabled(enabled);
+  }
+}
+
+void TMainForm::EnableCheckTimer(bool enabled) {
+  if (!CheckTimer) return;
+  if (enabled) {
+    CheckTimer->start();
+  } else {
+    CheckTimer->stop();
+  }
+}
+
+void TMainForm::ActionOpenFileExecute() {
+  Call([this] { viewer.ActionOpenFileExecute(); });
+}
+
+void TMainForm::ActionSaveFileExecute() {
+  saveKind_ = SaveKind::Archive;
+  Call([this] { viewer.ActionSaveFileExecute(); });
+}
+
+void TMainForm::ActionSaveAVIExecute() {
+  saveKind_ = SaveKind::Avi;
+  Call([this] { ::quovil::ActionSaveAVIExecute(viewer); });
+  saveKind_ = SaveKind::Archive;
+}
+
+void TMainForm::ActionSaveImageExecute() {
+  saveKind_ = SaveKind::Bmp;
+  Call([this] { ::quovil::ActionSaveImageExecute(viewer); });
+  saveKind_ = SaveKind::Archive;
+}
+
+void TMainForm::ActionPrintExecute() {
+  Call([this] { ::quovil::ActionPrintExecute(viewer, this); });
+}
+
+void TMainForm::ConnectExportActions() {
+  connect(ActionOpenFile, &QAction::triggered, this, [this] { ActionOpenFileExecute(); });
+  connect(ActionSaveFile, &QAction::triggered, this, [this] { ActionSaveFileExecute(); });
+  connect(ActionSaveAVI, &QAction::triggered, this, [this] { ActionSaveAVIExecute(); });
+  connect(ActionSaveImage, &QAction::triggered, this, [this] { ActionSaveImageExecute(); });
+  connect(ActionPrint, &QAction::triggered, this, [this] { ActionPrintExecute(); });
+}
+
+}  // namespace quovil

@@ -1,0 +1,234 @@
+// The window's archive, AVI and BMP commands driven through their tool-bar
+// actions, with the file dialogs, the camera choice and the progress dialog
+// answered by hooks. Screenshots go to build/screens/ for a look.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+
+#include <fstream>
+#include <memory>
+
+#include "app/locale_ru.h"
+#include "app/view_main.h"
+#include "export/SelectChanel.h"
+#include "mkcard/mkcard.h"
+
+namespace {
+
+using namespace quovil;
+
+void EnsureApp() {
+  if (!QApplication::instance()) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "app_tests";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+  }
+  if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
+  static const bool russian = InstallRussian(*QCoreApplication::instance());
+  (void)russian;
+}
+
+void Screenshot(QWidget& w, const QString& name) {
+  const QString dir = QStringLiteral(QUOVIL_BUILD_DIR "/screens");
+  QDir().mkpath(dir);
+  EXPECT_TRUE(w.grab().save(dir + QLatin1Char('/') + name));
+}
+
+class ExportActionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureApp();
+    ASSERT_TRUE(dir_.isValid());
+    TMainForm::messageHook = [this](const std::string& text, MsgKind, MsgButtons buttons) {
+      messages_.push_back(text);
+      return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
+    };
+    TMainForm::fileDialogHook = [this](const TMainForm::FileQuestion& q) -> std::optional<std::string> {
+      questions_.push_back(q);
+      if (answers_.empty()) return std::nullopt;
+      std::string a = answers_.front();
+      answers_.erase(answers_.begin());
+      return a;
+    };
+  }
+  void TearDown() override {
+    TMainForm::messageHook = nullptr;
+    TMainForm::fileDialogHook = nullptr;
+    TMainForm::cameraDialogHook = nullptr;
+    TMainForm::progressHook = nullptr;
+    qunsetenv("QUOVIL_DRIVES");
+  }
+
+  std::string Path(const char* name) const { return QDir(dir_.path()).filePath(name).toStdString(); }
+
+  static mkcard::Options CardOptions() {
+    mkcard::Options o;
+    o.format = 2;
+    o.seed = 11;
+    o.records = 60;
+    o.width = 320;
+    o.height = 240;
+    return o;
+  }
+
+  // The window with a card found, every record marked.
+  std::unique_ptr<TMainForm> StartWithMarkedCard() {
+    truth_ = mkcard::WriteCard(CardOptions(), Path("card.img"));
+    qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(Path("card.img")));
+    auto form = std::make_unique<TMainForm>(QStringList{}, Path("quovil.INI"));
+    form->StartShown(true);
+    form->CheckTimerTimer();
+    EXPECT_TRUE(form->viewer.src.CardOpen);
+    form->viewer.ActionSelectAllExecute();
+    return form;
+  }
+
+  int RecordsOfCamera(int camera) const {
+    int n = 0;
+    for (const mkcard::Frame& f : truth_.frames) n += f.camera == camera;
+    return n;
+  }
+
+  void OpenThroughAction(TMainForm& form, const std::string& file) {
+    answers_ = {file};
+    form.ActionOpenFile->trigger();
+  }
+
+  QTemporaryDir dir_;
+  mkcard::Recorded truth_;
+  std::vector<std::string> messages_;
+  std::vector<TMainForm::FileQuestion> questions_;
+  std::vector<std::string> answers_;
+};
+
+bool Exists(const std::string& file) { return QFileInfo::exists(QString::fromStdString(file)); }
+
+TEST_F(ExportActionsTest, OpeningAnArchiveShowsItsPicturesUnderItsName) {
+  const std::vector<uint8_t> bytes = mkcard::MakeArchive(CardOptions(), 3);
+  const std::string file = Path("trip.kif");
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  auto form = std::make_unique<TMainForm>(QStringList{}, Path("quovil.INI"));
+  form->StartShown(false);
+  OpenThroughAction(*form, file);
+
+  ASSERT_EQ(questions_.size(), 1u);
+  EXPECT_EQ(questions_[0].title, "Выберите файл видеоархива");
+  EXPECT_EQ(questions_[0].filter, "KORAX Image File (*.kif)");
+  EXPECT_FALSE(questions_[0].save);
+  EXPECT_FALSE(form->viewer.src.SourceIsCard);
+  EXPECT_TRUE(form->viewer.src.ArchiveOpen);
+  EXPECT_TRUE(form->ActionOpenFile->isChecked());
+  EXPECT_EQ(form->windowTitle().toStdString(), "KORAX-X CARD VIEWER - " + file);
+  EXPECT_GT(form->viewer.SelCount, 0);
+  EXPECT_FALSE(form->viewer.CameraBitmap[0].Empty());
+  EXPECT_EQ(form->Settings.LastOpenDir, QDir(dir_.path()).absolutePath().toStdString());
+  EXPECT_TRUE(messages_.empty());
+  form->resize(900, 600);
+  QCoreApplication::processEvents();
+  Screenshot(*form, "archive_mode.png");
+}
+
+TEST_F(ExportActionsTest, CancelledOpenDialogLeavesTheCardShown) {
+  auto form = StartWithMarkedCard();
+  answers_.clear();
+  form->ActionOpenFile->trigger();
+  EXPECT_EQ(questions_.size(), 1u);
+  EXPECT_TRUE(form->viewer.src.SourceIsCard);
+  EXPECT_TRUE(form->viewer.src.CardOpen);
+}
+
+TEST_F(ExportActionsTest, SavedFragmentOfTheChosenCameraOpensAgain) {
+  auto form = StartWithMarkedCard();
+  TMainForm::cameraDialogHook = [](TChanelForm& dialog) {
+    Screenshot(dialog, "camera_choice.png");
+    dialog.ButtonClick(0);
+  };
+  const std::string file = Path("frag.kif");
+  answers_ = {file};
+  form->ActionSaveFile->trigger();
+
+  ASSERT_EQ(questions_.size(), 1u);
+  EXPECT_EQ(questions_[0].title, "Введите название файла видеоархива");
+  EXPECT_EQ(questions_[0].filter, "KORAX Image File (*.kif)");
+  EXPECT_TRUE(questions_[0].save);
+  EXPECT_EQ(questions_[0].suggested.substr(0, 5), "CAM1_");
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "Файл создан успешно!");
+  EXPECT_TRUE(Exists(file));
+  EXPECT_EQ(form->Settings.LastSaveDir, QDir(dir_.path()).absolutePath().toStdString());
+  // The window works again after the long work.
+  EXPECT_TRUE(form->TopToolBar->isEnabled());
+  EXPECT_TRUE(form->CheckTimer->isActive());
+
+  OpenThroughAction(*form, file);
+  EXPECT_TRUE(form->viewer.src.ArchiveOpen);
+  EXPECT_EQ(form->viewer.src.AddressableEntries(), RecordsOfCamera(0));
+  for (int32_t i = 0; i < form->viewer.src.AddressableEntries(); ++i) EXPECT_EQ(form->viewer.src.CameraOf(i), 0);
+}
+
+TEST_F(ExportActionsTest, ClosedCameraChoiceSavesNothing) {
+  auto form = StartWithMarkedCard();
+  TMainForm::cameraDialogHook = [](TChanelForm& dialog) { dialog.reject(); };
+  form->ActionSaveFile->trigger();
+  EXPECT_TRUE(questions_.empty());
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(ExportActionsTest, CancelInTheProgressDialogStopsTheSaveAndLeavesNoFile) {
+  auto form = StartWithMarkedCard();
+  TMainForm::cameraDialogHook = [](TChanelForm& dialog) { dialog.ButtonClick(-1); };
+  bool shot = false;
+  TMainForm::progressHook = [&shot](QProgressDialog& progress) {
+    if (shot) return;
+    shot = true;
+    EXPECT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress.windowModality(), Qt::WindowModal);
+    Screenshot(progress, "progress.png");
+    progress.cancel();
+  };
+  const std::string file = Path("cancelled.kif");
+  answers_ = {file};
+  form->ActionSaveFile->trigger();
+  EXPECT_TRUE(shot);
+  EXPECT_FALSE(Exists(file));
+  EXPECT_TRUE(form->TopToolBar->isEnabled());
+  EXPECT_TRUE(form->CheckTimer->isActive());
+}
+
+TEST_F(ExportActionsTest, AviAndBmpActionsWriteTheirFiles) {
+  auto form = StartWithMarkedCard();
+  const std::string avi = Path("clip.avi");
+  answers_ = {avi};
+  form->ActionSaveAVI->trigger();
+  ASSERT_EQ(questions_.size(), 1u);
+  EXPECT_EQ(questions_[0].title, "Сохранение видео фрагмента");
+  EXPECT_EQ(questions_[0].filter, "Файлы видео (*.avi)");
+  EXPECT_TRUE(Exists(avi));
+  EXPECT_GT(QFileInfo(QString::fromStdString(avi)).size(), 1000);
+
+  const std::string bmp = Path("shot.bmp");
+  answers_ = {bmp};
+  form->ActionSaveImage->trigger();
+  ASSERT_EQ(questions_.size(), 2u);
+  EXPECT_EQ(questions_[1].title, "Введите название фото");
+  EXPECT_EQ(questions_[1].filter, "Файлы фотографий (*.bmp)");
+  EXPECT_TRUE(Exists(bmp));
+  EXPECT_EQ(form->Settings.LastBMPDir, QDir(dir_.path()).absolutePath().toStdString());
+  // The next archive save asks the archive question again.
+  answers_.clear();
+  TMainForm::cameraDialogHook = [](TChanelForm& dialog) { dialog.ButtonClick(1); };
+  form->ActionSaveFile->trigger();
+  ASSERT_EQ(questions_.size(), 3u);
+  EXPECT_EQ(questions_[2].title, "Введите название файла видеоархива");
+}
+
+}  // namespace
