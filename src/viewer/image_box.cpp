@@ -42,14 +42,16 @@ void DrawPlanCamera(QPainter& p, const Viewer& v, const PaintCamera& c) {
 }  // namespace
 
 QFont ImageBox::PictureFont() {
-  // "System" has no scalable equivalent here. A condensed bold sans of the
-  // same height keeps the overlays where the layout places them while the
-  // time text and the speed beside it still fit a small picture.
+  // The picture font asks for "System" at height 21, but "System" is a raster
+  // font of one size whose glyphs are about 16 pixels tall: a condensed bold
+  // sans of that glyph size keeps the overlays where the layout places them
+  // (the layout still counts with the requested height) and lets the time
+  // text and the speed beside it fit a small picture without overlapping.
   QFont font(QStringLiteral("DejaVu Sans Condensed"));
   font.setStyleHint(QFont::SansSerif);
   font.setStretch(QFont::SemiCondensed);
   font.setBold(true);
-  font.setPixelSize(kPictureFontHeight);
+  font.setPixelSize(kPictureGlyphHeight);
   return font;
 }
 

@@ -23,6 +23,8 @@ inline constexpr Rgb kPaintBlack{0, 0, 0};
 
 // Picture box font: "System", bold, 21 pixels high.
 inline constexpr int kPictureFontHeight = 21;
+// Pixel size the overlay glyphs are drawn at (the raster font's real size).
+inline constexpr int kPictureGlyphHeight = 16;
 
 // Toolbar images of the fragment marks.
 inline constexpr int kImageFragStart = 32;
