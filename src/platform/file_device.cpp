@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/block_device.h"
+#include "platform/posix_io.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -102,31 +103,11 @@ class FileDevice : public BlockDevice {
   ~FileDevice() override { close(fd_); }
 
   bool Read(uint64_t offset, void* buf, std::size_t n) override {
-    auto* p = static_cast<uint8_t*>(buf);
-    while (n > 0) {
-      if (offset > uint64_t(INT64_MAX)) return false;
-      ssize_t got = pread(fd_, p, n, off_t(offset));
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) return false;
-      p += got;
-      offset += uint64_t(got);
-      n -= size_t(got);
-    }
-    return true;
+    return PReadAll(fd_, offset, buf, n);
   }
   bool Write(uint64_t offset, const void* buf, std::size_t n) override {
     if (!writable_) return false;
-    const auto* p = static_cast<const uint8_t*>(buf);
-    while (n > 0) {
-      if (offset > uint64_t(INT64_MAX)) return false;
-      ssize_t put = pwrite(fd_, p, n, off_t(offset));
-      if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) return false;
-      p += put;
-      offset += uint64_t(put);
-      n -= size_t(put);
-    }
-    return true;
+    return PWriteAll(fd_, offset, buf, n);
   }
   int64_t Length() override {
     struct stat st {};

@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "platform/block_device.h"
+#include "platform/posix_io.h"
 
 namespace quovil {
 
@@ -45,31 +46,11 @@ class LinuxDisk : public BlockDevice {
   ~LinuxDisk() override { close(fd_); }
 
   bool Read(uint64_t offset, void* buf, std::size_t n) override {
-    auto* p = static_cast<uint8_t*>(buf);
-    while (n > 0) {
-      if (offset > uint64_t(INT64_MAX)) return false;
-      ssize_t got = pread(fd_, p, n, off_t(offset));
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) return false;
-      p += got;
-      offset += uint64_t(got);
-      n -= size_t(got);
-    }
-    return true;
+    return PReadAll(fd_, offset, buf, n);
   }
   bool Write(uint64_t offset, const void* buf, std::size_t n) override {
     if (!writable_) return false;
-    const auto* p = static_cast<const uint8_t*>(buf);
-    while (n > 0) {
-      if (offset > uint64_t(INT64_MAX)) return false;
-      ssize_t put = pwrite(fd_, p, n, off_t(offset));
-      if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) return false;
-      p += put;
-      offset += uint64_t(put);
-      n -= size_t(put);
-    }
-    return fdatasync(fd_) == 0;
+    return PWriteAll(fd_, offset, buf, n) && fdatasync(fd_) == 0;
   }
   int64_t Length() override {
     uint64_t size = 0;
