@@ -15,6 +15,7 @@
 #include <fstream>
 #include <memory>
 
+#include "test_app.h"
 #include "app/locale_ru.h"
 #include "app/view_main.h"
 #include "export/SelectChanel.h"
@@ -23,19 +24,6 @@
 namespace {
 
 using namespace quovil;
-
-void EnsureApp() {
-  if (!QApplication::instance()) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "app_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
-  if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
-  static const bool russian = InstallRussian(*QCoreApplication::instance());
-  (void)russian;
-}
 
 void Screenshot(QWidget& w, const QString& name) {
   const QString dir = QStringLiteral(QUOVIL_BUILD_DIR "/screens");
@@ -46,7 +34,7 @@ void Screenshot(QWidget& w, const QString& name) {
 class ExportActionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureApp();
+    EnsureTestApp();
     ASSERT_TRUE(dir_.isValid());
     TMainForm::messageHook = [this](const std::string& text, MsgKind, MsgButtons buttons) {
       messages_.push_back(text);

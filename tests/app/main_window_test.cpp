@@ -23,6 +23,7 @@
 #include <iterator>
 #include <memory>
 
+#include "test_app.h"
 #include "app/locale_ru.h"
 #include "app/message_box.h"
 #include "app/view_main.h"
@@ -36,19 +37,6 @@ namespace {
 
 using namespace quovil;
 
-void EnsureMainApp() {
-  if (!QApplication::instance()) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "app_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
-  if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
-  static const bool russian = InstallRussian(*QCoreApplication::instance());
-  (void)russian;
-}
-
 std::vector<char> FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -57,7 +45,7 @@ std::vector<char> FileBytes(const std::string& path) {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureMainApp();
+    EnsureTestApp();
     ASSERT_TRUE(dir_.isValid());
     ini_ = Path("quovil.INI");
     TMainForm::messageHook = [this](const std::string& text, MsgKind, MsgButtons buttons) {

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "test_app.h"
 #include "app/locale_ru.h"
 #include "app/settings.h"
 #include "app/view_main.h"
@@ -18,17 +19,6 @@
 namespace {
 
 using namespace quovil;
-
-void EnsureSettingsApp() {
-  if (!QApplication::instance()) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "app_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
-  if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
-}
 
 std::string ReadText(const std::string& path) {
   std::ifstream in(path);
@@ -42,7 +32,7 @@ void WriteText(const std::string& path, const std::string& text) { std::ofstream
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureSettingsApp();
+    EnsureTestApp();
     ASSERT_TRUE(dir_.isValid());
     ini_ = QDir(dir_.path()).filePath(QStringLiteral("quovil.INI")).toStdString();
   }

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "test_app.h"
 #include "app/EventWaitThread.h"
 #include "app/locale_ru.h"
 #include "app/single_instance.h"
@@ -32,19 +33,6 @@ namespace {
 using namespace quovil;
 
 constexpr int kWaitMs = 20000;
-
-void EnsureApp() {
-  if (!QApplication::instance()) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "app_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
-  if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
-  static const bool russian = InstallRussian(*QCoreApplication::instance());
-  (void)russian;
-}
 
 // Runs the event loop until done() holds or the wait runs out.
 bool WaitFor(const std::function<bool()>& done, int ms = kWaitMs) {
@@ -72,7 +60,7 @@ class Receiver : public QObject {
 class SingleInstanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureApp();
+    EnsureTestApp();
     ASSERT_TRUE(dir_.isValid());
     // A name of this test's own, so no other viewer on the machine is reached.
     instance_ = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();

@@ -14,6 +14,7 @@
 
 #include <memory>
 
+#include "test_app.h"
 #include "mkcard/mkcard.h"
 #include "platform/block_device.h"
 #include "viewer/SelectDay.h"
@@ -33,16 +34,6 @@ extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() { ret
 namespace {
 
 using namespace quovil;
-
-void EnsureApp() {
-  if (QApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-  static int argc = 1;
-  static char name[] = "widgets_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
 
 // The card as the only drive of the scan.
 class OneDrive : public DriveEnumerator {
@@ -81,7 +72,7 @@ mkcard::Options TwoCameraCard() {
 
 class WidgetsTest : public ::testing::Test {
  protected:
-  WidgetsTest() { EnsureApp(); }
+  WidgetsTest() { EnsureTestApp(); }
 
   void Open(const mkcard::Options& o) {
     truth = std::make_unique<mkcard::Recorded>();
