@@ -7,21 +7,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli_run.h"
 #include "mkcard/mkcard.h"
 
 namespace {
 
-std::string Shell(const std::string& cmd, int* rc = nullptr) {
-  std::string text;
-  FILE* pipe = popen(cmd.c_str(), "r");
-  if (!pipe) return text;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) text.append(buf, n);
-  const int status = pclose(pipe);
-  if (rc) *rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return text;
-}
+using cli_test::RunShell;
+std::string Shell(const std::string& cmd, int* rc = nullptr) { return RunShell(cmd, rc); }
 
 nlohmann::json Cli(const std::string& args, int* rc) {
   return nlohmann::json::parse(Shell(std::string(QUOVIL_CLI) + " " + args + " 2>/dev/null", rc), nullptr, false);

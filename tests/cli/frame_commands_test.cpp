@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli_run.h"
 #include "decode/build_picture.h"
 #include "mkcard/mkcard.h"
 
@@ -23,15 +24,8 @@ struct Result {
 
 Result RunCli(const std::string& args) {
   const std::string cmd = std::string(QUOVIL_BUILD_DIR) + "/src/cli/quovil-cli " + args + " 2>/dev/null";
-  FILE* pipe = popen(cmd.c_str(), "r");
   Result r;
-  if (!pipe) return r;
-  std::string text;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) text.append(buf, n);
-  const int status = pclose(pipe);
-  r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const std::string text = cli_test::RunShell(cmd, &r.rc);
   r.out = nlohmann::json::parse(text, nullptr, false);
   return r;
 }

@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli_run.h"
 #include "gps/nmea.h"
 #include "mkcard/mkcard.h"
 
@@ -21,15 +22,7 @@ const char* const kGpxCli = QUOVIL_CLI;
 const char* const kGpxCli = QUOVIL_BUILD_DIR "/src/cli/quovil-cli";
 #endif
 
-std::string Shell(const std::string& cmd) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
-  std::string out;
-  if (!pipe) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe.get())) > 0) out.append(buf, n);
-  return out;
-}
+std::string Shell(const std::string& cmd) { return cli_test::RunShell(cmd); }
 
 struct Point {
   double lat, lon;

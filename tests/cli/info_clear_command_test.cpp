@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "cli_run.h"
 #include "mkcard/mkcard.h"
 
 using nlohmann::json;
@@ -50,13 +51,7 @@ class CliCard : public ::testing::Test {
     std::string errPath = (dir_ / "stderr.txt").string();
     std::string cmd = std::string(QUOVIL_CLI) + " " + args + " 2>'" + errPath + "'";
     CliRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::string text;
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
-    int status = pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const std::string text = cli_test::RunShell(cmd, &r.exitCode);
     r.out = json::parse(text, nullptr, false);
     r.err = ReadAll(errPath);
     return r;

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "cli_run.h"
 #include "journal/journal_fixture.h"
 #include "mkcard/mkcard.h"
 
@@ -24,13 +25,7 @@ std::string Quote(const std::string& s) { return "'" + s + "'"; }
 CliRun Cli(const std::string& args) {
   const std::string cmd = std::string(QUOVIL_CLI) + " " + args + " 2>/dev/null";
   CliRun r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::string text;
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
-  const int status = pclose(p);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const std::string text = cli_test::RunShell(cmd, &r.exitCode);
   r.out = json::parse(text, nullptr, false);
   return r;
 }

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli_run.h"
 #include "mkcard/mkcard.h"
 
 namespace {
@@ -40,13 +41,7 @@ const char* const kCli = QUOVIL_BUILD_DIR "/src/cli/quovil-cli";
 
 nlohmann::json RunList(const std::string& image, const std::string& filters) {
   const std::string cmd = std::string(kCli) + " list '" + image + "' " + filters + " 2>/dev/null";
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
-  if (!pipe) return {};
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe.get())) > 0) out.append(buf, n);
-  return nlohmann::json::parse(out, nullptr, false);
+  return nlohmann::json::parse(cli_test::RunShell(cmd), nullptr, false);
 }
 
 uint8_t KindBits(int format, uint8_t flag) {
