@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing.
-# Runs as root, or through sudo when started by another user.
+# Runs as root, or through sudo when started by another user. Packages named as
+# arguments are installed instead of the build's own list.
 set -euo pipefail
 
+if [ $# -gt 0 ]; then
+  PACKAGES=("$@")
+else
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libqt6svg6
@@ -13,6 +17,7 @@ PACKAGES=(
   ffmpeg imagemagick poppler-utils socat gpsbabel
   clang libclang-rt-14-dev
 )
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

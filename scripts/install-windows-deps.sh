@@ -5,30 +5,9 @@
 # the tests include come from the ordinary dependencies.
 set -euo pipefail
 
-PACKAGES=(
-  cmake ninja-build
-  g++-mingw-w64-x86-64-posix
-  wine64
-  googletest
+exec bash "$(dirname "$0")/install-deps.sh" \
+  cmake ninja-build \
+  g++-mingw-w64-x86-64-posix \
+  wine64 \
+  googletest \
   libsimpleini-dev nlohmann-json3-dev
-)
-
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "Installing: ${missing[*]}"
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then
-  SUDO="sudo"
-fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
