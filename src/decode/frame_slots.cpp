@@ -105,7 +105,10 @@ bool Locate(const Source& src, FrameCache& cache, int index, int cam, int* s, in
   }
   const int g = FindGroupStart(src, index, -1);
   if (g < 0) return false;
-  if (cache.tag[cam][old.current][0] == g) return BeyondKeptFrames(src, cache, index, cam);
+  // Only a whole group of 64 leaves frames beyond it; a shorter group that
+  // lacks index was cut by a failed read and is loaded again.
+  if (cache.tag[cam][old.current][0] == g && TaggedCount(cache, cam, old.current) == kGroupFrames)
+    return BeyondKeptFrames(src, cache, index, cam);
   // A jump: which way playback goes on is not known yet, and forward is the
   // cheap guess (backward is seen at the next step and costs a share then).
   cache.travel[cam] = 1;

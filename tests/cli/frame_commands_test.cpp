@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include <nlohmann/json.hpp>
 
 #include "cli_run.h"
@@ -44,7 +46,10 @@ std::vector<uint8_t> PgmPixels(const std::string& path, int w, int h) {
   return {file.begin() + long(header.size()), file.end()};
 }
 
-std::string Temp(const std::string& name) { return ::testing::TempDir() + "frame_cmd_" + name; }
+// Test programs run side by side: every test gets files of its own.
+std::string Temp(const std::string& name) {
+  return ::testing::TempDir() + "frame_cmd_" + std::to_string(getpid()) + "_" + name;
+}
 
 // Runs `frame` for index i and compares the picture with the recorder's.
 void ExpectFrame(const std::string& src, const mkcard::Recorded& t, int i) {

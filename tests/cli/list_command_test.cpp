@@ -1,5 +1,6 @@
 // `quovil-cli list`: the selection of every filter combination on every card
 // format, checked against the recorder's own account of the card.
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -58,7 +59,7 @@ std::vector<int> Expected(const mkcard::Recorded& t, const std::vector<int>& ord
 }
 
 void CheckCard(const mkcard::Options& o, bool archiveArea = false) {
-  const std::string image = ::testing::TempDir() + "list_card_" + std::to_string(o.format) + ".img";
+  const std::string image = ::testing::TempDir() + "list_card_" + std::to_string(getpid()) + "_" + std::to_string(o.format) + ".img";
   mkcard::Recorded t = mkcard::WriteCard(o, image);
   ASSERT_EQ(t.format, o.format);
   const std::vector<int>& order = archiveArea ? t.archiveOrder : t.order;
@@ -121,7 +122,7 @@ TEST(ListCommand, Format2WrappedRing) {
 TEST(ListCommand, EmptyCardWithoutFilters) {
   mkcard::Options o = Card(2);
   o.records = 0;
-  const std::string image = ::testing::TempDir() + "list_empty.img";
+  const std::string image = ::testing::TempDir() + "list_empty_" + std::to_string(getpid()) + ".img";
   mkcard::WriteCard(o, image);
   nlohmann::json out = RunList(image, "--kinds none");
   ASSERT_TRUE(out.is_object());
