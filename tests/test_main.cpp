@@ -14,7 +14,10 @@ int main(int argc, char** argv) {
 #ifndef _WIN32
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/quovil_test_XXXXXX";
-  if (const char* dir = mkdtemp(pattern.data())) setenv("TEST_TMPDIR", dir, 1);
+  if (const char* dir = mkdtemp(pattern.data())) {
+    setenv("TEST_TMPDIR", dir, 1);  // ::testing::TempDir()
+    setenv("TMPDIR", dir, 1);       // std::filesystem::temp_directory_path(), and the programs tests start
+  }
 #endif
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
