@@ -67,19 +67,19 @@ void DecodeBehind(const Source& src, FrameCache& cache, int cam, int pos) {
 }
 
 // index lies past the 64 frames kept of the current group, which stays as it
-// is. Playing backward through such frames ends at the last frame kept, so
-// each of them decodes a share of the group, as DecodeBehind does.
-bool BeyondKeptFrames(const Source& src, FrameCache& cache, int index, int cam) {
+// is, and the frame is not had. Playing backward through such frames ends at
+// the last frame kept, so each of them decodes a share of the group, as
+// DecodeBehind does.
+void DecodeBeyondKeptFrames(const Source& src, FrameCache& cache, int index, int cam) {
   const int cur = cache.roles[cam].current;
   const int members = TaggedCount(cache, cam, cur);
   const int remaining = members - cache.decoded[cam][cur];
-  if (members == 0 || remaining <= 0) return false;
+  if (members == 0 || remaining <= 0) return;
   int stepsLeft = 1;
   for (int i = index - 1; src.ValidIndex(i) && i > cache.tag[cam][cur][members - 1]; --i)
     if (src.CameraOf(i) == cam) ++stepsLeft;
   const int share = (remaining + stepsLeft - 1) / stepsLeft;
   DecodeThrough(src, cache, cam, cur, cache.decoded[cam][cur] - 1 + share);
-  return false;
 }
 
 // Finds the slot and position of index, loading groups as the slot roles say;
@@ -107,8 +107,10 @@ bool Locate(const Source& src, FrameCache& cache, int index, int cam, int* s, in
   if (g < 0) return false;
   // Only a whole group of 64 leaves frames beyond it; a shorter group that
   // lacks index was cut by a failed read and is loaded again.
-  if (cache.tag[cam][old.current][0] == g && TaggedCount(cache, cam, old.current) == kGroupFrames)
-    return BeyondKeptFrames(src, cache, index, cam);
+  if (cache.tag[cam][old.current][0] == g && TaggedCount(cache, cam, old.current) == kGroupFrames) {
+    DecodeBeyondKeptFrames(src, cache, index, cam);
+    return false;  // the frame itself is never had
+  }
   // A jump: which way playback goes on is not known yet, and forward is the
   // cheap guess (backward is seen at the next step and costs a share then).
   cache.travel[cam] = 1;
