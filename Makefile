@@ -35,7 +35,7 @@ test: build-asan
 bench: deps
 	@bash scripts/bench.sh build/bench
 
-# Each fuzz target for FUZZ_SECONDS seconds (default 60) under libFuzzer.
+# Each fuzz target for FUZZ_SECONDS seconds (default 60) or FUZZ_RUNS executions under libFuzzer.
 fuzz: deps
 	@bash scripts/fuzz.sh
 

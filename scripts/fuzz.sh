@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UBSan), writes
 # their seed corpora from the synthetic recorder and runs each target for
-# FUZZ_SECONDS seconds. A crash, leak, hang or UB report is kept under
+# FUZZ_SECONDS seconds (or until FUZZ_RUNS executions). A crash, leak, hang or UB report is kept under
 # <build>/findings/<target>/ and makes the script fail.
 #   FUZZ_SECONDS  run time per target (default 60)
+#   FUZZ_RUNS     stop a target after this many executions (default: no limit)
 #   FUZZ_TARGETS  targets to run (default: all)
 #   FUZZ_BUILD    build directory (default build-fuzz)
 #   FUZZ_MAX_LEN  largest input in bytes (default 65536)
@@ -24,7 +25,7 @@ printf '%-14s %12s %10s %8s  %s\n' target executions exec/s seconds result
 for t in $TARGETS; do
   corpus="$BUILD/corpus/$t" findings="$BUILD/findings/$t" log="$BUILD/logs/$t.log"
   mkdir -p "$corpus" "$findings" "$BUILD/logs"
-  "$BUILD/fuzz_$t" -max_total_time="$SECS" -max_len="${FUZZ_MAX_LEN:-65536}" -timeout=10 -rss_limit_mb=2048 \
+  "$BUILD/fuzz_$t" -max_total_time="$SECS" ${FUZZ_RUNS:+-runs="$FUZZ_RUNS"} -max_len="${FUZZ_MAX_LEN:-65536}" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 \
     -artifact_prefix="$findings/" "$corpus" "$BUILD/seeds/$t" >"$log" 2>&1
   rc=$?
@@ -35,6 +36,7 @@ for t in $TARGETS; do
     result="FAILED (see $log, $findings)"
     failed=1
   fi
-  printf '%-14s %12s %10s %8s  %s\n' "$t" "${execs:-?}" "${rate:-?}" "$SECS" "$result"
+  secs=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log" | tail -1)
+  printf '%-14s %12s %10s %8s  %s\n' "$t" "${execs:-?}" "${rate:-?}" "${secs:-$SECS}" "$result"
 done
 exit $failed

@@ -50,9 +50,21 @@ bool ReadShortCatalogue(Source& src) {
                         size_t(RoundToSector(int64_t(slots) * 8)));
 }
 
+namespace {
+
+// The clock check over the six time bytes (day, month, year, hour, minute,
+// second), without a branch per field.
+bool ValidClockBytes(const uint8_t* p) {
+  return (unsigned(p[0] - 1) < 31u) & (unsigned(p[1] - 1) < 12u) & (p[2] != 11) & (p[3] < 24) & (p[4] < 60) &
+         (p[5] < 60);
+}
+
+}  // namespace
+
 bool ValidClock(const TimeStamp& t) {
-  return t.day >= 1 && t.day <= 31 && t.month >= 1 && t.month <= 12 && t.year != 11 && t.hour < 24 &&
-         t.minute < 60 && t.second < 60;
+  uint8_t b[6];
+  t.To(b);
+  return ValidClockBytes(b);
 }
 
 namespace {
@@ -73,27 +85,30 @@ int64_t WrapScan(const Source& src, ViewerHost& host) {
     int32_t signedSteps = int32_t(state2::ScanSteps.Get(t));
     // A chain longer than the ring would go round it for ever.
     uint32_t steps = signedSteps <= 0 ? 0 : std::min<uint32_t>(uint32_t(signedSteps), cap);
+    // Scans of hundreds of thousands of entries happen at every opening of a
+    // full card: the step works on the entry bytes in place, and the chunk's
+    // fields live in locals the message box call cannot touch.
+    const uint8_t* base = chunk.EntryBytes(0);
+    int count = chunk.count;
     int k = 0;
     for (uint32_t s = 0; s < steps; ++s) {
-      LongEntry e = chunk.Entry(k);
-      int32_t expected = int32_t(e.FirstSector() + e.RecordSectors());
+      const uint8_t* e = base + k * 16;
+      int32_t expected = int32_t(GetU32(e) + uint32_t(e[6]) + e[7] + e[8]);
       ++i;
       ++k;
-      bool wrapped = false;
-      if (i >= cap) {
-        i = 0;
-        wrapped = true;
-      }
-      if (wrapped || k >= chunk.count) {
+      if (i >= cap || k >= count) {
+        if (i >= cap) i = 0;
         if (!ReadCatalogueChunk(src, i, chunk)) return -1;
+        base = chunk.EntryBytes(0);
+        count = chunk.count;
         k = 0;
       }
-      LongEntry next = chunk.Entry(k);
-      if (expected >= 0 && next.FirstSector() == uint32_t(expected) && next.Byte9() == 0 &&
-          !ValidClock(next.Time())) {
+      e = base + k * 16;
+      uint32_t first = GetU32(e);
+      if (expected >= 0 && first == uint32_t(expected) && e[9] == 0 && !ValidClockBytes(e + 10)) {
         host.ShowMessageBox("Ошибка часов в элементе " + std::to_string(i), MsgKind::Error, MsgButtons::Ok);
       }
-      if (next.FirstSector() == 0 || next.FirstSector() >= limit) break;
+      if (first == 0 || first >= limit) break;
     }
   }
   // Round the ring, even when the ring is smaller than the margin.

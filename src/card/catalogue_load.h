@@ -19,6 +19,7 @@ struct CatalogueChunk {
   int cursor = 0;  // byte of the entry the chunk was read for
   int count = 0;   // ring entries held from the cursor on
 
+  const uint8_t* EntryBytes(int k) const { return bytes.data() + cursor + k * 16; }
   LongEntry Entry(int k) const {
     LongEntry e;
     std::memcpy(e.b.data(), bytes.data() + cursor + k * 16, 16);
