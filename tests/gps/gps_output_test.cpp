@@ -1,5 +1,6 @@
 // What the map program receives at the other end of a pty pair, and the map
 // going off when the program the viewer started has ended.
+#ifndef _WIN32  // pseudo-terminals: Linux only
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -157,3 +158,5 @@ TEST_F(GpsOutput, LaunchResultAtMost32NeverChecksTheProcess) {
 
 }  // namespace
 }  // namespace quovil
+
+#endif  // _WIN32
