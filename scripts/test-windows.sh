@@ -62,7 +62,8 @@ for t in "${targets[@]:1}"; do
   p=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log" | tail -1)
   # Brief output names each failed test once and prints no failure count.
   f=$(grep -c '^\[  FAILED  \] .* ([0-9]* ms)' "$log" || true)
-  s=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?, listed below.*/\1/p' "$log" | tail -1)
+  # "N tests, listed below:" in full output, "N tests." in brief output.
+  s=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?[,.].*/\1/p' "$log" | tail -1)
   passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0})); skipped=$((skipped + ${s:-0}))
   printf '%-16s %4s passed %4s failed %4s skipped\n' "$t" "${p:-0}" "${f:-0}" "${s:-0}"
   if [ "$status" -ne 0 ]; then

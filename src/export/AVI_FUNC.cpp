@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "card/korax.h"
+#include "platform/utf8_file.h"
 
 namespace quovil {
 
@@ -62,7 +63,7 @@ AviFile::~AviFile() { Release(); }
 
 bool AviFile::Open(const std::string& path, uint32_t microsPerFrame) {
   Release();
-  file_ = std::fopen(path.c_str(), "wb");
+  file_ = OpenFileUtf8(path, "wb");
   if (!file_) return false;
   // Frames are written one call each; a large buffer keeps that to few system calls.
   fileBuffer_.resize(1 << 20);

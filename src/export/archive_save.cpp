@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "export/archive_file.h"
+#include "platform/utf8_file.h"
 
 namespace quovil {
 
@@ -63,7 +64,7 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   const uint32_t n = uint32_t(indices.size());
   const auto header = MakeArchiveHeader(uint32_t(src.CardFormat), uint32_t(src.SoundBytes), uint32_t(src.SampleRate),
                                         uint32_t(src.PictureWidth), uint32_t(src.PictureHeight), n);
-  File f(std::fopen(path.c_str(), "wb"));
+  File f(OpenFileUtf8(path, "wb"));
   if (!f) return {ArchiveSaveStatus::OpenFailed, 0, "Ошибка открытия файла!"};
   // The copy buffer already gathers large blocks; a second one in stdio only costs a copy.
   std::setvbuf(f.get(), nullptr, _IONBF, 0);
@@ -82,7 +83,7 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
     if (host.ProgressCancelled()) {
       host.HideProgress();
       f.reset();
-      std::remove(path.c_str());
+      RemoveFileUtf8(path);
       return {ArchiveSaveStatus::Cancelled, 0, "Сохранение прервано пользователем!"};
     }
     ok = copy.Record(k);
@@ -126,7 +127,7 @@ std::string WithKifExtension(const std::string& name) {
 bool SameFile(const std::string& a, const std::string& b) {
   if (a == b) return true;
   std::error_code ec;
-  return std::filesystem::equivalent(std::filesystem::path(a), std::filesystem::path(b), ec) && !ec;
+  return std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), ec) && !ec;
 }
 
 }  // namespace quovil

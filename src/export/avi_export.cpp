@@ -9,6 +9,7 @@
 #include "decode/frame_cache.h"
 #include "export/AVI_FUNC.h"
 #include "export/snapshot.h"
+#include "platform/utf8_file.h"
 #include "viewer/viewer.h"
 
 namespace quovil {
@@ -164,7 +165,7 @@ bool AviExporter::OpenStreams(AviFile& avi) {
 AviExporter::FileEnd AviExporter::WriteFile(const std::string& name, AviExportResult& result) {
   pending_ = 0;
   ticks_ = 0;
-  std::remove(name.c_str());
+  RemoveFileUtf8(name);
   v_.host.ProcessEvents();
   AviFile avi;
   if (!avi.Open(name, kMicrosPerFrame)) return FileEnd::Failed;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "card/korax.h"
+#include "platform/utf8_file.h"
 
 namespace quovil {
 
@@ -42,7 +43,7 @@ std::vector<uint8_t> GreyBmpBytes(const Picture8& pic) {
 bool WriteGreyBmp(const std::string& path, const Picture8& pic, std::string* error) {
   const std::vector<uint8_t> bytes = GreyBmpBytes(pic);
   errno = 0;
-  FILE* f = std::fopen(path.c_str(), "wb");
+  FILE* f = OpenFileUtf8(path, "wb");
   bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   if (f && std::fclose(f) != 0) ok = false;
   if (!ok && error) *error = path + ": " + std::strerror(errno ? errno : EIO);

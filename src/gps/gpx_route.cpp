@@ -8,6 +8,7 @@
 #include "card/korax.h"
 #include "decode/frame_info.h"
 #include "gps/nmea.h"
+#include "platform/utf8_file.h"
 #include "viewer/viewer.h"
 
 namespace quovil {
@@ -83,7 +84,7 @@ std::string GpxText(const std::vector<TrackPoint>& points, const std::string& na
 bool WriteGpxFile(const std::string& path, const std::vector<TrackPoint>& points, const std::string& name,
                   std::string& error) {
   const std::string text = GpxText(points, name);
-  FILE* f = std::fopen(path.c_str(), "wb");
+  FILE* f = OpenFileUtf8(path, "wb");
   if (!f) {
     error = Format("Не могу создать файл %s: %s", path.c_str(), std::strerror(errno));
     return false;
@@ -91,7 +92,7 @@ bool WriteGpxFile(const std::string& path, const std::vector<TrackPoint>& points
   const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
   if (std::fclose(f) != 0 || !ok) {
     error = Format("Ошибка записи файла %s", path.c_str());
-    std::remove(path.c_str());
+    RemoveFileUtf8(path);
     return false;
   }
   return true;

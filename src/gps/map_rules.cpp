@@ -4,6 +4,10 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include <cerrno>
+
+#include "platform/utf8_file.h"
+
 namespace quovil {
 
 std::string MapPortName(const std::string& gpsPortName) {
@@ -37,15 +41,13 @@ bool WriteMapSettings(const std::string& programPath, const std::string& mapComP
   const std::string path = MapSettingsPath(programPath);
   CSimpleIniA ini;
   ini.SetSpaces(false);  // the map program writes "key=value"
-  const SI_Error loaded = ini.LoadFile(path.c_str());
   // A settings file that exists but cannot be read is left alone rather than replaced.
-  if (loaded < 0 && loaded != SI_FILE) return false;
-  if (loaded == SI_FILE) {
-    FILE* probe = std::fopen(path.c_str(), "rb");
-    if (probe) {
-      std::fclose(probe);
-      return false;
-    }
+  if (FILE* in = OpenFileUtf8(path, "rb")) {
+    const SI_Error loaded = ini.LoadFile(in);
+    std::fclose(in);
+    if (loaded < 0) return false;
+  } else if (errno != ENOENT) {
+    return false;
   }
   ini.SetValue("GPS_Module", "COM", number.c_str());
   ini.SetValue("GPS", "Enabled", "1");
@@ -53,7 +55,11 @@ bool WriteMapSettings(const std::string& programPath, const std::string& mapComP
     ini.SetValue("MainFormGPSEvents", "MoveMapByGPS", "1");
     ini.SetValue("MainFormGPSEvents", "GPSPosInCenter", "1");
   }
-  return ini.SaveFile(path.c_str(), false) >= 0;
+  // Binary, so that the line ends are the ones SimpleIni writes for the platform.
+  FILE* out = OpenFileUtf8(path, "wb");
+  if (!out) return false;
+  const bool saved = ini.SaveFile(out, false) >= 0;
+  return std::fclose(out) == 0 && saved;
 }
 
 }  // namespace quovil

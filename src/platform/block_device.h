@@ -61,5 +61,8 @@ std::unique_ptr<BlockDevice> OpenLinuxDisk(const std::string& name);
 
 // Windows: \\.\PHYSICALDRIVEn; null when it cannot be opened.
 std::unique_ptr<BlockDevice> OpenPhysicalDrive(int n);
+// Windows: any device or file path opened the way a physical drive is (for
+// reading and writing, in whole sectors); null when it cannot be opened.
+std::unique_ptr<BlockDevice> OpenWindowsDevice(const std::string& path);
 
 }  // namespace quovil

@@ -1,8 +1,7 @@
 // The candidates of the drive scan: the paths of QUOVIL_DRIVES, or the
 // platform's physical drives.
-#include <cstdlib>
-
 #include "platform/block_device.h"
+#include "platform/utf8_file.h"
 
 namespace quovil {
 
@@ -76,8 +75,8 @@ std::vector<std::string> SplitPaths(const std::string& list) {
 }  // namespace
 
 std::unique_ptr<DriveEnumerator> SystemDriveEnumerator() {
-  if (const char* list = std::getenv("QUOVIL_DRIVES")) {
-    return std::make_unique<PathEnumerator>(SplitPaths(list));
+  if (const auto list = GetEnvUtf8("QUOVIL_DRIVES")) {
+    return std::make_unique<PathEnumerator>(SplitPaths(*list));
   }
 #if defined(_WIN32)
   return std::make_unique<PhysicalDriveEnumerator>();

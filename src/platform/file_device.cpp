@@ -3,9 +3,12 @@
 
 #include "platform/block_device.h"
 #include "platform/posix_io.h"
+#include "platform/utf8_file.h"
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <optional>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,19 +22,31 @@ namespace {
 
 #ifdef _WIN32
 
-std::wstring Widen(const std::string& utf8) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring w(size_t(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, w.data(), n);
-  w.resize(size_t(n - 1));
-  return w;
+// Which file a handle is: a volume and a file index there. A path that now
+// names another file (an image replaced while open) is another card.
+struct FileIdentity {
+  DWORD volume = 0, high = 0, low = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(HANDLE h) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(h, &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE OpenHandle(const std::wstring& path, bool write) {
+  const DWORD access = write ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  return CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 class FileDevice : public BlockDevice {
  public:
-  FileDevice(HANDLE h, std::string path, bool writable) : h_(h), path_(std::move(path)), writable_(writable) {}
-  ~FileDevice() override { CloseHandle(h_); }
+  FileDevice(HANDLE h, std::string path, bool writable)
+      : h_(h), path_(std::move(path)), wpath_(WideFromUtf8(path_)), writable_(writable), id_(IdentityOf(h)) {}
+  ~FileDevice() override { Drop(); }
 
   bool Read(uint64_t offset, void* buf, std::size_t n) override {
     auto* p = static_cast<uint8_t*>(buf);
@@ -67,24 +82,40 @@ class FileDevice : public BlockDevice {
     return GetFileSizeEx(h_, &size) ? int64_t(size.QuadPart) : -1;
   }
   bool Removable() override { return true; }
-  bool Present() override { return GetFileAttributesW(Widen(path_).c_str()) != INVALID_FILE_ATTRIBUTES; }
+  // A deleted file lives on while a handle to it is open (under Wine with no
+  // sign of the pending deletion), so the handle is given up and the path
+  // opened afresh: gone when that fails or finds another file in its place.
+  bool Present() override {
+    if (h_ == INVALID_HANDLE_VALUE || !id_) return false;
+    Drop();
+    h_ = OpenHandle(wpath_, writable_);
+    if (h_ != INVALID_HANDLE_VALUE && IdentityOf(h_) == id_) return true;
+    Drop();
+    return false;
+  }
   std::string Name() const override { return path_; }
 
  private:
+  void Drop() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+  }
+
   HANDLE h_;
   std::string path_;
+  std::wstring wpath_;
   bool writable_;
+  std::optional<FileIdentity> id_;
 };
 
 std::unique_ptr<BlockDevice> OpenFile(const std::string& path, bool tryWrite) {
-  std::wstring w = Widen(path);
-  DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const std::wstring w = WideFromUtf8(path);
+  if (w.empty()) return nullptr;
   if (tryWrite) {
-    HANDLE h = CreateFileW(w.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = OpenHandle(w, true);
     if (h != INVALID_HANDLE_VALUE) return std::make_unique<FileDevice>(h, path, true);
   }
-  HANDLE h = CreateFileW(w.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = OpenHandle(w, false);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<FileDevice>(h, path, false);
 }

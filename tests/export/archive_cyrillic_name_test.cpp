@@ -1,0 +1,47 @@
+// An archive file named in Cyrillic, as a Russian user names it in the save
+// dialog: saved, found under that very name, opened again with the same records.
+#include <filesystem>
+
+#include "archive_fixture.h"
+#include "export/archive_file.h"
+#include "platform/utf8_file.h"
+
+namespace {
+
+using namespace quovil;
+using namespace archive_test;
+
+TEST(ArchiveName, CyrillicNameIsSavedOpenedAndListedAsGiven) {
+  const std::string dir = ScratchDir();
+  mkcard::Options o;
+  o.format = 2;
+  o.records = 12;
+  o.width = 64, o.height = 48;
+  o.resolutionIndex = 2;
+  mkcard::WriteCard(o, dir + "/card.img");
+  ScriptedHost host;
+  Viewer v{host};
+  ASSERT_TRUE(OpenCardImage(v, dir + "/card.img"));
+
+  const std::string name = dir + "/архив_тест.kif";
+  host.cameraAnswer = -1;
+  host.saveFileAnswer = name;
+  const ArchiveSaveResult r = v.ActionSaveFileExecute();
+  ASSERT_EQ(r.status, ArchiveSaveStatus::Saved) << r.message;
+  EXPECT_TRUE(std::filesystem::exists(PathFromUtf8(name)));
+
+  ScriptedHost savedHost;
+  Viewer saved{savedHost};
+  saved.OpenArchive(name);
+  ASSERT_TRUE(saved.src.ArchiveOpen) << saved.NoSourceText;
+  EXPECT_EQ(saved.Caption, "KORAX-X CARD VIEWER - " + name);
+  ASSERT_EQ(saved.SelCount, v.SelCount);
+  for (int32_t k = 0; k < saved.SelCount; ++k) {
+    EXPECT_EQ(PictureOf(saved, saved.IndexAtPos(k)), PictureOf(v, v.IndexAtPos(k))) << k;
+  }
+  saved.CloseArchive();
+  v.CloseCard();
+  RemoveScratch(dir);
+}
+
+}  // namespace
