@@ -8,6 +8,7 @@
 #   FUZZ_TARGETS  targets to run (default: all)
 #   FUZZ_BUILD    build directory (default build-fuzz)
 #   FUZZ_MAX_LEN  largest input in bytes (default 65536)
+#   FUZZ_REPORT   where the table of the run is written (default docs/fuzzing.md)
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${FUZZ_BUILD:-$ROOT/build-fuzz}"
@@ -21,6 +22,7 @@ rm -rf "$BUILD/seeds"
 "$BUILD/make_seeds" "$BUILD/seeds" || exit 1
 
 failed=0
+REPORT="${FUZZ_REPORT:-$ROOT/docs/fuzzing.md}"
 printf '%-14s %12s %10s %8s  %s\n' target executions exec/s seconds result
 for t in $TARGETS; do
   corpus="$BUILD/corpus/$t" findings="$BUILD/findings/$t" log="$BUILD/logs/$t.log"
@@ -39,4 +41,6 @@ for t in $TARGETS; do
   secs=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log" | tail -1)
   printf '%-14s %12s %10s %8s  %s\n' "$t" "${execs:-?}" "${rate:-?}" "${secs:-$SECS}" "$result"
 done
+
+bash "$ROOT/scripts/fuzz_report.sh" "$BUILD" "$REPORT" $TARGETS
 exit $failed
