@@ -18,6 +18,12 @@ namespace quovil {
 
 namespace {
 
+// The control codes and answer sizes the drive scan relies on.
+static_assert(IOCTL_DISK_GET_DRIVE_GEOMETRY == 0x70000);
+static_assert(IOCTL_DISK_GET_LENGTH_INFO == 0x7405C);
+static_assert(FSCTL_ALLOW_EXTENDED_DASD_IO == 0x90083);
+static_assert(sizeof(DISK_GEOMETRY) == 24 && sizeof(GET_LENGTH_INFORMATION) == 8);
+
 constexpr std::size_t kDefaultSector = 512;
 // Large enough for the frame groups read at a time, small enough to keep
 // for the life of the device.

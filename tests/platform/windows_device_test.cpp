@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -134,6 +135,23 @@ TEST(PhysicalDrives, ScanEndsAtTheFirstDriveThatCannotBeOpened) {
     ++n;
   }
   EXPECT_LT(n, 64);
+}
+
+// Drive 0 (the system disk; Wine offers one with a geometry and nothing to
+// read) answers every question without harm. Nothing is written.
+TEST(PhysicalDrives, SystemDiskAnswersWithoutHarm) {
+  auto dev = OpenPhysicalDrive(0);
+  if (!dev) GTEST_SKIP() << "\\\\.\\PHYSICALDRIVE0 cannot be opened for reading and writing here";
+  EXPECT_EQ(dev->Name(), "\\\\.\\PHYSICALDRIVE0");
+  EXPECT_EQ(dev->Present(), dev->Removable());
+  EXPECT_GE(dev->Length(), -1);
+  std::vector<uint8_t> sector(512), part(20);
+  if (dev->Read(0, sector.data(), sector.size())) {
+    ASSERT_TRUE(dev->Read(100, part.data(), part.size()));
+    EXPECT_TRUE(std::equal(part.begin(), part.end(), sector.begin() + 100));
+  } else {
+    EXPECT_FALSE(dev->Read(100, part.data(), part.size()));
+  }
 }
 
 }  // namespace
