@@ -1,5 +1,6 @@
 #include "gps/gps_window.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMenu>
 #include <QTimer>
@@ -8,18 +9,34 @@
 
 #include "app/view_main.h"
 #include "gps/gpx_route.h"
+#ifdef _WIN32
+#include "gps/win_setup_platform.h"
+#else
 #include "gps/virtual_pair.h"
+#endif
 
 namespace quovil {
+
+std::function<std::unique_ptr<SetupPlatform>()> GpsWindow::setupPlatformHook;
 
 GpsWindow::GpsWindow(TMainForm& form) : form_(form) {
   settings_.GpsPortName = form.Settings.GpsPortName;
   settings_.MapProgramPath = form.Settings.MapProgramPath;
-#ifndef _WIN32
+#ifdef _WIN32
+  // The installer and the pair tool run while the window stays responsive;
+  // once the main window has closed nobody waits for them any more.
+  auto ending = std::make_shared<bool>(false);
+  QObject::connect(&form, &TMainForm::Closed, &form, [ending] { *ending = true; });
+  platform_ = std::make_unique<WinSetupPlatform>([ending] {
+    QCoreApplication::processEvents();
+    return !*ending && !QCoreApplication::closingDown();
+  });
+#else
   platform_ = std::make_unique<PtySetupPlatform>();
   // The pair is the viewer's own: it is there from the start under the viewer's port name.
   VirtualPair::Instance().Create(settings_.GpsPortName);
 #endif
+  if (setupPlatformHook) platform_ = setupPlatformHook();
   wizard_ = std::make_unique<TSetupForm>(
       &form,
       [this](bool open) {

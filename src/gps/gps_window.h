@@ -2,6 +2,7 @@
 // wizard, the map action and the route export menu.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "gps/map_control.h"
@@ -16,6 +17,9 @@ class TMainForm;
 class GpsWindow {
  public:
   explicit GpsWindow(TMainForm& form);
+  // Makes the setup wizard's port pair tool and port list instead of the
+  // system's (tests give a stand-in).
+  static std::function<std::unique_ptr<SetupPlatform>()> setupPlatformHook;
   ~GpsWindow();
   void ActionMAPExecute();
   // Run when the main window closes.
