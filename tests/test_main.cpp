@@ -6,9 +6,29 @@
 #include <cstdlib>
 #include <string>
 
+#include "card/state_tables.h"
+
 #ifndef _WIN32
 #include <unistd.h>
 #endif
+
+namespace {
+
+// The viewer never changes a card except when the user clears it: a test
+// that is not about clearing fails when it made the program write to a card.
+class CardWriteGuard : public testing::EmptyTestEventListener {
+  void OnTestStart(const testing::TestInfo&) override { before_ = quovil::CardWritesMade(); }
+  void OnTestEnd(const testing::TestInfo& info) override {
+    const std::string name = std::string(info.test_suite_name()) + "." + info.name();
+    if (quovil::CardWritesMade() != before_ && name.find("Clear") == std::string::npos &&
+        name.find("StateTable") == std::string::npos) {
+      ADD_FAILURE() << name << " wrote to a card without clearing it";
+    }
+  }
+  uint64_t before_ = 0;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
 #ifndef _WIN32
@@ -20,5 +40,10 @@ int main(int argc, char** argv) {
   }
 #endif
   testing::InitGoogleTest(&argc, argv);
+  // Ahead of the result printer, so that a write shows as this test's failure.
+  testing::TestEventListeners& listeners = testing::UnitTest::GetInstance()->listeners();
+  testing::TestEventListener* printer = listeners.Release(listeners.default_result_printer());
+  listeners.Append(new CardWriteGuard);
+  if (printer) listeners.Append(printer);
   return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 #include "card/state_tables.h"
 
 #include <array>
+#include <atomic>
 #include <vector>
 
 namespace quovil {
@@ -73,7 +74,10 @@ void NormaliseFormat0(Source& src) {
   state0::IndexChecksum.Set(t, WordChecksum(bytes.data(), total));
 }
 
+std::atomic<uint64_t> writesMade{0};
+
 bool WriteBothCopies(BlockDevice& dev, const uint8_t* table, int length, uint64_t first, uint64_t second) {
+  writesMade.fetch_add(1, std::memory_order_relaxed);
   std::array<uint8_t, kSectorSize> sector;
   sector.fill(0xFF);
   std::memcpy(sector.data(), table, size_t(length));
@@ -94,5 +98,7 @@ bool WriteStateTables(Source& src) {
   uint64_t first = uint64_t(src.StateSector) * kSectorSize;
   return WriteBothCopies(*src.Card, t, length, first, first + kSectorSize);
 }
+
+uint64_t CardWritesMade() { return writesMade.load(std::memory_order_relaxed); }
 
 }  // namespace quovil

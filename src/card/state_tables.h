@@ -74,4 +74,9 @@ void ApplyClearing(Source& src, bool archiveArea);
 // failed first write leaves the second copy unwritten.
 bool WriteStateTables(Source& src);
 
+// How many state-table writes this process has sent to cards: the only
+// writes the program ever makes to a card. The test programs check it after
+// every test that is not about clearing.
+uint64_t CardWritesMade();
+
 }  // namespace quovil
