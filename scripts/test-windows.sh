@@ -47,9 +47,12 @@ export WINEPREFIX=$B/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$WINE" wineboot --init >/dev/null 2>&1 || true
+  # The server wineboot started lingers a few seconds; a second one cannot start meanwhile.
+  "$WINESERVER" -w || true
 fi
-# One server for the whole run: each test program then starts quickly.
-"$WINESERVER" -p
+# One server for the whole run: each test program then starts quickly. One that
+# is still running (an interrupted run) serves as well.
+"$WINESERVER" -p 2>/dev/null || true
 trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
 
 passed=0 failed=0 skipped=0 broken=()
