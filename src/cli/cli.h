@@ -82,6 +82,10 @@ bool ApplyKindFilters(const Args& args, Viewer& viewer, std::string& error);
 // --archive-area. On failure returns false with the text the viewer shows.
 bool OpenSource(Context& ctx, const std::string& path, Access access, std::string& error);
 
+// Opens SRC read-only and reads --index, a catalogue index of it. On failure
+// returns false with the error already in ctx.out.
+bool OpenAtIndex(Context& ctx, int& index);
+
 // The archive file header at the start of a file (version 2 or 3).
 bool LooksLikeArchive(const std::string& path);
 

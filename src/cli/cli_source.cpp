@@ -103,4 +103,18 @@ bool OpenSource(Context& ctx, const std::string& path, Access access, std::strin
   return true;
 }
 
+bool OpenAtIndex(Context& ctx, int& index) {
+  std::string error;
+  if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) {
+    ctx.Fail(error);
+    return false;
+  }
+  index = -1;
+  if (!ctx.args.GetInt("--index", -1, index) || !ctx.viewer.src.ValidIndex(index)) {
+    ctx.Fail("no catalogue entry " + ctx.args.Get("--index"));
+    return false;
+  }
+  return true;
+}
+
 }  // namespace quovil::cli

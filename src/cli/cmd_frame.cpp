@@ -5,13 +5,14 @@
 
 #include "card/korax.h"
 #include "cli/cli.h"
+#include "platform/utf8_file.h"
 
 namespace quovil::cli {
 
 namespace {
 
 bool WritePgm(const Picture8& pic, const std::string& path) {
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> f(OpenFileUtf8(path, "wb"), std::fclose);
   if (!f) return false;
   const std::string header = Format("P5\n%d %d\n255\n", pic.width, pic.height);
   bool ok = std::fwrite(header.data(), 1, header.size(), f.get()) == header.size();
@@ -26,12 +27,9 @@ bool BarOption(const Context& ctx, const std::string& name, int& value) {
 }
 
 int Frame(Context& ctx) {
-  std::string error;
-  if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
-  Viewer& v = ctx.viewer;
   int index = -1, brightness = 100, contrast = 100;
-  if (!ctx.args.GetInt("--index", -1, index) || !v.src.ValidIndex(index))
-    return ctx.Fail("no catalogue entry " + ctx.args.Get("--index"));
+  if (!OpenAtIndex(ctx, index)) return 1;
+  Viewer& v = ctx.viewer;
   if (!BarOption(ctx, "--brightness", brightness) || !BarOption(ctx, "--contrast", contrast))
     return ctx.Fail("brightness and contrast are bar positions 0..200");
   const int cam = v.src.CameraOf(index);

@@ -8,12 +8,9 @@ namespace quovil::cli {
 namespace {
 
 int FrameInfo(Context& ctx) {
-  std::string error;
-  if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
-  Viewer& v = ctx.viewer;
   int index = -1;
-  if (!ctx.args.GetInt("--index", -1, index) || !v.src.ValidIndex(index))
-    return ctx.Fail("no catalogue entry " + ctx.args.Get("--index"));
+  if (!OpenAtIndex(ctx, index)) return 1;
+  Viewer& v = ctx.viewer;
   // Opening showed the first record already; the state asked for is that of
   // this record alone.
   v.info = FrameInfoState{};

@@ -9,12 +9,9 @@ namespace quovil::cli {
 namespace {
 
 int Snapshot(Context& ctx) {
-  std::string error;
-  if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
-  Viewer& v = ctx.viewer;
   int index = -1;
-  if (!ctx.args.GetInt("--index", -1, index) || !v.src.ValidIndex(index))
-    return ctx.Fail("no catalogue entry " + ctx.args.Get("--index"));
+  if (!OpenAtIndex(ctx, index)) return 1;
+  Viewer& v = ctx.viewer;
   const int cam = v.src.CameraOf(index);
   const int32_t pos = v.PosOfIndex(index);
   if (cam < 0 || pos < 0) return ctx.Fail(Format("entry %d is not in the selection", index));

@@ -5,23 +5,21 @@
 
 #include "card/korax.h"
 #include "cli/cli.h"
+#include "platform/utf8_file.h"
 
 namespace quovil::cli {
 
 namespace {
 
 int Sound(Context& ctx) {
-  std::string error;
-  if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
-  Viewer& v = ctx.viewer;
   int index = -1;
-  if (!ctx.args.GetInt("--index", -1, index) || !v.src.ValidIndex(index))
-    return ctx.Fail("no catalogue entry " + ctx.args.Get("--index"));
+  if (!OpenAtIndex(ctx, index)) return 1;
+  Viewer& v = ctx.viewer;
   std::array<uint8_t, kSoundBlockBytes> block{};
   ReadSound(v.src, index, block.data());
   const size_t n = GetU16(block.data());
   const std::string out = ctx.args.Get("--out");
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(out.c_str(), "wb"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> f(OpenFileUtf8(out, "wb"), std::fclose);
   bool ok = f && std::fwrite(block.data() + 2, 1, n, f.get()) == n;
   if (f) ok = std::fclose(f.release()) == 0 && ok;
   if (!ok) return ctx.Fail("cannot write " + out);

@@ -8,27 +8,11 @@
 
 #include <algorithm>
 
+#include "platform/utf8_file.h"
+
 namespace quovil {
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), int(utf8.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring out(size_t(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), int(utf8.size()), out.data(), n);
-  return out;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string out(size_t(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
 
 // The folder part of a path, without the separator; empty for a bare name.
 std::wstring FolderOf(const std::wstring& path) {
@@ -149,13 +133,13 @@ std::string WinSetupPlatform::FindSetupc() {
     // An empty folder would name "\setupc.exe" at the root of whatever drive is current.
     if (dir.empty()) continue;
     const std::wstring tool = dir + L"\\setupc.exe";
-    if (IsFile(tool)) return Utf8(tool);
+    if (IsFile(tool)) return Utf8FromWide(tool);
   }
   return {};
 }
 
 bool WinSetupPlatform::PortExists(const std::string& name) {
-  const std::wstring wanted = Wide(name);
+  const std::wstring wanted = WideFromUtf8(name);
   if (wanted.empty()) return false;
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"hardware\\devicemap\\serialcomm", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
@@ -177,7 +161,7 @@ bool WinSetupPlatform::PortExists(const std::string& name) {
   return found;
 }
 
-bool WinSetupPlatform::FileExists(const std::string& path) { return IsFile(Wide(path)); }
+bool WinSetupPlatform::FileExists(const std::string& path) { return IsFile(WideFromUtf8(path)); }
 
 std::string WinSetupPlatform::InstallerPath() {
   std::wstring self(MAX_PATH, L'\0');
@@ -192,20 +176,20 @@ std::string WinSetupPlatform::InstallerPath() {
     self.resize(self.size() * 2);
   }
   const std::wstring dir = FolderOf(self);
-  return Utf8(dir.empty() || dir.back() == L'\\' ? dir + L"setup_com.exe" : dir + L"\\setup_com.exe");
+  return Utf8FromWide(dir.empty() || dir.back() == L'\\' ? dir + L"setup_com.exe" : dir + L"\\setup_com.exe");
 }
 
 bool WinSetupPlatform::RunAndCapture(const std::string& program, const std::string& params,
                                      std::vector<std::string>& lines) {
   lines.clear();
-  const std::wstring file = Wide(program);
+  const std::wstring file = WideFromUtf8(program);
   if (file.empty()) return false;
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   PROCESS_INFORMATION pi{};
-  const bool started = StartCaptured(file, Wide(params), writeEnd, pi);
+  const bool started = StartCaptured(file, WideFromUtf8(params), writeEnd, pi);
   // Only the child may hold the writing end, or the pipe never reports its end.
   CloseHandle(writeEnd);
   if (!started) {
@@ -222,7 +206,7 @@ bool WinSetupPlatform::RunAndCapture(const std::string& program, const std::stri
 }
 
 int WinSetupPlatform::RunAndWait(const std::string& program, const std::string& params) {
-  const std::wstring file = Wide(program), args = Wide(params), dir = FolderOf(file);
+  const std::wstring file = WideFromUtf8(program), args = WideFromUtf8(params), dir = FolderOf(file);
   if (file.empty()) return kRunFailed;
   // Through the shell, so that an installer asking for administrator rights
   // gets the system's consent prompt instead of failing to start.
