@@ -25,6 +25,8 @@ class TempDir : public ::testing::Test {
   void TearDown() override {
     std::error_code ec;
     fs::permissions(dir_, fs::perms::owner_all, ec);
+    // Windows does not delete a read-only file.
+    for (const auto& e : fs::recursive_directory_iterator(dir_, ec)) fs::permissions(e.path(), fs::perms::owner_all, ec);
     fs::remove_all(dir_, ec);
   }
   std::string Make(const std::string& name, size_t size, uint8_t fill = 0) {
