@@ -19,7 +19,13 @@ class PathEnumerator : public DriveEnumerator {
   explicit PathEnumerator(std::vector<std::string> paths) : paths_(std::move(paths)) {}
   std::unique_ptr<BlockDevice> Open(int n) override {
     if (n < 0 || size_t(n) >= paths_.size()) return nullptr;
-    return OpenImageFile(paths_[size_t(n)]);
+    const std::string& path = paths_[size_t(n)];
+#ifdef _WIN32
+    // A drive named here (\\.\PHYSICALDRIVE3) is read only in whole sectors
+    // and has no file size: it needs the drive class.
+    if (path.rfind("\\\\.\\", 0) == 0) return OpenWindowsDevice(path);
+#endif
+    return OpenImageFile(path);
   }
   int Count() override { return int(paths_.size()); }
 
