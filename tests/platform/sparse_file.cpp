@@ -2,6 +2,8 @@
 // there writes zeros up to the new end, so Windows marks the file sparse first.
 #include "sparse_file.h"
 
+#include <gtest/gtest.h>
+
 #ifdef _WIN32
 #include <windows.h>
 #include <winioctl.h>
@@ -29,6 +31,18 @@ bool MakeSparse(const std::string& path, uint64_t length) {
 #else
   return truncate(path.c_str(), off_t(length)) == 0;
 #endif
+}
+
+void ExpectFarOffsetsRoundTrip(BlockDevice& dev) {
+  const uint64_t high = (uint64_t(5) << 30) + 12345;
+  const uint8_t data[4] = {9, 8, 7, 6};
+  ASSERT_TRUE(dev.Write(high, data, 4));
+  uint8_t back[4] = {};
+  ASSERT_TRUE(dev.Read(high, back, 4));
+  EXPECT_EQ(back[2], 7);
+  // The same place 4 GiB lower was never written.
+  ASSERT_TRUE(dev.Read(high - (uint64_t(1) << 32), back, 4));
+  EXPECT_EQ(back[2], 0);
 }
 
 }  // namespace quovil::test
