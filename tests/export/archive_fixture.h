@@ -50,6 +50,16 @@ class ScriptedHost : public quovil::SilentHost {
 std::string ScratchDir();
 void RemoveScratch(const std::string& dir);
 
+// The same as a member: declared before the viewers, it is removed after
+// they have closed their files (Windows keeps a folder with open files).
+struct ScratchFolder {
+  ScratchFolder() : path(ScratchDir()) {}
+  ~ScratchFolder() { RemoveScratch(path); }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::string path;
+};
+
 std::vector<uint8_t> ReadBytes(const std::string& path);
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 

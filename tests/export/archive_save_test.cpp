@@ -15,8 +15,6 @@ using namespace archive_test;
 
 class ArchiveSave : public ::testing::Test {
  protected:
-  void TearDown() override { RemoveScratch(dir); }
-
   // Records a card and opens it; fps 1 gives every position its own second.
   void Card(int format, int records = 40, int fps = 4, bool bothCameras = true) {
     mkcard::Options o;
@@ -60,7 +58,8 @@ class ArchiveSave : public ::testing::Test {
     }
   }
 
-  std::string dir = ScratchDir();
+  ScratchFolder scratch;
+  const std::string dir = scratch.path;
   std::string cardPath;
   mkcard::Recorded truth;
   ScriptedHost host;

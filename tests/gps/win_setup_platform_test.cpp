@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -62,6 +63,17 @@ std::string AwkwardFolder() {
   CreateDirectoryW(W(dir).c_str(), nullptr);
   return dir;
 }
+
+// The folder and what the tests left in it go when the program ends.
+class AwkwardFolderRemoval : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(W(::testing::TempDir() + "пара портов тест")), ec);
+  }
+};
+[[maybe_unused]] ::testing::Environment* const awkwardFolderRemoval =
+    ::testing::AddGlobalTestEnvironment(new AwkwardFolderRemoval);
 
 void Touch(const std::string& path, size_t bytes = 0) {
   HANDLE h = CreateFileW(W(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -162,10 +162,13 @@ TEST(CardFile, WriteCardWritesTheImageMakeCardBuilds) {
   const std::string path = ::testing::TempDir() + "mkcard_write_test.img";
   const mkcard::Recorded t = mkcard::WriteCard(o, path);
   ASSERT_EQ(t.format, 2);
-  std::ifstream in(path, std::ios::binary);
-  const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  Bytes file;
+  {
+    std::ifstream in(path, std::ios::binary);
+    file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
   EXPECT_EQ(file, mkcard::MakeCard(o));
-  std::remove(path.c_str());
+  EXPECT_EQ(std::remove(path.c_str()), 0);
   EXPECT_EQ(mkcard::WriteCard(o, "/nonexistent-dir/x.img").format, -1);
 }
 
