@@ -3,7 +3,9 @@
 // folder: each process gets a folder of its own, so they never share a file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "card/state_tables.h"
@@ -31,10 +33,12 @@ class CardWriteGuard : public testing::EmptyTestEventListener {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::string ownFolder;
 #ifndef _WIN32
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/quovil_test_XXXXXX";
   if (const char* dir = mkdtemp(pattern.data())) {
+    ownFolder = dir;
     setenv("TEST_TMPDIR", dir, 1);  // ::testing::TempDir()
     setenv("TMPDIR", dir, 1);       // std::filesystem::temp_directory_path(), and the programs tests start
   }
@@ -45,5 +49,12 @@ int main(int argc, char** argv) {
   testing::TestEventListener* printer = listeners.Release(listeners.default_result_printer());
   listeners.Append(new CardWriteGuard);
   if (printer) listeners.Append(printer);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  // The folder goes with a passing run; a failing one leaves it to look into.
+  if (!ownFolder.empty()) {
+    std::error_code ec;
+    if (result == 0) std::filesystem::remove_all(ownFolder, ec);
+    else std::fprintf(stderr, "test files kept in %s\n", ownFolder.c_str());
+  }
+  return result;
 }
