@@ -13,62 +13,26 @@
 #include <vector>
 
 #include "card/card_header.h"
-#include "card/state_tables.h"
 #include "platform/block_device.h"
 #include "platform/host.h"
+#include "ring_card.h"
 
 namespace {
 
 using namespace quovil;
+using namespace quovil::bench;
 
-constexpr uint32_t kCapacity = 1000000;
-constexpr uint32_t kStateSector = 64;
-constexpr uint64_t kRingOffset = uint64_t(kStateSector + 2) * 512;
-constexpr uint64_t kRingBytes = uint64_t(kCapacity) * 16;
-
-// Records of 3 sectors chained round the ring; the recorder's write position
-// sits `scan` entries after the tail, the head 200 entries before that.
+// The recorder's write position sits `scan` entries after the tail, the head
+// 200 entries before that.
 std::string MakeImage(uint32_t scan) {
   std::string path =
       "/tmp/quovil-bench-open-card-" + std::to_string(getpid()) + "-" + std::to_string(scan) + ".img";
-  std::vector<uint8_t> card(size_t(kRingOffset + kRingBytes), 0);
-  std::memcpy(&card[3], "KORAX-X ", 8);
-  card[72] = 1;
-  PutU32(&card[73], kStateSector);
-  SealRecord(card.data(), 116);
-
-  const uint32_t tail = 600000, stop = scan, head = (tail + stop - 200) % kCapacity;
-  uint8_t* t = &card[size_t(kStateSector) * 512];
-  state2::TableLength.Set(t, 87);
-  state2::TableVersion.Set(t, 4);
-  state2::DataBaseSector.Set(t, 100000);
-  state2::DataAreaSectors.Set(t, 4000000);
-  state2::RingCapacity.Set(t, kCapacity);
-  state2::ScanSteps.Set(t, kCapacity);
-  state2::Width.Set(t, 320);
-  state2::Height.Set(t, 240);
-  state2::PictureBlockBytes.Set(t, 20 * 512);
-  state2::SoundBytes.Set(t, 512);
-  state2::SampleRate.Set(t, 8000);
-  state2::RingHead.Set(t, head);
-  state2::RingTail.Set(t, tail);
-  state2::RingWrapped.Set(t, 1);
+  RingLayout l;
+  l.head = (kRingTail + scan - 200) % kRingCapacity;
+  l.scanSteps = kRingCapacity;
   // Sector numbers grow from the tail on; the write position stops the scan.
-  auto sectorOf = [&](uint32_t k) { return 1 + 3 * ((k + kCapacity - tail) % kCapacity); };
-  state2::DataWriteSector.Set(t, sectorOf((tail + stop) % kCapacity));
-  SealRecord(t, 87);
-  std::memcpy(t + 512, t, 87);
-  for (uint32_t k = 0; k < kCapacity; ++k) {
-    uint8_t* e = &card[kRingOffset + uint64_t(k) * 16];
-    PutU32(e, sectorOf(k));
-    e[4] = uint8_t(k & 1);
-    e[6] = 2;
-    e[7] = 1;
-    TimeStamp{1, 2, 24, 3, 4, 5}.To(e + 10);
-  }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  std::fwrite(card.data(), 1, card.size(), f);
-  std::fclose(f);
+  l.writeSector = RingSectorOf((kRingTail + scan) % kRingCapacity);
+  WriteImage(path, WrappedRingCard(l));
   return path;
 }
 
@@ -91,7 +55,7 @@ void BM_RecogniseWrappedRing(benchmark::State& state) {
     src.Card->Read(0, sector0.data(), sector0.size());
     std::string text;
     bool ok = ReadCardHeader(src, sector0.data(), host, text);
-    if (!ok || src.EntryCount < int32_t(kCapacity) - 1000) state.SkipWithError("card not recognised");
+    if (!ok || src.EntryCount < int32_t(kRingCapacity) - 1000) state.SkipWithError("card not recognised");
     benchmark::DoNotOptimize(src.LongCatalogue.data());
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kRingBytes));

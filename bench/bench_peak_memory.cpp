@@ -17,61 +17,23 @@
 #include <string>
 #include <vector>
 
-#include "card/state_tables.h"
+#include "ring_card.h"
 
 extern char** environ;
 
 namespace {
 
 using namespace quovil;
+using namespace quovil::bench;
 
-constexpr uint32_t kCapacity = 1000000;
-constexpr uint32_t kStateSector = 64;
-constexpr uint32_t kDataBase = 100000, kDataSectors = 4000000;
-constexpr uint64_t kRingOffset = uint64_t(kStateSector + 2) * 512;
-constexpr uint64_t kRingBytes = uint64_t(kCapacity) * 16;
-
-// Every ring place used, records of 3 sectors; the record area is a hole of
-// the sparse file (zero pictures), so the image costs only the ring on disk.
+// Every ring place used; the record area is a hole of the sparse file (zero
+// pictures), so the image costs only the ring on disk.
 std::string MakeImage() {
   std::string path = "/tmp/quovil-bench-peak-" + std::to_string(getpid()) + ".img";
-  std::vector<uint8_t> card(size_t(kRingOffset + kRingBytes), 0);
-  std::memcpy(&card[3], "KORAX-X ", 8);
-  card[72] = 1;
-  PutU32(&card[73], kStateSector);
-  SealRecord(card.data(), 116);
-  const uint32_t tail = 600000, head = tail;
-  uint8_t* t = &card[size_t(kStateSector) * 512];
-  state2::TableLength.Set(t, 87);
-  state2::TableVersion.Set(t, 4);
-  state2::DataBaseSector.Set(t, kDataBase);
-  state2::DataAreaSectors.Set(t, kDataSectors);
-  state2::RingCapacity.Set(t, kCapacity);
-  state2::ScanSteps.Set(t, 0);
-  state2::Width.Set(t, 320);
-  state2::Height.Set(t, 240);
-  state2::PictureBlockBytes.Set(t, 20 * 512);
-  state2::SoundBytes.Set(t, 512);
-  state2::SampleRate.Set(t, 8000);
-  state2::RingHead.Set(t, head);
-  state2::RingTail.Set(t, tail);
-  state2::RingWrapped.Set(t, 1);
-  state2::DataWriteSector.Set(t, 0);
-  SealRecord(t, 87);
-  std::memcpy(t + 512, t, 87);
-  for (uint32_t k = 0; k < kCapacity; ++k) {
-    uint8_t* e = &card[kRingOffset + uint64_t(k) * 16];
-    PutU32(e, 1 + 3 * ((k + kCapacity - tail) % kCapacity));
-    e[4] = uint8_t(k & 1);
-    e[6] = 2;
-    e[7] = 1;
-    TimeStamp{1, 2, 24, uint8_t((k / 3600) % 24), uint8_t((k / 60) % 60), uint8_t(k % 60)}.To(e + 10);
-  }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return "";
-  std::fwrite(card.data(), 1, card.size(), f);
-  std::fclose(f);
-  std::filesystem::resize_file(path, (uint64_t(kDataBase) + kDataSectors) * 512);
+  RingLayout l;
+  l.timesVary = true;
+  if (!WriteImage(path, WrappedRingCard(l))) return "";
+  std::filesystem::resize_file(path, (uint64_t(kRingDataBase) + kRingDataSectors) * 512);
   return path;
 }
 
