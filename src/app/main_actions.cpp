@@ -89,10 +89,9 @@ void TMainForm::CreateActions() {
   for (const auto& [action, which] : filters) {
     on(action, [this, which = which] { viewer.ActionFiltrChange(which); });
   }
-  // Commands of later work: present, and only keep their check marks honest.
-  for (QAction* a : {ActionMAP}) {
-    on(a, [] {});
-  }
+  // The map command itself is connected by the GPS window; this only keeps
+  // the check mark honest (also when the window ends at start, without one).
+  on(ActionMAP, [] {});
   ConnectExportActions();
   connect(ActionOpenJournal, &QAction::triggered, this, [this] { ActionOpenJournalExecute(); });
   connect(CloseProgram, &QAction::triggered, this, [this] { CloseProgramExecute(); });

@@ -22,7 +22,7 @@ struct CatalogueChunk {
   const uint8_t* EntryBytes(int k) const { return bytes.data() + cursor + k * 16; }
   LongEntry Entry(int k) const {
     LongEntry e;
-    std::memcpy(e.b.data(), bytes.data() + cursor + k * 16, 16);
+    std::memcpy(e.b.data(), EntryBytes(k), 16);
     return e;
   }
 };
