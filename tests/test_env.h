@@ -5,22 +5,13 @@
 #include <cstdlib>
 #include <string>
 
-#ifdef _WIN32
-#include <filesystem>
-#endif
+#include "platform/utf8_file.h"
 
 namespace quovil::test {
 
-#ifdef _WIN32
-// Without <windows.h>, whose macros (far, near, min, max) break ordinary code.
-inline std::wstring WideEnv(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())).wstring();
-}
-#endif
-
 inline void SetEnv(const char* name, const std::string& value) {
 #ifdef _WIN32
-  _wputenv_s(WideEnv(name).c_str(), WideEnv(value).c_str());
+  _wputenv_s(WideFromUtf8(name).c_str(), WideFromUtf8(value).c_str());
 #else
   setenv(name, value.c_str(), 1);
 #endif
@@ -28,7 +19,7 @@ inline void SetEnv(const char* name, const std::string& value) {
 
 inline void UnsetEnv(const char* name) {
 #ifdef _WIN32
-  _wputenv_s(WideEnv(name).c_str(), L"");  // an empty value removes it there
+  _wputenv_s(WideFromUtf8(name).c_str(), L"");  // an empty value removes it there
 #else
   unsetenv(name);
 #endif

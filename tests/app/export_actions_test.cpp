@@ -25,12 +25,6 @@ namespace {
 
 using namespace quovil;
 
-void Screenshot(QWidget& w, const QString& name) {
-  const QString dir = QStringLiteral(QUOVIL_BUILD_DIR "/screens");
-  QDir().mkpath(dir);
-  EXPECT_TRUE(w.grab().save(dir + QLatin1Char('/') + name));
-}
-
 class ExportActionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -122,7 +116,7 @@ TEST_F(ExportActionsTest, OpeningAnArchiveShowsItsPicturesUnderItsName) {
   EXPECT_TRUE(messages_.empty());
   form->resize(900, 600);
   QCoreApplication::processEvents();
-  Screenshot(*form, "archive_mode.png");
+  SaveScreenshot(*form, "archive_mode.png");
 }
 
 TEST_F(ExportActionsTest, CancelledOpenDialogLeavesTheCardShown) {
@@ -137,7 +131,7 @@ TEST_F(ExportActionsTest, CancelledOpenDialogLeavesTheCardShown) {
 TEST_F(ExportActionsTest, SavedFragmentOfTheChosenCameraOpensAgain) {
   auto form = StartWithMarkedCard();
   TMainForm::cameraDialogHook = [](TChanelForm& dialog) {
-    Screenshot(dialog, "camera_choice.png");
+    SaveScreenshot(dialog, "camera_choice.png");
     dialog.ButtonClick(0);
   };
   const std::string file = Path("frag.kif");
@@ -180,7 +174,7 @@ TEST_F(ExportActionsTest, CancelInTheProgressDialogStopsTheSaveAndLeavesNoFile) 
     shot = true;
     EXPECT_TRUE(progress.isVisible());
     EXPECT_EQ(progress.windowModality(), Qt::WindowModal);
-    Screenshot(progress, "progress.png");
+    SaveScreenshot(progress, "progress.png");
     progress.cancel();
   };
   const std::string file = Path("cancelled.kif");

@@ -91,9 +91,7 @@ class MainWindowTest : public ::testing::Test {
   static void Screenshot(TMainForm& form, const QString& name) {
     form.resize(900, 600);
     QCoreApplication::processEvents();
-    const QString dir = QStringLiteral(QUOVIL_BUILD_DIR "/screens");
-    QDir().mkpath(dir);
-    EXPECT_TRUE(form.grab().save(dir + QLatin1Char('/') + name));
+    SaveScreenshot(form, name);
   }
 
   static QString Panel(const TMainForm& form, int i) { return form.StatusPanels[size_t(i)]->text(); }

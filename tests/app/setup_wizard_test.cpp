@@ -167,12 +167,6 @@ class SetupWizardTest : public ::testing::Test {
     EXPECT_EQ(look.red, !done) << caption;
   }
 
-  static void Grab(QWidget& w, const QString& name) {
-    const QString dir = QStringLiteral(QUOVIL_BUILD_DIR "/screens");
-    QDir().mkpath(dir);
-    EXPECT_TRUE(w.grab().save(dir + QLatin1Char('/') + name));
-  }
-
   static constexpr const char* kStep1 = "Установка драйвера COM0COM";
   static constexpr const char* kStep2 = "Настройка портов для передачи данных (GPS1 И COM)";
   static constexpr const char* kStep3 = "Выбор программы просмотра карты и GPS данных";
@@ -215,7 +209,7 @@ TEST_F(SetupWizardTest, ListingForAnotherNameRenamesThePairOnNastroit) {
     before = Steps();
     okEnabled = wizard_->ButtonOK->isEnabled();
     EXPECT_TRUE(wizard_->PortLabel->text().isEmpty());
-    Grab(*wizard_, QStringLiteral("setup-wizard-another-name.png"));
+    SaveScreenshot(*wizard_, QStringLiteral("setup-wizard-another-name.png"));
     QTest::mouseClick(wizard_->ButtonOK, Qt::LeftButton);
   });
   EXPECT_TRUE(Check());

@@ -3,7 +3,11 @@
 #pragma once
 
 #include <QApplication>
+#include <QDir>
 #include <QLocale>
+#include <QWidget>
+
+#include <gtest/gtest.h>
 
 #include "app/locale_ru.h"
 
@@ -19,4 +23,12 @@ inline void EnsureTestApp() {
   if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
   static const bool russian = quovil::InstallRussian(*QCoreApplication::instance());
   (void)russian;
+}
+
+// Saves a picture of the widget as the user would see it under
+// <build>/screens/<name>, to be looked at after the run.
+inline void SaveScreenshot(QWidget& w, const QString& name) {
+  const QString dir = QStringLiteral(QUOVIL_BUILD_DIR "/screens");
+  QDir().mkpath(dir);
+  EXPECT_TRUE(w.grab().save(dir + QLatin1Char('/') + name));
 }

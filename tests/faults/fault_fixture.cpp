@@ -53,8 +53,8 @@ void FaultTest::MakeCard(const mkcard::Options& o) {
   cardBytes = ReadBytes(cardPath);
 }
 
-bool FaultTest::OpenCard() {
-  plan = std::make_shared<FaultPlan>();
+bool FaultTest::OpenCard(std::shared_ptr<FaultPlan> withPlan) {
+  plan = withPlan ? std::move(withPlan) : std::make_shared<FaultPlan>();
   viewer->CloseCard();
   viewer->src.SourceIsCard = true;
   viewer->drives = std::make_unique<FaultyDrive>(cardPath, plan);

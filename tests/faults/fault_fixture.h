@@ -39,8 +39,9 @@ class FaultTest : public ::testing::Test {
 
   // Writes the card and keeps its bytes and truth.
   void MakeCard(const mkcard::Options& o);
-  // Opens the card the way the card watch does, behind a fresh fault plan.
-  bool OpenCard();
+  // Opens the card the way the card watch does, behind the given fault plan
+  // (a fresh one without faults when none is given).
+  bool OpenCard(std::shared_ptr<FaultPlan> withPlan = nullptr);
   // The card image is byte for byte what was recorded.
   void ExpectCardUnchanged();
   // The viewer, after whatever happened, takes the card again (without faults)

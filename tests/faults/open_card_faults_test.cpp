@@ -44,10 +44,7 @@ TEST_P(OpenCardFaults, EveryFailedReadLeavesWholeCardOrNone) {
   for (int n = 1; n <= reads; ++n) {
     auto p = std::make_shared<FaultPlan>();
     p->failRead = n;
-    viewer->CloseCard();
-    viewer->src.SourceIsCard = true;
-    viewer->drives = std::make_unique<FaultyDrive>(cardPath, p);
-    viewer->CheckTimerTimer();
+    OpenCard(p);
     ExpectWholeOrNothing(n);
     EXPECT_EQ(p->writes, 0);
     // The watch of the next second finds a card that reads again.
@@ -63,10 +60,7 @@ TEST_P(OpenCardFaults, CardPulledAtEveryReadOfTheOpening) {
   for (int n = 1; n <= reads; ++n) {
     auto p = std::make_shared<FaultPlan>();
     p->vanishAtRead = n;
-    viewer->CloseCard();
-    viewer->src.SourceIsCard = true;
-    viewer->drives = std::make_unique<FaultyDrive>(cardPath, p);
-    viewer->CheckTimerTimer();
+    OpenCard(p);
     // The next tick notices the card is gone and says so.
     viewer->CheckTimerTimer();
     EXPECT_FALSE(viewer->src.CardOpen) << "read " << n;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "gps/win_setup_platform.h"
+#include "platform/utf8_file.h"
 
 namespace quovil {
 namespace {
@@ -19,12 +20,7 @@ namespace {
 constexpr const wchar_t* kToolKey = L"software\\com0com";
 constexpr const wchar_t* kSerialMap = L"hardware\\devicemap\\serialcomm";
 
-std::wstring W(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-  std::wstring out(size_t(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
-  return out;
-}
+std::wstring W(const std::string& utf8) { return WideFromUtf8(utf8); }
 
 void SetString(const wchar_t* keyPath, REGSAM view, const wchar_t* name, const std::wstring& data,
                bool terminated = true) {
@@ -51,10 +47,7 @@ void DeleteToolKey() {
 std::string SystemProgram(const char* name) {
   wchar_t dir[MAX_PATH];
   const UINT n = GetSystemDirectoryW(dir, MAX_PATH);
-  std::wstring path = std::wstring(dir, n) + L"\\" + W(name);
-  char out[4 * MAX_PATH];
-  const int len = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), int(path.size()), out, sizeof out, nullptr, nullptr);
-  return std::string(out, size_t(len));
+  return Utf8FromWide(std::wstring(dir, n) + L"\\" + W(name));
 }
 
 // A folder of the test's own whose name has blanks and Cyrillic letters.
