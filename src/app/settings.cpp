@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -53,6 +55,60 @@ void WriteInt(CSimpleIniA& ini, const char* section, const std::string& key, lon
   ini.SetLongValue(section, key.c_str(), v);
 }
 
+// A settings file is a few hundred bytes; anything far larger is not one.
+constexpr off_t kMaxSettingsBytes = off_t(1) << 20;
+
+enum class FileState { Absent, Read, Refused };
+
+// The settings file's text. Refused: the path names something other than a
+// regular file (a folder, a FIFO, a device), a file too large to be settings,
+// or one that cannot be read. Nothing here can block: the path is looked at
+// before it is opened, opened without waiting for a writer, and looked at
+// again once open, in case it was replaced meanwhile.
+FileState ReadSettingsText(const std::string& path, std::string& text) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return errno == ENOENT ? FileState::Absent : FileState::Refused;
+  if (!S_ISREG(st.st_mode)) return FileState::Refused;
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? FileState::Absent : FileState::Refused;
+  FileState result = FileState::Refused;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxSettingsBytes) {
+    text.resize(size_t(st.st_size));
+    size_t got = 0;
+    while (got < text.size()) {
+      const ssize_t n = read(fd, text.data() + got, text.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += size_t(n);
+    }
+    text.resize(got);  // a file cut short meanwhile gives what it still held
+    result = FileState::Read;
+  }
+  close(fd);
+  return result;
+}
+
+// Writes beside the file and renames over it, so a failed write never leaves
+// a half-written settings file behind. The scratch file is made afresh:
+// whatever stood under its name is removed, never opened or followed.
+bool WriteReplacing(const std::string& path, const std::string& text) {
+  const std::string tmp = path + ".tmp";
+  unlink(tmp.c_str());
+  const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = true;
+  for (size_t done = 0; ok && done < text.size();) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += size_t(n);
+  }
+  ok = close(fd) == 0 && ok;
+  if (ok && std::rename(tmp.c_str(), path.c_str()) == 0) return true;
+  unlink(tmp.c_str());
+  return false;
+}
+
 }  // namespace
 
 std::optional<int> ParseIntValue(const char* text) {
@@ -76,14 +132,17 @@ std::string SettingsFilePath(const std::string& programPath) {
 
 AppSettings LoadSettings(const std::string& path) {
   AppSettings s;
+  std::string text;
+  if (ReadSettingsText(path, text) != FileState::Read) return s;
   CSimpleIniA ini(true);
-  if (ini.LoadFile(path.c_str()) < 0) return s;
+  if (ini.LoadData(text) < 0) return s;
 
   s.Left = ReadInt(ini, "Window", "Left");
   s.Top = ReadInt(ini, "Window", "Top");
   s.Width = ReadInt(ini, "Window", "Width");
   s.Height = ReadInt(ini, "Window", "Height");
   s.State = ReadInt(ini, "Window", "State");
+  if (s.State && (*s.State < 0 || *s.State > 2)) s.State.reset();  // normal, minimised, maximised
   s.LastBMPDir = ini.GetValue("INIT", "LastBMPDir", "");
   s.LastSaveDir = ini.GetValue("INIT", "LastSaveDir", "");
   s.LastOpenDir = ini.GetValue("INIT", "LastOpenDir", "");
@@ -104,8 +163,11 @@ AppSettings LoadSettings(const std::string& path) {
 bool SaveSettings(const std::string& path, const AppSettings& s) {
   CSimpleIniA ini(true);
   ini.SetSpaces(false);  // "Key=Value", as INI files are usually written
-  const SI_Error loaded = ini.LoadFile(path.c_str());
-  if (loaded < 0 && loaded != SI_FILE) return false;  // unreadable but present: do not clobber it
+  // Present but not a settings file, or unreadable: leave it as it is.
+  std::string text;
+  const FileState state = ReadSettingsText(path, text);
+  if (state == FileState::Refused) return false;
+  if (state == FileState::Read && ini.LoadData(text) < 0) return false;
 
   WriteInt(ini, "Window", "State", s.State.value_or(0));
   WriteInt(ini, "Window", "Left", s.Left.value_or(0));
@@ -129,18 +191,9 @@ bool SaveSettings(const std::string& path, const AppSettings& s) {
   ini.SetValue("PARAMS", "GPS_PORT", s.GpsPortName.c_str());
   ini.SetValue("PARAMS", "MAP_NAME", s.MapProgramPath.c_str());
 
-  // Write beside the file and rename over it, so a failed write never leaves a
-  // half-written settings file behind.
-  const std::string tmp = path + ".tmp";
-  if (ini.SaveFile(tmp.c_str(), false) < 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
+  std::string out;
+  if (ini.Save(out, false) < 0) return false;
+  return WriteReplacing(path, out);
 }
 
 }  // namespace quovil

@@ -35,10 +35,13 @@ std::string SettingsFilePath(const std::string& programPath);
 
 // Reads the file; a missing file, a missing key or a value that is not a whole
 // number gives the default. Picture settings are kept within their ranges.
+// A path that names anything but a regular file (a folder, a FIFO, a device)
+// counts as no file; it is never waited on.
 AppSettings LoadSettings(const std::string& path);
 
 // Writes every key into the file, keeping whatever else it holds. False when
-// the file could not be written.
+// the file could not be written, and when the path names something other than
+// a regular file or a file that could not be read: that is left untouched.
 bool SaveSettings(const std::string& path, const AppSettings& s);
 
 // A whole decimal number (surrounding blanks allowed), or nothing.

@@ -12,6 +12,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "app/message_box.h"
 #include "card/korax.h"
 #include "gps/gps_window.h"
@@ -35,6 +37,10 @@ namespace {
 constexpr int kDesignWidth = 682;
 constexpr int kDesignHeight = 451;
 constexpr std::array<int, 5> kStatusPanelWidths{100, 115, 150, 60, 200};
+
+// v kept within lo .. hi; lo wins when the range is empty (a window is never
+// smaller than its minimum size, even on a smaller desktop).
+int Within(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
 
 std::string DefaultSettingsPath() {
   return SettingsFilePath(QCoreApplication::applicationFilePath().toStdString());
@@ -213,12 +219,18 @@ void TMainForm::ApplySettings(const AppSettings& s) {
 void TMainForm::PlaceWindow(const AppSettings& s) {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  const int w = std::max(s.Width.value_or(kDesignWidth), kDesignWidth);
-  const int h = std::max(s.Height.value_or(kDesignHeight), kDesignHeight);
+  // The file may hold anything: the size stays between the window's minimum
+  // and the whole available desktop (all screens together), the position
+  // within reach of that desktop, so that no sum below can overflow.
+  const QRect desk = screen ? screen->availableVirtualGeometry() : avail;
+  const int w = Within(s.Width.value_or(kDesignWidth), minimumWidth(), desk.width());
+  const int h = Within(s.Height.value_or(kDesignHeight), minimumHeight(), desk.height());
   QRect r(0, 0, w, h);
   r.moveCenter(avail.center());
   if (s.Left && s.Top) {
-    const QRect wanted(*s.Left, *s.Top, w, h);
+    const int left = std::clamp(*s.Left, desk.left() - w, desk.right() + 1);
+    const int top = std::clamp(*s.Top, desk.top() - h, desk.bottom() + 1);
+    const QRect wanted(left, top, w, h);
     // A window placed on a screen that is no longer there could not be reached.
     for (const QScreen* sc : QGuiApplication::screens()) {
       if (sc->availableGeometry().intersected(wanted).width() >= 50 &&

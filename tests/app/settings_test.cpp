@@ -1,5 +1,7 @@
 // The settings file: defaults on a first start, every key written at close and
-// read at the next start, foreign content kept, non-numbers treated as missing.
+// read at the next start, foreign content kept, non-numbers treated as missing,
+// absurd bounds cut to the desktop, and a path that is not a regular file
+// neither read nor written nor waited on.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,7 +9,11 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -131,6 +137,72 @@ TEST_F(SettingsTest, AbsurdValuesAreKeptInRangeAndOnScreen) {
   EXPECT_EQ(form->viewer.CameraSettings[0].Brightness, 200);
   EXPECT_EQ(form->viewer.CameraSettings[1].Contrast, 0);
   EXPECT_EQ(form->viewer.CameraSettings[0].Volume, 50);  // does not fit: missing
+}
+
+// Sizes far beyond the desktop and positions whose sums overflow: the window
+// comes up between its minimum size and the desktop, on screen, and what is
+// written back at close is what it really was.
+TEST_F(SettingsTest, BoundsBeyondTheDesktopAreCutToItAndWrittenBackSo) {
+  const QRect desk = QGuiApplication::primaryScreen()->availableVirtualGeometry();
+  const int most = std::max(desk.width(), 682), tallest = std::max(desk.height(), 451);
+  for (const char* bounds : {"Left=1000\nTop=10\nWidth=2147483647\nHeight=2147483647\n",
+                             "Left=0\nTop=0\nWidth=30000\nHeight=30000\n",
+                             "Left=2147483647\nTop=-2147483648\nWidth=700\nHeight=500\n",
+                             "Left=-2147483648\nTop=2147483647\nWidth=-2147483648\nHeight=2147483647\n"}) {
+    SCOPED_TRACE(bounds);
+    WriteText(ini_, std::string("[Window]\n") + bounds + "State=0\n");
+    {
+      auto form = Start();
+      EXPECT_GE(form->width(), 682);
+      EXPECT_GE(form->height(), 451);
+      EXPECT_LE(form->width(), most);
+      EXPECT_LE(form->height(), tallest);
+      EXPECT_TRUE(desk.intersects(form->geometry()));
+    }
+    const AppSettings back = LoadSettings(ini_);
+    ASSERT_TRUE(back.Width && back.Height && back.Left && back.Top);
+    EXPECT_LE(*back.Width, most);
+    EXPECT_LE(*back.Height, tallest);
+    EXPECT_TRUE(desk.intersects(QRect(*back.Left, *back.Top, *back.Width, *back.Height)));
+  }
+}
+
+// A folder, a FIFO and a file far too large to be settings, named directly or
+// by QUOVIL_SETTINGS: the window starts at once with the defaults and leaves
+// each as it found it.
+TEST_F(SettingsTest, APathThatIsNoSettingsFileIsNeitherReadNorWritten) {
+  const std::string folder = QDir(dir_.path()).filePath(QStringLiteral("folder.INI")).toStdString();
+  const std::string fifo = QDir(dir_.path()).filePath(QStringLiteral("fifo.INI")).toStdString();
+  const std::string huge = QDir(dir_.path()).filePath(QStringLiteral("huge.INI")).toStdString();
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  WriteText(huge, "[Window]\nWidth=700\n");
+  std::filesystem::resize_file(huge, 64u << 20);  // sparse: costs no disk
+  const auto kind = [](const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+  };
+
+  for (const std::string& path : {folder, fifo, huge}) {
+    SCOPED_TRACE(path);
+    const auto before = kind(path);
+    const AppSettings loaded = LoadSettings(path);
+    EXPECT_EQ(loaded.Width, std::nullopt);
+    EXPECT_EQ(loaded.GpsPortName, "GPS1");
+    EXPECT_FALSE(SaveSettings(path, loaded));
+
+    qputenv("QUOVIL_SETTINGS", QByteArray::fromStdString(path));
+    {
+      TMainForm form(QStringList{});
+      EXPECT_EQ(form.SettingsPath(), path);
+      EXPECT_EQ(form.geometry().size(), QSize(682, 451));
+    }
+    qunsetenv("QUOVIL_SETTINGS");
+    EXPECT_EQ(kind(path), before);
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  EXPECT_EQ(std::filesystem::file_size(huge), 64u << 20);
 }
 
 TEST(SettingsValues, OnlyWholeNumbersCount) {
