@@ -38,6 +38,21 @@ struct OpeningScope {
   const Viewer* v_;
 };
 
+// The status bar's fill pair of formats 0 and 1 comes from the held state
+// table when the card is recognised; a clear changes the table under it.
+void RefreshFillPair(Source& src) {
+  const uint8_t* t = src.StateTable.data();
+  if (src.CardFormat == 0) {
+    src.FillRecorded = state0::MainCount.Get(t);
+    src.FillTotal = state0::TotalSlots.Get(t);
+  } else if (src.CardFormat == 1) {
+    src.FillRecorded = state1::RecordCount.Get(t);
+    src.FillTotal = state1::SlotCount.Get(t);
+  } else {
+    src.FillRecorded = src.FillTotal = src.EntryCount;
+  }
+}
+
 }  // namespace
 
 bool Viewer::OpenCard() {
@@ -144,12 +159,15 @@ void Viewer::ActionDeleteAllExecute() {
   // The card may have been pulled out while the question was open.
   if (!src.CardOpen || !src.Card) return;
   ApplyClearing(src, archiveArea);
+  // Also when the write fails: the held table, cleared, is what is shown.
+  RefreshFillPair(src);
   if (WriteStateTables(src)) {
     ActionFotoExecute();
     ShowMessageBox("Карта памяти очищена успешно!", MsgKind::Information);
   } else {
     ShowMessageBox("Возникла ошибка при очистки карты.", MsgKind::Error);
   }
+  UpdateStatusBar();
   Repaint(kRepaintImage | kRepaintTimeline);
 }
 

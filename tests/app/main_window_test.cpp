@@ -297,6 +297,28 @@ TEST_F(MainWindowTest, ClearingAnsweredYesEmptiesTheCard) {
   EXPECT_TRUE(form->viewer.src.CardOpen);  // clearing keeps the card open
 }
 
+// Formats 0 and 1 show the fill of the state table: right after a clear it
+// reads as the next opening of the card does.
+class ClearedFillTest : public MainWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ClearedFillTest, ClearingEmptiesTheFillInTheStatusBar) {
+  auto form = StartWithCard(GetParam());
+  const QString empty = QStringLiteral(" Записано: 0%");
+  ASSERT_NE(Panel(*form, 2), empty);
+
+  form->ActionDeleteAll->trigger();
+  ASSERT_EQ(messages_.back(), "Карта памяти очищена успешно!");
+  EXPECT_EQ(Panel(*form, 2), empty);
+
+  form.reset();
+  auto reopened = Start();
+  reopened->CheckTimerTimer();
+  ASSERT_TRUE(reopened->viewer.src.CardOpen);
+  EXPECT_EQ(Panel(*reopened, 2), empty);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ClearedFillTest, ::testing::Values(0, 1));
+
 // ---------------------------------------------------------------- start-up
 
 TEST_F(MainWindowTest, StartsWithTheDummySoundDriver) {
