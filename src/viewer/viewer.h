@@ -64,6 +64,17 @@ struct DisplayState {
   std::array<int, 2> SecondFrameCount{0, 0};
   std::array<std::string, 2> LastSecondText;
   std::string DatePanelText;
+  // Forgets what each camera showed (its time stamp, frame rate and
+  // position), as its picture goes with the source it came from.
+  void ForgetCameras() {
+    CameraTimeText = {};
+    ShownPos = {-1, -1};
+    ShownIndex = {-1, -1};
+    NextSoundPos = {-1, -1};
+    CameraFps = {0, 0};
+    SecondFrameCount = {0, 0};
+    LastSecondText = {};
+  }
 };
 
 // The sound path shared with the audio thread: fixed buffers, two locks.

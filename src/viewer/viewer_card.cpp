@@ -92,6 +92,7 @@ void Viewer::DropSourceData() {
   SelList.clear();
   ResetFrameCache(cache);
   for (auto& pic : CameraBitmap) pic.Free();
+  disp.ForgetCameras();
   SelCount = 0;
 }
 

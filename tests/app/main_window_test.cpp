@@ -1,6 +1,7 @@
 // The main window on synthetic cards: the card is found on a timer tick and
 // shown, a pulled card is closed, the status bar describes each format, the
-// keys change the layout, clearing asks first, and every format's window is
+// keys change the layout, clearing asks first and empties the fill, a switch
+// of source takes the cameras' texts along, and every format's window is
 // grabbed to build/screens/ for a look.
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -31,6 +33,7 @@
 #include "platform/block_device.h"
 #include "viewer/SelectDay.h"
 #include "viewer/image_box.h"
+#include "viewer/layout.h"
 #include "viewer/settings_panel.h"
 
 namespace {
@@ -55,6 +58,7 @@ class MainWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     TMainForm::messageHook = nullptr;
+    TMainForm::fileDialogHook = nullptr;
     qunsetenv("QUOVIL_DRIVES");
   }
 
@@ -318,6 +322,80 @@ TEST_P(ClearedFillTest, ClearingEmptiesTheFillInTheStatusBar) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ClearedFillTest, ::testing::Values(0, 1));
+
+// ---------------------------------------------------------------- switching the source
+
+// What camera cam's box carries over its picture.
+std::vector<std::string> CameraTexts(TMainForm& form, int cam) {
+  std::vector<std::string> out;
+  for (const PaintCamera& pc : ImagePaintPlan(form.viewer, form.Image->width(), form.Image->height()).cameras) {
+    if (pc.cam != cam) continue;
+    for (const PaintText& t : pc.texts) out.push_back(t.text);
+  }
+  return out;
+}
+
+bool Carries(const std::vector<std::string>& texts, const std::string& part) {
+  return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) { return t.find(part) != std::string::npos; });
+}
+
+// The new sources hold camera 1 only: camera 2's box stays blank, and must
+// not keep the old source's time stamp and frame rate over it.
+TEST_F(MainWindowTest, ASwitchOfSourceTakesTheCamerasTextsAlongWithTheirPictures) {
+  mkcard::Options only1;
+  only1.format = 2;
+  only1.seed = 21;
+  only1.records = 20;
+  only1.bothCameras = false;
+  only1.camera = 0;
+  only1.start = {3, 2, 23, 8, 30, 0};
+  const std::string archive = Path("camera1.kif");
+  {
+    const std::vector<uint8_t> bytes = mkcard::MakeArchive(only1, 3);
+    std::ofstream(archive, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                   std::streamsize(bytes.size()));
+  }
+  TMainForm::fileDialogHook = [&](const TMainForm::FileQuestion&) { return std::optional<std::string>(archive); };
+
+  // Steps on until camera 2 shows a record; its time stamp.
+  const auto showBoth = [](TMainForm& form) {
+    for (int i = 0; i < 8; ++i) form.viewer.FormMouseWheel(true);
+    const std::string stamp = form.viewer.disp.CameraTimeText[1];
+    EXPECT_FALSE(stamp.empty());
+    EXPECT_TRUE(Carries(CameraTexts(form, 1), stamp));
+    EXPECT_TRUE(Carries(CameraTexts(form, 1), " fps"));
+    return stamp;
+  };
+  const auto expectCamera2Blank = [](TMainForm& form, const std::string& oldStamp, const char* what) {
+    SCOPED_TRACE(what);
+    EXPECT_TRUE(form.viewer.src.Open());
+    EXPECT_FALSE(form.viewer.disp.CameraTimeText[0].empty());  // camera 1 shows the new source
+    EXPECT_TRUE(form.viewer.disp.CameraTimeText[1].empty());
+    EXPECT_EQ(form.viewer.disp.CameraFps[1], 0.0);
+    EXPECT_EQ(form.viewer.disp.ShownIndex[1], -1);
+    const std::vector<std::string> texts = CameraTexts(form, 1);
+    EXPECT_FALSE(Carries(texts, oldStamp));
+    EXPECT_FALSE(Carries(texts, " fps"));
+  };
+
+  // Another card in the reader.
+  auto form = StartWithCard(2);
+  std::string stamp = showBoth(*form);
+  ASSERT_EQ(std::remove(card_.c_str()), 0);
+  form->CheckTimerTimer();
+  ASSERT_FALSE(form->viewer.src.CardOpen);
+  ASSERT_EQ(mkcard::WriteCard(only1, card_).format, 2);
+  form->CheckTimerTimer();
+  expectCamera2Blank(*form, stamp, "another card");
+
+  // An archive file opened over a card.
+  form.reset();
+  form = StartWithCard(2);
+  stamp = showBoth(*form);
+  form->ActionOpenFile->trigger();
+  expectCamera2Blank(*form, stamp, "an archive");
+  Screenshot(*form, QStringLiteral("main_source_switch.png"));
+}
 
 // ---------------------------------------------------------------- start-up
 
