@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "app/single_instance.h"
+#include "viewer/event_guard.h"
 
 namespace quovil {
 
@@ -20,9 +21,13 @@ TEventWaitThread::~TEventWaitThread() {
 }
 
 void TEventWaitThread::Execute() {
-  while (endpoint_.WaitForMessages()) {
-    QCoreApplication::postEvent(window_, new QEvent(kHandOverEvent));
-  }
+  // An exception here would end the program: the thread ends instead, and
+  // later copies are no longer heard.
+  RunGuarded([this] {
+    while (endpoint_.WaitForMessages()) {
+      QCoreApplication::postEvent(window_, new QEvent(kHandOverEvent));
+    }
+  });
   endpoint_.LeaveWaitingThread();
 }
 

@@ -9,6 +9,7 @@
 
 #include <csignal>
 
+#include "app/guarded_application.h"
 #include "app/locale_ru.h"
 #include "app/single_instance.h"
 #include "app/view_main.h"
@@ -46,7 +47,9 @@ int main(int argc, char** argv) {
   // SDL would turn SIGINT and SIGTERM into events nobody reads here, leaving a
   // program that cannot be stopped from outside.
   qputenv("SDL_NO_SIGNAL_HANDLERS", "1");
-  QApplication app(argc, argv);
+  // An exception that leaves an event's handler is reported to the window,
+  // which gives its source up, instead of ending the program.
+  quovil::GuardedApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("QUOVIL"));
   // The window waits in the tray with no window shown: closing a message box
   // then must not end the program; only the main window's closing does.

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "app/message_box.h"
+#include "card/card_header.h"
 #include "card/korax.h"
 #include "gps/gps_window.h"
 #include "journal/journal.h"
@@ -37,6 +38,8 @@ namespace {
 constexpr int kDesignWidth = 682;
 constexpr int kDesignHeight = 451;
 constexpr std::array<int, 5> kStatusPanelWidths{100, 115, 150, 60, 200};
+// What the picture area says of an archive file that could not be read.
+constexpr const char* kArchiveReadFailedText = "Ошибка чтения файла!";
 
 // v kept within lo .. hi; lo wins when the range is empty (a window is never
 // smaller than its minimum size, even on a smaller desktop).
@@ -63,6 +66,7 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, Q
   CreateTimers();
   CreateTray();
   qApp->installEventFilter(this);
+  SetEventFaultHandler(this, [this] { SourceFault(); });
   FormCreate(args);
   if (!endAtStart_) {
     // A window of its own beside the main window, created once and kept.
@@ -73,6 +77,7 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, Q
 }
 
 TMainForm::~TMainForm() {
+  ClearEventFaultHandler(this);
   qApp->removeEventFilter(this);
   FormClose();
   journal_.reset();
@@ -156,12 +161,41 @@ void TMainForm::Tick(void (Viewer::*handler)()) {
 }
 
 void TMainForm::AfterCall() {
+  TakePendingFault();
   SyncTimers();
   SyncActions();
   if (depth_ == 0 && pendingClose_) {
     pendingClose_ = false;
     QTimer::singleShot(0, this, [this] { close(); });
   }
+}
+
+void TMainForm::SourceFault() {
+  if (closed_) return;
+  if (depth_ > 0) {
+    pendingFault_ = true;
+    return;
+  }
+  pendingFault_ = false;
+  RunGuarded([this] { ShowSourceNotOpened(); });
+}
+
+void TMainForm::TakePendingFault() {
+  if (pendingFault_ && depth_ == 0) SourceFault();
+}
+
+void TMainForm::ShowSourceNotOpened() {
+  const bool card = viewer.src.SourceIsCard;
+  viewer.StopBtnClick();
+  viewer.CloseCard();
+  viewer.CloseArchive();
+  viewer.NoSourceText = card ? kBadHeaderText : kArchiveReadFailedText;
+  // Long work that was given up had switched the window and the card watch off.
+  HideProgress();
+  EnableMainWindow(true);
+  EnableCheckTimer(true);
+  viewer.UpdateStatusBar();
+  Repaint(~0u);
 }
 
 // ---------------------------------------------------------------- start-up
@@ -277,7 +311,7 @@ void TMainForm::FormClose() {
   PlayTimer->stop();
   viewer.CloseCard();
   viewer.CloseArchive();
-  SaveSettings(settingsPath_, CollectSettings());
+  RunGuarded([this] { SaveSettings(settingsPath_, CollectSettings()); });
   viewer.FreeSound();
   viewer.soundSystem = nullptr;
   sound_.reset();
@@ -316,11 +350,9 @@ AppSettings TMainForm::CollectSettings() const {
 // ---------------------------------------------------------------- host
 
 MsgResult TMainForm::ShowMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons) {
+  DepthScope scope(depth_);
   if (messageHook) return messageHook(text, kind, buttons);
-  ++depth_;
-  const MsgResult r = RunMessageBox(this, text, kind, buttons);
-  --depth_;
-  return r;
+  return RunMessageBox(this, text, kind, buttons);
 }
 
 void TMainForm::Repaint(unsigned flags) {
@@ -379,9 +411,11 @@ void TMainForm::DatePanelClick() {
   const auto date = [](const CalendarDate& c) { return QDate(c.year, c.month, c.day); };
   SelectForm->SetRange(date(data->earliest), date(data->latest));
   SelectForm->SetFirstShown(QDate::fromString(QString::fromStdString(data->shown), QStringLiteral("dd.MM.yyyy")));
-  ++depth_;
-  const std::optional<QDate> chosen = SelectForm->Choose(this);
-  --depth_;
+  std::optional<QDate> chosen;
+  {
+    DepthScope scope(depth_);
+    chosen = SelectForm->Choose(this);
+  }
   if (chosen) Call([&] { CalendarSelect(viewer, chosen->day(), chosen->month(), chosen->year()); });
   AfterCall();
 }

@@ -15,6 +15,7 @@
 #include "app/settings.h"
 #include "platform/host.h"
 #include "platform/sound.h"
+#include "viewer/event_guard.h"
 #include "viewer/viewer.h"
 
 class QAction;
@@ -213,16 +214,38 @@ class TMainForm : public QMainWindow, public ViewerHost {
 
  private:
   std::unique_ptr<SoundSystem> sound_;
+  // Counts a command or a dialog in depth_ while it runs, also when it is
+  // left by an exception.
+  struct DepthScope {
+    explicit DepthScope(int& depth) : depth_(depth) { ++depth_; }
+    ~DepthScope() { --depth_; }
+    DepthScope(const DepthScope&) = delete;
+    DepthScope& operator=(const DepthScope&) = delete;
+    int& depth_;
+  };
   // Runs a command of the viewer; a close asked for meanwhile (from a nested
-  // event loop of a message box) waits until the command has finished.
+  // event loop of a message box) waits until the command has finished. An
+  // exception that leaves the command gives the source up (SourceFault).
   template <class F>
   void Call(F&& command) {
-    ++depth_;
-    command();
-    --depth_;
+    TakePendingFault();
+    bool finished = false;
+    {
+      DepthScope scope(depth_);
+      finished = RunGuarded(command);
+    }
+    if (!finished) SourceFault();
     AfterCall();
   }
   void AfterCall();
+  // A command or an event failed with an exception: the viewer's state can no
+  // longer be trusted, so the source is closed and shown as not opened with
+  // its header error text. Inside another command (below a message box) this
+  // waits until that command has returned, so its data is not pulled away.
+  void SourceFault();
+  void TakePendingFault();
+  void ShowSourceNotOpened();
+  bool pendingFault_ = false;
   bool closed_ = false;
   bool hiddenToTray_ = false;
   bool restoreMaximized_ = false;

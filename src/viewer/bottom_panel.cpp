@@ -4,7 +4,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <functional>
+
 #include "platform/host.h"
+#include "viewer/event_guard.h"
 #include "viewer/use_box.h"
 #include "viewer/viewer.h"
 
@@ -109,7 +112,7 @@ QToolButton* BottomPanel::MakeButton(const QString& hint, const QPixmap& icon) {
 }
 
 void BottomPanel::Run(void (Viewer::*handler)()) {
-  (viewer_.*handler)();
+  GuardEvent([this, handler] { std::invoke(handler, viewer_); });
   SyncPlayButton();
 }
 

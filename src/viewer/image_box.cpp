@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "viewer/event_guard.h"
 #include "viewer/grey_palette.h"
 #include "viewer/layout.h"
 #include "viewer/viewer.h"
@@ -92,13 +93,13 @@ void ImageBox::BuildMenu() {
   for (const auto& [action, tag] : tags) {
     action->setCheckable(true);
     connect(action, &QAction::triggered, this, [this, tag = tag] {
-      viewer_.VIEW_Click(tag);
+      GuardEvent([&] { viewer_.VIEW_Click(tag); });
       SyncMenuChecks();
       update();
     });
   }
   connect(VIEW_SWAP, &QAction::triggered, this, [this] {
-    viewer_.VIEW_SWAP_Click();
+    GuardEvent([&] { viewer_.VIEW_SWAP_Click(); });
     update();
   });
   connect(N1, &QAction::triggered, this, [this] {
@@ -125,28 +126,30 @@ void ImageBox::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::SmoothPixmapTransform);
   p.setRenderHint(QPainter::TextAntialiasing);
   p.setFont(PictureFont());
-  const PaintPlan plan = ImagePaintPlan(viewer_, width(), height());
-  if (plan.noSource) {
-    p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(QRect(0, plan.textTop, width(), height()), Qt::AlignHCenter | Qt::AlignTop,
-               QString::fromStdString(plan.noSourceText));
-    return;
-  }
-  for (const PaintCamera& c : plan.cameras) DrawPlanCamera(p, viewer_, c);
-  for (const PaintImage& m : plan.marks) p.drawPixmap(m.x, m.y, FragmentMarkImage(m.image == kImageFragEnd));
-  if (plan.playback) DrawPlanText(p, *plan.playback);
+  GuardEvent([&] {
+    const PaintPlan plan = ImagePaintPlan(viewer_, width(), height());
+    if (plan.noSource) {
+      p.setPen(palette().color(QPalette::WindowText));
+      p.drawText(QRect(0, plan.textTop, width(), height()), Qt::AlignHCenter | Qt::AlignTop,
+                 QString::fromStdString(plan.noSourceText));
+      return;
+    }
+    for (const PaintCamera& c : plan.cameras) DrawPlanCamera(p, viewer_, c);
+    for (const PaintImage& m : plan.marks) p.drawPixmap(m.x, m.y, FragmentMarkImage(m.image == kImageFragEnd));
+    if (plan.playback) DrawPlanText(p, *plan.playback);
+  });
 }
 
 void ImageBox::mousePressEvent(QMouseEvent* event) {
   const QPoint pt = event->position().toPoint();
-  viewer_.ImageBoxMouseDown(pt.x(), pt.y());
+  GuardEvent([&] { viewer_.ImageBoxMouseDown(pt.x(), pt.y()); });
 }
 
 void ImageBox::mouseDoubleClickEvent(QMouseEvent*) {
   // The first press of the pair has picked the camera already; testing the
   // point again against rectangles of the layout just left could pick the
   // wrong one, so the second press only changes the layout.
-  viewer_.ImageBoxDblClick();
+  GuardEvent([&] { viewer_.ImageBoxDblClick(); });
   SyncMenuChecks();
   update();
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "viewer/event_guard.h"
 #include "viewer/timeline.h"
 #include "viewer/viewer.h"
 
@@ -90,9 +91,11 @@ void UseBox::resizeEvent(QResizeEvent* event) {
 }
 
 void UseBox::paintEvent(QPaintEvent*) {
-  UpdateStrips();
   QPainter p(this);
-  UseBoxPaint(p);
+  GuardEvent([&] {
+    UpdateStrips();
+    UseBoxPaint(p);
+  });
 }
 
 void UseBox::UseBoxPaint(QPainter& p) {
@@ -128,29 +131,35 @@ void UseBox::UseBoxPaint(QPainter& p) {
 
 void UseBox::mouseMoveEvent(QMouseEvent* event) {
   const QPoint pt = event->position().toPoint();
-  viewer_.UseBoxMouseMove(pt.x(), pt.y(), width(), height());
+  GuardEvent([&] { viewer_.UseBoxMouseMove(pt.x(), pt.y(), width(), height()); });
 }
 
 void UseBox::mousePressEvent(QMouseEvent* event) {
   // The pointer's place is taken first, as a move to the pressed point, so
   // that the camera and the minute are those under the press.
   const QPoint pt = event->position().toPoint();
-  viewer_.UseBoxMouseMove(pt.x(), pt.y(), width(), height());
   pressed_ = event->button() == Qt::LeftButton;
-  viewer_.UseBoxMouseDown();
+  GuardEvent([&] {
+    viewer_.UseBoxMouseMove(pt.x(), pt.y(), width(), height());
+    viewer_.UseBoxMouseDown();
+  });
 }
 
 void UseBox::mouseReleaseEvent(QMouseEvent* event) {
-  if (pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-    viewer_.UseBoxClick();
+  const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
   pressed_ = false;
-  viewer_.UseBoxMouseUp();
+  GuardEvent([&] {
+    if (click) viewer_.UseBoxClick();
+    viewer_.UseBoxMouseUp();
+  });
 }
 
 void UseBox::mouseDoubleClickEvent(QMouseEvent* event) {
-  viewer_.UseBoxDblClick();
-  // The second press of the pair still counts as a press for dragging.
-  viewer_.UseBoxMouseDown();
+  GuardEvent([&] {
+    viewer_.UseBoxDblClick();
+    // The second press of the pair still counts as a press for dragging.
+    viewer_.UseBoxMouseDown();
+  });
   (void)event;
 }
 

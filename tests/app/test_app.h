@@ -1,5 +1,6 @@
-// The one QApplication of the window tests: offscreen without a display,
-// silent sound, Russian locale and standard buttons, whichever test runs first.
+// The one QApplication of the window tests, the program's own guarded one:
+// offscreen without a display, silent sound, Russian locale and standard
+// buttons, whichever test runs first.
 #pragma once
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/guarded_application.h"
 #include "app/locale_ru.h"
 
 inline void EnsureTestApp() {
@@ -18,7 +20,7 @@ inline void EnsureTestApp() {
     static int argc = 1;
     static char name[] = "app_tests";
     static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
+    new quovil::GuardedApplication(argc, argv);
   }
   if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
   static const bool russian = quovil::InstallRussian(*QCoreApplication::instance());

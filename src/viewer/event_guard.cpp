@@ -1,0 +1,37 @@
+#include "viewer/event_guard.h"
+
+#include <utility>
+
+namespace quovil {
+
+namespace {
+
+struct FaultHandler {
+  const void* owner = nullptr;
+  std::function<void()> handler;
+};
+
+FaultHandler& Current() {
+  static FaultHandler current;
+  return current;
+}
+
+}  // namespace
+
+void SetEventFaultHandler(const void* owner, std::function<void()> handler) {
+  Current() = {owner, std::move(handler)};
+}
+
+void ClearEventFaultHandler(const void* owner) {
+  if (Current().owner == owner) Current() = {};
+}
+
+void ReportEventFault() noexcept {
+  // Copied first: the handler may replace itself while it runs.
+  RunGuarded([] {
+    const std::function<void()> handler = Current().handler;
+    if (handler) handler();
+  });
+}
+
+}  // namespace quovil

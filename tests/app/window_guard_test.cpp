@@ -1,0 +1,199 @@
+// Exceptions inside the window: one that leaves a timer tick, a command or an
+// event handled outside any command closes the source and shows it as not
+// opened with its header error text; the window runs on and finds the card
+// again once it reads.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <fstream>
+#include <memory>
+#include <new>
+
+#include "test_app.h"
+#include "app/view_main.h"
+#include "mkcard/mkcard.h"
+#include "platform/block_device.h"
+#include "viewer/bottom_panel.h"
+
+namespace {
+
+using namespace quovil;
+
+// A device whose reads throw once armed, as a loader allocating for a count
+// no card can hold would.
+class ThrowingDevice : public BlockDevice {
+ public:
+  ThrowingDevice(std::unique_ptr<BlockDevice> inner, std::shared_ptr<bool> armed)
+      : inner_(std::move(inner)), armed_(std::move(armed)) {}
+  bool Read(uint64_t offset, void* buf, std::size_t n) override {
+    if (*armed_) throw std::bad_alloc();
+    return inner_->Read(offset, buf, n);
+  }
+  bool Write(uint64_t offset, const void* buf, std::size_t n) override { return inner_->Write(offset, buf, n); }
+  int64_t Length() override { return inner_->Length(); }
+  bool Removable() override { return inner_->Removable(); }
+  bool Present() override { return inner_->Present(); }
+  std::string Name() const override { return inner_->Name(); }
+
+ private:
+  std::unique_ptr<BlockDevice> inner_;
+  std::shared_ptr<bool> armed_;
+};
+
+class OneDrive : public DriveEnumerator {
+ public:
+  OneDrive(std::string path, std::shared_ptr<bool> armed) : path_(std::move(path)), armed_(std::move(armed)) {}
+  std::unique_ptr<BlockDevice> Open(int n) override {
+    if (n != 0) return nullptr;
+    std::unique_ptr<BlockDevice> dev = OpenImageFile(path_);
+    if (!dev) return nullptr;
+    return std::make_unique<ThrowingDevice>(std::move(dev), armed_);
+  }
+  int Count() override { return 1; }
+
+ private:
+  std::string path_;
+  std::shared_ptr<bool> armed_;
+};
+
+constexpr const char* kBadHeader = "Испорчен заголовок карты памяти!";
+
+class WindowGuardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureTestApp();
+    ASSERT_TRUE(dir_.isValid());
+    TMainForm::messageHook = [this](const std::string& text, MsgKind, MsgButtons buttons) {
+      messages_.push_back(text);
+      if (question_) question_();
+      return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+    };
+    mkcard::Options o;
+    o.format = 2;
+    o.seed = 5;
+    o.records = 60;
+    card_ = Path("card.img");
+    ASSERT_EQ(mkcard::WriteCard(o, card_).format, 2);
+    archive_ = Path("saved.kif");
+    const std::vector<uint8_t> bytes = mkcard::MakeArchive(o, 3);
+    std::ofstream(archive_, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  }
+  void TearDown() override { TMainForm::messageHook = nullptr; }
+
+  std::string Path(const char* name) const { return QDir(dir_.path()).filePath(name).toStdString(); }
+
+  // The window watching the one card; armed: its reads throw from the start.
+  std::unique_ptr<TMainForm> Start(bool armed) {
+    *armed_ = armed;
+    auto form = std::make_unique<TMainForm>(QStringList{}, Path("quovil.INI"));
+    form->viewer.drives = std::make_unique<OneDrive>(card_, armed_);
+    form->StartShown(true);
+    form->CheckTimerTimer();
+    return form;
+  }
+
+  static QString Panel(const TMainForm& form, int i) { return form.StatusPanels[size_t(i)]->text(); }
+
+  // The source is closed and the picture area says why; the window is whole.
+  static void ExpectShownNotOpened(TMainForm& form, const std::string& text) {
+    EXPECT_FALSE(form.viewer.src.CardOpen);
+    EXPECT_FALSE(form.viewer.src.ArchiveOpen);
+    EXPECT_EQ(form.viewer.NoSourceText, text);
+    EXPECT_EQ(form.viewer.SelCount, 0);
+    EXPECT_EQ(Panel(form, 0), QStringLiteral(" Размер: "));
+    EXPECT_EQ(Panel(form, 4), QStringLiteral(" Фрагмент: "));
+    EXPECT_TRUE(form.CheckTimer->isActive());
+    EXPECT_TRUE(form.centralWidget()->isEnabled());
+  }
+
+  QTemporaryDir dir_;
+  std::string card_, archive_;
+  std::shared_ptr<bool> armed_ = std::make_shared<bool>(false);
+  std::vector<std::string> messages_;
+  std::function<void()> question_;  // runs while a question is open
+};
+
+TEST_F(WindowGuardTest, AFailingCardScanOnTheTimerTickShowsTheCardNotOpened) {
+  auto form = Start(true);
+  ExpectShownNotOpened(*form, kBadHeader);
+
+  // The same tick keeps failing without harm, and finds the card once it reads.
+  form->CheckTimerTimer();
+  ExpectShownNotOpened(*form, kBadHeader);
+  *armed_ = false;
+  form->CheckTimerTimer();
+  EXPECT_TRUE(form->viewer.src.CardOpen);
+  EXPECT_EQ(form->viewer.SelCount, 60);
+}
+
+TEST_F(WindowGuardTest, AFailingCommandClosesTheCardItWorkedOn) {
+  auto form = Start(false);
+  ASSERT_TRUE(form->viewer.src.CardOpen);
+  *armed_ = true;
+  form->ActionViewAll->trigger();
+  ExpectShownNotOpened(*form, kBadHeader);
+}
+
+TEST_F(WindowGuardTest, AFailingArchiveIsShownAsUnreadable) {
+  auto form = Start(false);
+  form->viewer.OpenArchive(archive_);
+  ASSERT_TRUE(form->viewer.src.ArchiveOpen);
+  ASSERT_GT(form->viewer.SelCount, 0);
+  // Its reads go through the throwing device from here on.
+  form->viewer.src.ArchiveStream = std::make_unique<ThrowingDevice>(std::move(form->viewer.src.ArchiveStream), armed_);
+  *armed_ = true;
+  form->ActionViewAll->trigger();
+  ExpectShownNotOpened(*form, "Ошибка чтения файла!");
+  EXPECT_FALSE(form->viewer.src.SourceIsCard);
+}
+
+// The playback buttons call the viewer straight from their click, outside
+// any command of the window.
+TEST_F(WindowGuardTest, AFailingEventOutsideAnyCommandClosesTheCard) {
+  auto form = Start(false);
+  ASSERT_TRUE(form->viewer.src.CardOpen);
+  *armed_ = true;
+  QTest::mouseClick(form->JvPanel2->MoveToEndBtn, Qt::LeftButton);
+  ExpectShownNotOpened(*form, kBadHeader);
+}
+
+// Whatever handler lets an exception through, the application stops it.
+TEST_F(WindowGuardTest, AnExceptionLeavingAnyEventIsStoppedByTheApplication) {
+  class Failing : public QObject {
+    bool event(QEvent* e) override {
+      if (e->type() == QEvent::User) throw std::bad_alloc();
+      return QObject::event(e);
+    }
+  } failing;
+  auto form = Start(false);
+  ASSERT_TRUE(form->viewer.src.CardOpen);
+  QEvent e(QEvent::User);
+  EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &e));
+  ExpectShownNotOpened(*form, kBadHeader);
+}
+
+// A command waiting on its question still holds the card's data: the fault
+// closes the card only once that command has returned.
+TEST_F(WindowGuardTest, AFaultDuringAQuestionWaitsForTheCommandToReturn) {
+  auto form = Start(false);
+  ASSERT_TRUE(form->viewer.src.CardOpen);
+  bool openDuringQuestion = false;
+  question_ = [&] {
+    *armed_ = true;
+    QTest::mouseClick(form->JvPanel2->MoveToEndBtn, Qt::LeftButton);
+    openDuringQuestion = form->viewer.src.CardOpen;
+  };
+  form->ActionDeleteAll->trigger();
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(openDuringQuestion);
+  ExpectShownNotOpened(*form, kBadHeader);
+}
+
+}  // namespace
