@@ -104,6 +104,7 @@ bool ReadTwoCopies(Source& src, Sector& first, Sector& second) {
 bool Format1Consistent(const Source& src) {
   const uint8_t* t = src.StateTable.data();
   uint32_t slots = state1::SlotCount.Get(t);
+  if (slots > kMaxCatalogueEntries) return false;
   if (state1::RecordCount.Get(t) > slots || state1::WriteSlot.Get(t) > slots) return false;
   if (!PlausiblePicture(state1::Width.Get(t), state1::Height.Get(t))) return false;
   return FitsOnCard(src, uint64_t(src.CatalogueSector) * kSectorSize, uint64_t(RoundToSector(int64_t(slots) * 8)));
@@ -158,7 +159,7 @@ bool Format2Consistent(const Source& src) {
   const uint8_t* t = src.StateTable.data();
   uint32_t cap = state2::RingCapacity.Get(t);
   bool wrapped = state2::RingWrapped.Get(t) != 0;
-  if (state2::RingHead.Get(t) > cap) return false;
+  if (cap > kMaxCatalogueEntries || state2::RingHead.Get(t) > cap) return false;
   if (cap == 0 && wrapped) return false;
   if (wrapped && state2::RingTail.Get(t) >= cap) return false;
   if (!PlausiblePicture(state2::Width.Get(t), state2::Height.Get(t))) return false;
@@ -224,6 +225,7 @@ bool ReadCardHeader(Source& src, const uint8_t* sector0, ViewerHost& host, std::
   src.ShortCatalogue.clear();
   src.LongCatalogue.clear();
   src.EntryCount = 0;
+  src.CatalogueChanged();
   if (format == 0) return ReadFormat0(src, noSourceText);
   if (format == 1) return ReadFormat1(src, noSourceText);
   return ReadFormat2(src, host, noSourceText);

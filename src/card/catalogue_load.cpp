@@ -141,6 +141,7 @@ bool LOAD_X_ATTR(Source& src, ViewerHost& host) {
   uint32_t head = state2::RingHead.Get(t);
   src.LongCatalogue.clear();
   src.EntryCount = 0;
+  src.CatalogueChanged();
   if (cap == 0) return true;
 
   uint32_t first = 0;

@@ -26,6 +26,10 @@ constexpr int64_t AlignUp(int64_t a, int64_t b) { return (a + b - 1) & ~(b - 1);
 constexpr int64_t RoundToSector(int64_t a) { return AlignUp(a, 512); }
 
 constexpr int kSectorSize = 512;
+// The most catalogue entries a card or archive may claim (256 MiB of long
+// entries). Counts come from the card; only a huge, mostly empty image could
+// hold more, and the catalogue index is a signed 32-bit value.
+constexpr uint32_t kMaxCatalogueEntries = 16u * 1024 * 1024;
 
 // Little-endian field access on byte buffers. Formats are described once, as
 // offsets into packed records, and read through these helpers.

@@ -1,6 +1,13 @@
 #include "card/source.h"
 
+#include <atomic>
+
 namespace quovil {
+
+void Source::CatalogueChanged() {
+  static std::atomic<uint64_t> versions{0};
+  CatalogueVersion = ++versions;
+}
 
 int32_t Source::AddressableEntries() const {
   if (ShortEntries()) {

@@ -68,6 +68,10 @@ struct Source {
   std::vector<LongEntry> LongCatalogue;
   int32_t EntryCount = 0;
   std::vector<uint16_t> IndexTable;   // format 0: catalogue index of each slot
+  // Changes whenever the catalogue is loaded or dropped (unique over all
+  // sources), so that what was worked out from it can tell it is stale.
+  uint64_t CatalogueVersion = 0;
+  void CatalogueChanged();
 
   // The entry view rule: the card with format 0 or 1 uses short entries.
   bool ShortEntries() const { return SourceIsCard && CardFormat != 2; }

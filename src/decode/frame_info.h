@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "card/source.h"
 
@@ -18,6 +19,15 @@ inline constexpr size_t kInfoBlockBytes = 8192;
 inline constexpr uint8_t kInfoSensor = 0x0A;
 inline constexpr uint8_t kInfoGps = 0x0B;
 
+// The entries of one second (a run of equal time stamps) and those among them
+// that carry an information block, remembered for the next frame of that
+// second: many records of one second must not each rescan it.
+struct InfoRunMemo {
+  uint64_t version = 0;  // the catalogue's version; 0: nothing remembered
+  int first = -1, last = -1;
+  std::vector<int> carriers;  // ascending
+};
+
 struct FrameInfoState {
   // Status bits (bit 1 battery low, bit 2 input off, bit 3 engine on), Uвх at
   // 1..2 and Uакб at 5..6, little-endian tenths of a volt.
@@ -29,6 +39,7 @@ struct FrameInfoState {
   // Sensor panel labels: LabelUin, LabelUAKB, Label1, Label2, Label3.
   std::array<std::string, 5> Labels;
   bool HasLabels() const { return !Labels[0].empty(); }
+  InfoRunMemo run;
 };
 
 // Reads the information of index's second: from index's own block, or from the
@@ -38,8 +49,13 @@ struct FrameInfoState {
 // the rest of its step).
 bool ReadFrameInfo(const Source& src, FrameInfoState& info, int index);
 
-// The entry whose block carries the information of index's second, or -1.
-int FindInfoEntry(const Source& src, int index);
+// The entry whose block carries the information of index's second, or -1:
+// index's own, else the first after it in that second, else the last before.
+int FindInfoEntry(const Source& src, int index, InfoRunMemo& memo);
+
+// Reads and parses the block of entry e (which carries one), unless it was
+// parsed last. False when the read failed.
+bool ReadInfoBlock(const Source& src, FrameInfoState& info, int e);
 
 // Parses an information block (n bytes) into the state; entry is the index
 // that supplied it. A record that runs past the block ends the parse, as does

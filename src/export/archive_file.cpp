@@ -46,7 +46,7 @@ void FillVersion3(const uint8_t* h, ArchiveHeader& a) {
 // start inside the file: an absurd count is refused before any allocation.
 bool CatalogueFits(const ArchiveHeader& a, uint64_t headerBytes, uint64_t entryBytes, uint64_t size) {
   const uint64_t catalogueEnd = headerBytes + entryBytes * a.EntryCount;
-  return a.EntryCount <= uint32_t(INT32_MAX) && catalogueEnd <= a.DataOffset && a.DataOffset <= size;
+  return a.EntryCount <= kMaxCatalogueEntries && catalogueEnd <= a.DataOffset && a.DataOffset <= size;
 }
 
 bool ReadVersion2(BlockDevice& file, const uint8_t* h, uint64_t size, ArchiveHeader& a,
@@ -134,6 +134,12 @@ LongEntry EntryFromVersion2(const uint8_t* record, uint32_t k, uint32_t recordBy
   e.b[9] = 0;
   std::memcpy(&e.b[10], record + 1, 6);
   return e;
+}
+
+bool ArchivableRecords(const Source& src) {
+  if (!src.ShortEntries()) return true;
+  uint8_t sectors = 0;
+  return SectorsOf(int64_t(src.PictureWidth) * src.PictureHeight, sectors) && SectorsOf(src.SoundBytes, sectors);
 }
 
 bool MakeSavedEntry(const Source& src, int32_t i, LongEntry& out, uint64_t& position) {

@@ -39,4 +39,9 @@ LongEntry EntryFromVersion2(const uint8_t* record, uint32_t k, uint32_t recordBy
 // by a long entry (sector counts beyond a byte).
 bool MakeSavedEntry(const Source& src, int32_t i, LongEntry& out, uint64_t& position);
 
+// Whether every record of the source can be described by a long entry: the
+// fixed-size records of formats 0 and 1 need picture and sound of at most
+// 255 sectors each.
+bool ArchivableRecords(const Source& src);
+
 }  // namespace quovil

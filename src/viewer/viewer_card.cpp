@@ -89,6 +89,7 @@ void Viewer::DropSourceData() {
   src.ShortCatalogue.clear();
   src.LongCatalogue.clear();
   src.EntryCount = 0;
+  src.CatalogueChanged();
   SelList.clear();
   ResetFrameCache(cache);
   for (auto& pic : CameraBitmap) pic.Free();

@@ -128,9 +128,21 @@ struct TwoCameras {
 
 TEST(ReadFrameInfo, NeighbourOfTheSameSecondFromEitherCamera) {
   TwoCameras t;
-  EXPECT_EQ(FindInfoEntry(t.rec.src, t.a0), t.a1);  // forward
-  EXPECT_EQ(FindInfoEntry(t.rec.src, t.a2), t.a1);  // backward
-  EXPECT_EQ(FindInfoEntry(t.rec.src, t.b0), -1);
+  t.rec.src.CatalogueChanged();
+  // One memo over the calls: each answer stays the one a fresh scan gives.
+  InfoRunMemo memo;
+  EXPECT_EQ(FindInfoEntry(t.rec.src, t.a0, memo), t.a1);  // forward
+  EXPECT_EQ(FindInfoEntry(t.rec.src, t.a2, memo), t.a1);  // backward
+  EXPECT_EQ(FindInfoEntry(t.rec.src, t.b0, memo), -1);
+  EXPECT_EQ(FindInfoEntry(t.rec.src, t.a1, memo), t.a1);  // its own block
+  // A catalogue loaded anew is asked afresh.
+  uint8_t& infoSectors = t.rec.src.LongCatalogue[size_t(t.a1)].b[8];
+  const uint8_t kept = infoSectors;
+  infoSectors = 0;
+  t.rec.src.CatalogueChanged();
+  EXPECT_EQ(FindInfoEntry(t.rec.src, t.a0, memo), -1);
+  infoSectors = kept;
+  t.rec.src.CatalogueChanged();
   FrameInfoState info;
   EXPECT_TRUE(ReadFrameInfo(t.rec.src, info, t.a2));
   EXPECT_EQ(info.GpsIndex, t.a1);
