@@ -86,6 +86,9 @@ bool OpenSource(Context& ctx, const std::string& path, Access access, std::strin
 // returns false with the error already in ctx.out.
 bool OpenAtIndex(Context& ctx, int& index);
 
+// Empty when path opens for reading; else "cannot open PATH: <reason>".
+std::string CannotOpenText(const std::string& path);
+
 // The archive file header at the start of a file (version 2 or 3).
 bool LooksLikeArchive(const std::string& path);
 

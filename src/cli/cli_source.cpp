@@ -1,11 +1,14 @@
 // Opening SRC for a command, and the filter options shared by commands.
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 #include "card/korax.h"
 #include "cli/cli.h"
+#include "platform/utf8_file.h"
 
 namespace quovil::cli {
 
@@ -77,8 +80,24 @@ bool ApplyKindFilters(const Args& args, Viewer& viewer, std::string& error) {
   return true;
 }
 
+std::string CannotOpenText(const std::string& path) {
+  errno = 0;
+  if (OpenReadOnlyFile(path)) return {};
+  const int why = errno ? errno : EIO;
+  std::error_code ec;
+  const auto status = std::filesystem::status(PathFromUtf8(path), ec);
+  std::string reason = std::strerror(why);
+  if (!ec && !std::filesystem::is_directory(status) && !std::filesystem::is_regular_file(status) &&
+      !std::filesystem::is_block_file(status))
+    reason = "not a regular file or block device";
+  return "cannot open " + path + ": " + reason;
+}
+
 bool OpenSource(Context& ctx, const std::string& path, Access access, std::string& error) {
   Viewer& v = ctx.viewer;
+  // A file that cannot be opened at all is no card problem: say why.
+  error = CannotOpenText(path);
+  if (!error.empty()) return false;
   if (LooksLikeArchive(path)) {
     v.OpenArchive(path);
     if (!v.src.ArchiveOpen) {

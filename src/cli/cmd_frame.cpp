@@ -5,15 +5,16 @@
 
 #include "card/korax.h"
 #include "cli/cli.h"
-#include "platform/utf8_file.h"
+#include "platform/file_guard.h"
 
 namespace quovil::cli {
 
 namespace {
 
-bool WritePgm(const Picture8& pic, const std::string& path) {
-  std::unique_ptr<FILE, int (*)(FILE*)> f(OpenFileUtf8(path, "wb"), std::fclose);
+bool WritePgm(const Picture8& pic, const std::string& path, std::string& error) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(CreateOutputFile(path, error), std::fclose);
   if (!f) return false;
+  error = "cannot write " + path;
   const std::string header = Format("P5\n%d %d\n255\n", pic.width, pic.height);
   bool ok = std::fwrite(header.data(), 1, header.size(), f.get()) == header.size();
   for (int y = 0; ok && y < pic.height; ++y)
@@ -42,7 +43,8 @@ int Frame(Context& ctx) {
   int slot = -1, pos = -1;
   if (!FindInCache(v.src, v.cache, index, &slot, &pos))
     return ctx.Fail(Format("the frame of entry %d cannot be decoded", index));
-  if (!WritePgm(pic, ctx.args.Get("--out"))) return ctx.Fail("cannot write " + ctx.args.Get("--out"));
+  std::string error;
+  if (!WritePgm(pic, ctx.args.Get("--out"), error)) return ctx.Fail(error);
   ctx.out = {{"index", index}, {"camera", cam + 1}, {"slot", slot}, {"position", pos}};
   return 0;
 }

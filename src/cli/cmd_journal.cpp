@@ -1,8 +1,8 @@
 // `journal SRC|FILE.klf [--save OUT.klf]`: the journal window's list and
 // status panels after reading the journal of a card or a journal file.
 #include <array>
-#include <cstring>
 
+#include "card/card_header.h"
 #include "card/korax.h"
 #include "cli/cli.h"
 #include "journal/journal_log.h"
@@ -13,13 +13,13 @@ namespace {
 
 constexpr const char* kOpenFailed = "Ошибка открытия файла!";
 
-// A journal file starts with a sealed 84-byte header; a card image starts
-// with a boot sector carrying one of the card magics.
-bool LooksLikeJournalFile(BlockDevice& file) {
-  std::array<uint8_t, kJournalHeaderBytes> h{};
-  if (!file.Read(0, h.data(), h.size())) return false;
-  if (std::memcmp(&h[3], "KORAX2.0", 8) == 0 || std::memcmp(&h[3], "KORAX-X ", 8) == 0) return false;
-  return GetU16(h.data()) == kJournalHeaderBytes && ByteChecksum(h.data(), h.size()) == 0;
+// A card image starts with a boot sector carrying one of the card magics, an
+// archive file with its own header; anything else is taken for a journal
+// file, so that a damaged one gets the journal's header error.
+bool LooksLikeJournalFile(BlockDevice& file, const std::string& path) {
+  std::array<uint8_t, 11> h{};
+  if (file.Length() < int64_t(h.size()) || !file.Read(0, h.data(), h.size())) return true;
+  return !HasCardMagic(h.data()) && !LooksLikeArchive(path);
 }
 
 nlohmann::json RowsJson(const Journal& j) {
@@ -35,8 +35,8 @@ int JournalCommand(Context& ctx) {
   bool journalFile = false;
   {
     auto file = OpenReadOnlyFile(path);
-    if (!file) return ctx.Fail(kOpenFailed);
-    journalFile = LooksLikeJournalFile(*file);
+    if (!file) return ctx.Fail(CannotOpenText(path));
+    journalFile = LooksLikeJournalFile(*file, path);
   }
 
   Journal journal;
@@ -55,7 +55,8 @@ int JournalCommand(Context& ctx) {
   if (ctx.args.Has("--save")) {
     // The window saves nothing when nothing is shown; asked for a file, say so.
     if (journal.ShownCount == 0) return ctx.Fail(journal.StatusPanels[0]);
-    if (!journal.SaveJournalFile(ctx.args.Get("--save"))) return ctx.Fail(kOpenFailed);
+    std::string error = kOpenFailed;
+    if (!journal.SaveJournalFile(ctx.args.Get("--save"), &error)) return ctx.Fail(error);
   }
 
   const auto& p = journal.StatusPanels;

@@ -5,7 +5,7 @@
 
 #include "card/korax.h"
 #include "cli/cli.h"
-#include "platform/utf8_file.h"
+#include "platform/file_guard.h"
 
 namespace quovil::cli {
 
@@ -19,9 +19,11 @@ int Sound(Context& ctx) {
   ReadSound(v.src, index, block.data());
   const size_t n = GetU16(block.data());
   const std::string out = ctx.args.Get("--out");
-  std::unique_ptr<FILE, int (*)(FILE*)> f(OpenFileUtf8(out, "wb"), std::fclose);
-  bool ok = f && std::fwrite(block.data() + 2, 1, n, f.get()) == n;
-  if (f) ok = std::fclose(f.release()) == 0 && ok;
+  std::string error;
+  std::FILE* f = CreateOutputFile(out, error);
+  if (!f) return ctx.Fail(error);
+  bool ok = std::fwrite(block.data() + 2, 1, n, f) == n;
+  ok = std::fclose(f) == 0 && ok;
   if (!ok) return ctx.Fail("cannot write " + out);
   ctx.out = {{"samples", n}};
   return 0;

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "platform/file_guard.h"
 
 namespace {
 
@@ -60,6 +61,8 @@ Args Collect(const Parsed& p) {
 }
 
 int Run(const Parsed& p) {
+  // SRC is an input for the whole call: no output of it may replace it.
+  const HeldInput source(p.positional.empty() ? std::string() : p.positional[0]);
   CliHost host;
   Viewer viewer(host);
   Context ctx{Collect(p), host, viewer, nullptr};

@@ -1,11 +1,11 @@
 #include "export/archive_save.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <system_error>
 
 #include "export/archive_file.h"
+#include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 
 namespace quovil {
@@ -14,6 +14,9 @@ namespace {
 
 constexpr const char* kProgressTitle = "Запись видео в архив на диске";
 constexpr const char* kProgressText = "Дождитесь завершения операции или нажмите Cancel";
+constexpr const char* kWriteFailed = "Ошибка записи файла!";
+constexpr const char* kCardReadFailed = "Ошибка чтения карты памяти!";
+constexpr const char* kTooLarge = "Записи этого источника слишком велики для архивного файла!";
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -31,6 +34,7 @@ struct Copy {
   std::size_t buffered = 0;
   std::vector<LongEntry> entries;
   uint32_t sector = 0;
+  bool cardReadFailed = false;  // a card read failed, not a write
 
   bool Flush() {
     bool ok = WriteAll(f, buffer.data(), buffered);
@@ -38,8 +42,8 @@ struct Copy {
     return ok;
   }
 
-  // One record into the buffer. A failed read of the card fails the save
-  // like a failed file read: stale buffer bytes must never pass for data.
+  // One record into the buffer. A failed read fails the save: stale buffer
+  // bytes must never pass for data.
   bool Record(std::size_t k) {
     LongEntry e;
     uint64_t from = 0;
@@ -50,7 +54,10 @@ struct Copy {
     entries[k] = e;
     const std::size_t r = std::size_t(e.RecordSectors()) * kSectorSize;
     if (kArchiveCopyBuffer - r < buffered && !Flush()) return false;
-    if (!dev->Read(from, buffer.data() + buffered, r)) return false;
+    if (!dev->Read(from, buffer.data() + buffered, r)) {
+      cardReadFailed = src.SourceIsCard;
+      return false;
+    }
     buffered += r;
     return true;
   }
@@ -64,6 +71,9 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   const uint32_t n = uint32_t(indices.size());
   const auto header = MakeArchiveHeader(uint32_t(src.CardFormat), uint32_t(src.SoundBytes), uint32_t(src.SampleRate),
                                         uint32_t(src.PictureWidth), uint32_t(src.PictureHeight), n);
+  if (const OutputProblem problem = CheckOutputTarget(path); problem != OutputProblem::None)
+    return {ArchiveSaveStatus::Refused, 0, OutputProblemText(problem)};
+  if (!ArchivableRecords(src)) return {ArchiveSaveStatus::Refused, 0, kTooLarge};
   File f(OpenFileUtf8(path, "wb"));
   if (!f) return {ArchiveSaveStatus::OpenFailed, 0, "Ошибка открытия файла!"};
   // The copy buffer already gathers large blocks; a second one in stdio only costs a copy.
@@ -75,7 +85,11 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
 
   Copy copy(src, indices, f.get());
   copy.entries.resize(n);
-  bool ok = WriteAll(f.get(), header.data(), header.size()) &&
+  // The header does not add up until the catalogue is in place, so a save
+  // cut short never opens as an archive of bogus records.
+  auto unsealed = header;
+  unsealed.back() ^= 0xFF;
+  bool ok = WriteAll(f.get(), unsealed.data(), unsealed.size()) &&
             std::fseek(f.get(), long(GetU32(&header[11])), SEEK_SET) == 0;
   for (uint32_t k = 0; ok && k < n; ++k) {
     host.SetProgress(int(k));
@@ -89,11 +103,13 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
     ok = copy.Record(k);
   }
   ok = ok && copy.Flush() && std::fseek(f.get(), kArchiveHeaderBytes, SEEK_SET) == 0 &&
-       WriteAll(f.get(), copy.entries.data(), copy.entries.size() * sizeof(LongEntry));
+       WriteAll(f.get(), copy.entries.data(), copy.entries.size() * sizeof(LongEntry)) &&
+       std::fflush(f.get()) == 0 && std::fseek(f.get(), 0, SEEK_SET) == 0 &&
+       WriteAll(f.get(), header.data(), header.size());
   // Closing flushes what the system still holds; a full disk may only show here.
   ok = std::fclose(f.release()) == 0 && ok;
   host.HideProgress();
-  if (!ok) return {ArchiveSaveStatus::WriteFailed, 0, "Ошибка записи файла!"};
+  if (!ok) return {ArchiveSaveStatus::WriteFailed, 0, copy.cardReadFailed ? kCardReadFailed : kWriteFailed};
   result.status = ArchiveSaveStatus::Saved;
   result.entries = int(n);
   result.message = "Файл создан успешно!";
@@ -118,16 +134,13 @@ std::string SuggestedArchiveName(int camera, const std::string& fragStart) {
 }
 
 std::string WithKifExtension(const std::string& name) {
+  // A folder keeps its name, so that the save refuses it instead of writing
+  // a hidden ".kif" inside.
+  if (NamesFolder(name)) return name;
   const std::size_t slash = name.find_last_of("/\\");
   const std::size_t dot = name.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + ".kif";
   return name.substr(0, dot) + ".kif";
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  std::error_code ec;
-  return std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), ec) && !ec;
 }
 
 }  // namespace quovil

@@ -39,11 +39,8 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
 std::string SuggestedArchiveName(int camera, const std::string& fragStart);
 
 // The name with its extension (after the last dot of the last path part)
-// replaced by ".kif", or ".kif" appended when it has none.
+// replaced by ".kif", or ".kif" appended when it has none. A name of a
+// folder stays as it is.
 std::string WithKifExtension(const std::string& name);
-
-// Whether two names lead to the same file (same spelling, or the same file
-// on disk under another spelling).
-bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace quovil

@@ -9,6 +9,7 @@
 #include "decode/frame_cache.h"
 #include "export/AVI_FUNC.h"
 #include "export/snapshot.h"
+#include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 #include "viewer/viewer.h"
 
@@ -21,6 +22,10 @@ constexpr const char* kNoRecords = "Отмеченный фрагмент не �
 constexpr const char* kWriteError = "Возникла ошибка при записи AVI файла!";
 constexpr uint32_t kMicrosPerFrame = 200000;  // 5 frames per second
 constexpr int kMaxSamples = kSoundBlockBytes - 2;
+// Pictures are paced by the sound in fifths of a second; a block holds at
+// most kMaxSamples, so from this rate on an entry repeats its picture at most
+// 57 times. Slower rates cannot be paced (SampleRate / 5 would be 0 or a few).
+constexpr int kMinSampleRate = 1000;
 
 std::string FrameStampText(const TimeStamp& t) {
   return Format("%.2d.%.2d.%.4d", t.day, t.month, 2000 + t.year) + Format("  %.2d:%.2d:%.2d", t.hour, t.minute, t.second);
@@ -32,7 +37,8 @@ class AviExporter {
   AviExporter(Viewer& v, const AviExportList& list, uint64_t splitBytes)
       : v_(v), src_(v.src), list_(list), split_(splitBytes), sound_(src_.HasSound) {}
 
-  bool Prepare();
+  // Empty when the export can run, else the text that says why not.
+  std::string Prepare();
   void Run(const std::string& chosen, AviExportResult& result);
 
  private:
@@ -40,7 +46,7 @@ class AviExporter {
   FileEnd WriteFile(const std::string& name, AviExportResult& result);
   bool OpenStreams(AviFile& avi);
   bool WriteEntrySilent(AviFile& avi);
-  bool WriteEntryWithSound(AviFile& avi);
+  bool WriteEntryWithSound(AviFile& avi, uint64_t fileEnd);
   bool WriteFrame(AviFile& avi);
   bool CloseFile(AviFile& avi);
   void ComposeFrame(int32_t index);
@@ -62,15 +68,16 @@ class AviExporter {
   bool cancelled_ = false;
 };
 
-bool AviExporter::Prepare() {
+std::string AviExporter::Prepare() {
   size_ = StampedFrameSize(src_);
   const int64_t pw = src_.PictureWidth, ph = src_.PictureHeight;
-  if (size_.width <= 0 || size_.height <= 0 || pw <= 0 || ph <= 0 || pw * ph > kFrameBufferBytes) return false;
-  if (sound_ && src_.SampleRate <= 0) return false;
+  if (size_.width <= 0 || size_.height <= 0 || pw <= 0 || ph <= 0 || pw * ph > kFrameBufferBytes) return kWriteError;
+  if (sound_ && src_.SampleRate < kMinSampleRate)
+    return Format("Частота звука %d Гц слишком мала для записи AVI файла!", src_.SampleRate);
   canvas_.Resize(size_.width, size_.height);
   picture_.Resize(int(pw), int(ph));
   frameBuffer_.assign(size_t(size_.width) * size_t(size_.height), 0);
-  return true;
+  return {};
 }
 
 void AviExporter::ComposeFrame(int32_t index) {
@@ -115,7 +122,8 @@ bool AviExporter::WriteEntrySilent(AviFile& avi) {
   return WriteFrame(avi);
 }
 
-bool AviExporter::WriteEntryWithSound(AviFile& avi) {
+// fileEnd: the data size at which the file is split; a long repeat stops there.
+bool AviExporter::WriteEntryWithSound(AviFile& avi, uint64_t fileEnd) {
   const int32_t next = list_.entries[size_t(o_) + 1];
   if (next >= 0) {
     const int len = SoundOf(next);
@@ -124,7 +132,7 @@ bool AviExporter::WriteEntryWithSound(AviFile& avi) {
     if (len > 0 && !avi.WriteSample(1, soundBuffer_.data() + 2, uint32_t(len), kAviKeyFrame)) return false;
   }
   ComposeFrame(list_.entries[size_t(o_)]);
-  while (pending_ > src_.SampleRate / 10) {
+  while (pending_ > src_.SampleRate / 10 && avi.DataBytes() < fileEnd) {
     if (!WriteFrame(avi)) return false;
     pending_ -= src_.SampleRate / 5;
   }
@@ -165,6 +173,10 @@ bool AviExporter::OpenStreams(AviFile& avi) {
 AviExporter::FileEnd AviExporter::WriteFile(const std::string& name, AviExportResult& result) {
   pending_ = 0;
   ticks_ = 0;
+  if (const OutputProblem problem = CheckOutputTarget(name); problem != OutputProblem::None) {
+    v_.ShowMessageBox(OutputProblemText(problem), MsgKind::Error);
+    return FileEnd::Failed;
+  }
   RemoveFileUtf8(name);
   v_.host.ProcessEvents();
   AviFile avi;
@@ -174,7 +186,7 @@ AviExporter::FileEnd AviExporter::WriteFile(const std::string& name, AviExportRe
   uint64_t written = 0;
   while (o_ < list_.count && written < split_ && !cancelled_) {
     const uint64_t before = avi.DataBytes();
-    if (!(sound_ ? WriteEntryWithSound(avi) : WriteEntrySilent(avi))) {
+    if (!(sound_ ? WriteEntryWithSound(avi, before - written + split_) : WriteEntrySilent(avi))) {
       v_.ShowMessageBox(kWriteError, MsgKind::Error);
       return FileEnd::Failed;
     }
@@ -234,6 +246,7 @@ std::string SuggestedAviName(const Viewer& v) {
 }
 
 std::string AviPartName(const std::string& chosen, int part) {
+  if (NamesFolder(chosen)) return chosen;  // refused when the part is written
   std::string base = chosen;
   const size_t n = base.size();
   // Only a real extension goes: a name typed without one keeps all its letters.
@@ -245,7 +258,8 @@ std::string AviPartName(const std::string& chosen, int part) {
 AviExportResult WriteAviFragment(Viewer& v, const AviExportList& list, const std::string& chosen, uint64_t splitBytes) {
   AviExportResult result;
   AviExporter exporter(v, list, splitBytes);
-  if (!exporter.Prepare()) {
+  if (const std::string why = exporter.Prepare(); !why.empty()) {
+    v.ShowMessageBox(why, MsgKind::Error);
     result.failed = true;
     return result;
   }

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "card/korax.h"
-#include "platform/utf8_file.h"
+#include "platform/file_guard.h"
 
 namespace quovil {
 
@@ -42,10 +42,15 @@ std::vector<uint8_t> GreyBmpBytes(const Picture8& pic) {
 
 bool WriteGreyBmp(const std::string& path, const Picture8& pic, std::string* error) {
   const std::vector<uint8_t> bytes = GreyBmpBytes(pic);
+  std::string why;
+  FILE* f = CreateOutputFile(path, why);
+  if (!f) {
+    if (error) *error = why;
+    return false;
+  }
   errno = 0;
-  FILE* f = OpenFileUtf8(path, "wb");
-  bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (f && std::fclose(f) != 0) ok = false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (std::fclose(f) != 0) ok = false;
   if (!ok && error) *error = path + ": " + std::strerror(errno ? errno : EIO);
   return ok;
 }

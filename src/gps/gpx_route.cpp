@@ -8,6 +8,7 @@
 #include "card/korax.h"
 #include "decode/frame_info.h"
 #include "gps/nmea.h"
+#include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 #include "viewer/viewer.h"
 
@@ -41,14 +42,15 @@ std::string Escaped(const std::string& text) {
 std::vector<TrackPoint> RouteOfPositions(const Viewer& v, int32_t first, int32_t last) {
   std::vector<TrackPoint> points;
   std::set<int> seenEntries;
+  InfoRunMemo memo;
   if (first < 0) first = 0;
   if (last >= v.SelCount) last = v.SelCount - 1;
   for (int32_t p = first; p <= last; ++p) {
     const int index = v.IndexAtPos(p);
-    const int entry = FindInfoEntry(v.src, index);
+    const int entry = FindInfoEntry(v.src, index, memo);
     if (entry < 0 || !seenEntries.insert(entry).second) continue;
     FrameInfoState info;
-    if (!ReadFrameInfo(v.src, info, index) || info.GpsSentence.empty()) continue;
+    if (!ReadInfoBlock(v.src, info, entry) || info.GpsSentence.empty()) continue;
     const GpsFix fix = ParseGpsText(info.GpsSentence);
     if (!fix.hasPosition) continue;
     if (!points.empty() && points.back().lat == fix.lat && points.back().lon == fix.lon) continue;
@@ -84,11 +86,8 @@ std::string GpxText(const std::vector<TrackPoint>& points, const std::string& na
 bool WriteGpxFile(const std::string& path, const std::vector<TrackPoint>& points, const std::string& name,
                   std::string& error) {
   const std::string text = GpxText(points, name);
-  FILE* f = OpenFileUtf8(path, "wb");
-  if (!f) {
-    error = Format("Не могу создать файл %s: %s", path.c_str(), std::strerror(errno));
-    return false;
-  }
+  FILE* f = CreateOutputFile(path, error);
+  if (!f) return false;
   const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
   if (std::fclose(f) != 0 || !ok) {
     error = Format("Ошибка записи файла %s", path.c_str());

@@ -5,7 +5,10 @@
 #include <SimpleIni.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 
+#include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 
 namespace quovil {
@@ -41,7 +44,12 @@ bool WriteMapSettings(const std::string& programPath, const std::string& mapComP
   const std::string path = MapSettingsPath(programPath);
   CSimpleIniA ini;
   ini.SetSpaces(false);  // the map program writes "key=value"
-  // A settings file that exists but cannot be read is left alone rather than replaced.
+  // A settings file that exists but cannot be read is left alone rather than
+  // replaced; a name that is no plain file (a folder, a FIFO that would keep
+  // the read waiting) is never opened.
+  std::error_code ec;
+  const auto status = std::filesystem::status(PathFromUtf8(path), ec);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return false;
   if (FILE* in = OpenFileUtf8(path, "rb")) {
     const SI_Error loaded = ini.LoadFile(in);
     std::fclose(in);
@@ -56,7 +64,8 @@ bool WriteMapSettings(const std::string& programPath, const std::string& mapComP
     ini.SetValue("MainFormGPSEvents", "GPSPosInCenter", "1");
   }
   // Binary, so that the line ends are the ones SimpleIni writes for the platform.
-  FILE* out = OpenFileUtf8(path, "wb");
+  std::string error;
+  FILE* out = CreateOutputFile(path, error);
   if (!out) return false;
   const bool saved = ini.SaveFile(out, false) >= 0;
   return std::fclose(out) == 0 && saved;

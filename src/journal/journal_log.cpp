@@ -7,6 +7,7 @@
 #include "card/korax.h"
 #include "card/source.h"
 #include "platform/block_device.h"
+#include "platform/file_guard.h"
 
 namespace quovil {
 
@@ -99,27 +100,32 @@ void Journal::ReadJournalFromCard(const Source& src) {
 }
 
 bool Journal::LoadJournalFile(const std::string& name) {
-  std::ifstream f(PathOf(name), std::ios::binary);
+  // Through the device layer: a FIFO or a folder is refused, never waited on.
+  const std::unique_ptr<BlockDevice> f = OpenReadOnlyFile(name);
   if (!f) return false;
   uint8_t hb[kJournalHeaderBytes];
-  if (!f.read(reinterpret_cast<char*>(hb), sizeof hb)) return false;
+  if (!f->Read(0, hb, sizeof hb)) return false;
   JournalHeader h;
   if (!CheckJournalHeader(hb, h)) return true;
 
   const uint32_t size = h.JournalSize();
-  f.seekg(0, std::ios::end);
-  const std::streamoff end = f.tellg();
-  if (!f || end < 0 || uint64_t(end) < uint64_t(kJournalHeaderBytes) + size) return false;
-  f.seekg(kJournalHeaderBytes);
+  const int64_t end = f->Length();
+  if (end < 0 || uint64_t(end) < uint64_t(kJournalHeaderBytes) + size) return false;
   std::vector<uint8_t> area(size);
-  if (size != 0 && !f.read(reinterpret_cast<char*>(area.data()), std::streamsize(size))) return false;
+  if (size != 0 && !f->Read(kJournalHeaderBytes, area.data(), size)) return false;
   Accept(h, std::move(area));
   ShowJournal();
   return true;
 }
 
-bool Journal::SaveJournalFile(const std::string& name) const {
+bool Journal::SaveJournalFile(const std::string& name, std::string* error) const {
+  auto fail = [error](std::string why) {
+    if (error) *error = std::move(why);
+    return false;
+  };
   if (ShownCount == 0) return false;
+  if (const OutputProblem problem = CheckOutputTarget(name); problem != OutputProblem::None)
+    return fail(OutputProblemText(problem));
   // Written beside the target and renamed over it, so that a failed write
   // never leaves a truncated journal in place of a good one.
   const std::filesystem::path target = PathOf(name);
@@ -127,21 +133,21 @@ bool Journal::SaveJournalFile(const std::string& name) const {
   temp += ".part";
   {
     std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-    if (!f) return false;
+    if (!f) return fail("Ошибка открытия файла!");
     f.write(reinterpret_cast<const char*>(header_.b.data()), std::streamsize(header_.b.size()));
     f.write(reinterpret_cast<const char*>(area_.data()), std::streamsize(area_.size()));
     f.close();
     if (!f) {
       std::error_code ec;
       std::filesystem::remove(temp, ec);
-      return false;
+      return fail("Ошибка записи файла!");
     }
   }
   std::error_code ec;
   std::filesystem::rename(temp, target, ec);
   if (ec) {
     std::filesystem::remove(temp, ec);
-    return false;
+    return fail("Ошибка записи файла!");
   }
   return true;
 }

@@ -78,7 +78,9 @@ class Journal {
   // unless the new one was read whole.
   bool LoadJournalFile(const std::string& name);
   // Writes the header and the record area; only when something is shown.
-  bool SaveJournalFile(const std::string& name) const;
+  // On failure error (when given) says why: a refused target, or a file
+  // that could not be created or written.
+  bool SaveJournalFile(const std::string& name, std::string* error = nullptr) const;
 
   // Computes the ring bounds and fills Rows and the status panels.
   void ShowJournal();

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/block_device.h"
+#include "platform/file_guard.h"
 #include "platform/posix_io.h"
 #include "platform/utf8_file.h"
 
@@ -22,18 +23,9 @@ namespace {
 
 #ifdef _WIN32
 
-// Which file a handle is: a volume and a file index there. A path that now
-// names another file (an image replaced while open) is another card.
-struct FileIdentity {
-  DWORD volume = 0, high = 0, low = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-
-std::optional<FileIdentity> IdentityOf(HANDLE h) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(h, &info)) return std::nullopt;
-  return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-}
+// Which file a handle is. A path that now names another file (an image
+// replaced while open) is another card.
+std::optional<FileIdentity> IdentityOf(HANDLE h) { return IdentityOfHandle(h); }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -45,7 +37,8 @@ HANDLE OpenHandle(const std::wstring& path, bool write) {
 class FileDevice : public BlockDevice {
  public:
   FileDevice(HANDLE h, std::string path, bool writable)
-      : h_(h), path_(std::move(path)), wpath_(WideFromUtf8(path_)), writable_(writable), id_(IdentityOf(h)) {}
+      : h_(h), path_(std::move(path)), wpath_(WideFromUtf8(path_)), writable_(writable), id_(IdentityOf(h)),
+        held_(IdentityOfHandle(h)) {}
   ~FileDevice() override { Drop(); }
 
   bool Read(uint64_t offset, void* buf, std::size_t n) override {
@@ -106,6 +99,7 @@ class FileDevice : public BlockDevice {
   std::wstring wpath_;
   bool writable_;
   std::optional<FileIdentity> id_;
+  HeldInput held_;
 };
 
 std::unique_ptr<BlockDevice> OpenFile(const std::string& path, bool tryWrite) {
@@ -124,7 +118,8 @@ std::unique_ptr<BlockDevice> OpenFile(const std::string& path, bool tryWrite) {
 
 class FileDevice : public BlockDevice {
  public:
-  FileDevice(int fd, std::string path, bool writable) : fd_(fd), path_(std::move(path)), writable_(writable) {
+  FileDevice(int fd, std::string path, bool writable)
+      : fd_(fd), path_(std::move(path)), writable_(writable), held_(IdentityOfDescriptor(fd)) {
     struct stat st {};
     if (fstat(fd_, &st) == 0) {
       dev_ = st.st_dev;
@@ -165,19 +160,28 @@ class FileDevice : public BlockDevice {
   bool writable_;
   dev_t dev_ = 0;
   ino_t ino_ = 0;
+  HeldInput held_;
 };
 
 std::unique_ptr<BlockDevice> OpenFile(const std::string& path, bool tryWrite) {
+  // Opened without blocking: a FIFO named as a card would otherwise wait
+  // for a writer for ever. Only files and block devices are taken.
   int fd = -1;
   bool writable = false;
   if (tryWrite) {
-    fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     writable = fd >= 0;
   }
-  if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return nullptr;
   struct stat st {};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))) {
+    close(fd);
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return nullptr;
+  }
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     close(fd);
     return nullptr;
   }

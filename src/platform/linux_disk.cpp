@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "platform/block_device.h"
+#include "platform/file_guard.h"
 #include "platform/posix_io.h"
 
 namespace quovil {
@@ -42,7 +43,7 @@ bool SysRemovable(const std::string& name) {
 class LinuxDisk : public BlockDevice {
  public:
   LinuxDisk(int fd, std::string name, bool writable, bool removable)
-      : fd_(fd), name_(std::move(name)), writable_(writable), removable_(removable) {}
+      : fd_(fd), name_(std::move(name)), writable_(writable), removable_(removable), held_(IdentityOfDescriptor(fd)) {}
   ~LinuxDisk() override { close(fd_); }
 
   bool Read(uint64_t offset, void* buf, std::size_t n) override {
@@ -67,6 +68,7 @@ class LinuxDisk : public BlockDevice {
   std::string name_;
   bool writable_;
   bool removable_;
+  HeldInput held_;
 };
 
 }  // namespace

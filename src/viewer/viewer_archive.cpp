@@ -61,6 +61,7 @@ void Viewer::OpenArchive(const std::string& name) {
   if (ok) {
     src.Archive = header;
     src.LongCatalogue = std::move(entries);
+    src.CatalogueChanged();
     src.CardFormat = int(header.CardFormat);
     src.PictureWidth = int32_t(header.Width);
     src.PictureHeight = int32_t(header.Height);
@@ -122,14 +123,9 @@ ArchiveSaveResult Viewer::ActionSaveFileExecute() {
   }
   std::optional<std::string> picked = host.ChooseSaveFile(SuggestedArchiveName(camera, FragStart) + ".kif");
   if (!picked) return result;
-  const std::string path = WithKifExtension(*picked);
-  if (!src.SourceIsCard && src.ArchiveOpen && SameFile(path, src.ArchiveFileName)) {
-    result = {ArchiveSaveStatus::Refused, 0, "Не могу сохранить в открытый файл!"};
-    ShowMessageBox(result.message, MsgKind::Error);
-    return result;
-  }
-  result = WriteArchiveFile(src, indices, path, host);
-  const bool opened = result.status != ArchiveSaveStatus::OpenFailed;
+  // The open archive or card is refused as the target by the writer itself.
+  result = WriteArchiveFile(src, indices, WithKifExtension(*picked), host);
+  const bool opened = result.status != ArchiveSaveStatus::OpenFailed && result.status != ArchiveSaveStatus::Refused;
   ShowMessageBox(result.message, result.status == ArchiveSaveStatus::Saved || result.status == ArchiveSaveStatus::Cancelled
                                      ? MsgKind::Information
                                      : MsgKind::Error);

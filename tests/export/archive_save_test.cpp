@@ -75,6 +75,7 @@ TEST_F(ArchiveSave, WholeCardOfEveryFormatAndCamera) {
     Card(format);
     for (int camera : {-1, 0, 1}) {
       SCOPED_TRACE(camera);
+      saved.CloseArchive();  // an open archive is never the target of a save
       const ArchiveSaveResult r = Save("all.kif", camera);
       ASSERT_EQ(r.status, ArchiveSaveStatus::Saved) << r.message;
       EXPECT_EQ(host.messages.back(), "Файл создан успешно!");
@@ -178,14 +179,14 @@ TEST_F(ArchiveSave, CancelInTheMiddleLeavesNoFile) {
   EXPECT_TRUE(host.timerEnabled);
 }
 
-TEST_F(ArchiveSave, FailedCardReadIsAWriteErrorNotData) {
+TEST_F(ArchiveSave, FailedCardReadIsAReadErrorNotData) {
   Card(1, 40);
   const uint64_t half = uint64_t(truth.dataFirstSector) * 512 + uint64_t(truth.order[20]) * truth.frameStride;
   v.CloseCard();
   ASSERT_TRUE(OpenCardImage(v, cardPath, int64_t(half)));
   const ArchiveSaveResult r = Save("bad.kif");
   EXPECT_EQ(r.status, ArchiveSaveStatus::WriteFailed);
-  EXPECT_EQ(host.messages.back(), "Ошибка записи файла!");
+  EXPECT_EQ(host.messages.back(), "Ошибка чтения карты памяти!");
   EXPECT_TRUE(std::filesystem::exists(dir + "/bad.kif"));  // kept as far as written
   EXPECT_TRUE(host.windowEnabled);
 }

@@ -239,6 +239,26 @@ TEST_F(AviExportTest, SmallLimitSplitsIntoNumberedParts) {
   EXPECT_EQ(total, 16);
 }
 
+// A record whose sound holds its picture for five frames: the part ends at
+// the limit inside that repeat, not only between records.
+TEST_F(AviExportTest, TheLimitCutsALongRepeat) {
+  SKIP_WITHOUT_OUTSIDE_READERS();
+  mkcard::Options o;
+  o.records = 4;
+  o.framesPerSecond = 1;
+  OpenWithSound(o, "repeat", 8000);
+  const uint64_t frame = 420 * 276;
+  AviExportResult r = Export("repeat.avi", 2 * frame);
+  ASSERT_FALSE(r.failed);
+  ASSERT_GE(r.files.size(), 3u);
+  // The last record has no sound of its own: its part holds no frame.
+  for (const std::string& f : std::vector<std::string>(r.files.begin(), r.files.end() - 1)) {
+    EXPECT_EQ(DecodeComplaints(f), "") << f;
+    // Two frames reach the limit; the closing frame ends the part.
+    EXPECT_LE(std::stoi(Probe(f)["streams"][0]["nb_read_frames"].get<std::string>()), 3) << f;
+  }
+}
+
 TEST_F(AviExportTest, ReversedMarksExportTheSameFragmentEndingWithItsLastRecord) {
   mkcard::Options o;
   o.format = 2;

@@ -6,6 +6,8 @@
 #include <sys/resource.h>
 #endif
 
+#include <filesystem>
+
 #include "export/archive_save.h"
 #include "export/avi_export.h"
 #include "fault_fixture.h"
@@ -48,6 +50,13 @@ class SaveFaults : public FaultTest, public ::testing::WithParamInterface<int> {
     return out;
   }
   quovil::ArchiveSaveResult Save() { return quovil::WriteArchiveFile(viewer->src, Selection(), dir + "/out.kif", host); }
+  // The file is refused where an archive is opened, as a damaged one.
+  void ExpectNoArchive(const std::string& path) {
+    quovil::Viewer other(host);
+    other.OpenArchive(path);
+    EXPECT_FALSE(other.src.ArchiveOpen) << path;
+    EXPECT_EQ(other.NoSourceText, "Ошибка чтения файла!") << path;
+  }
   quovil::AviExportResult Export() {
     quovil::AviExportList list;
     EXPECT_TRUE(quovil::CollectAviEntries(*viewer, list));
@@ -66,7 +75,9 @@ TEST_P(SaveFaults, ArchiveSaveWithAFailedReadAtEveryRead) {
     plan->FailReadIn(n);
     auto r = Save();
     EXPECT_EQ(r.status, quovil::ArchiveSaveStatus::WriteFailed) << "read " << n;
-    EXPECT_EQ(r.message, "Ошибка записи файла!");
+    // The card failed, not the disk; what was written never opens as an archive.
+    EXPECT_EQ(r.message, "Ошибка чтения карты памяти!");
+    ExpectNoArchive(dir + "/out.kif");
     plan->Disarm();
   }
   EXPECT_EQ(plan->writes, 0);
@@ -89,6 +100,9 @@ TEST_P(SaveFaults, ArchiveSaveOntoAFullDisk) {
     }
     EXPECT_EQ(r.status, quovil::ArchiveSaveStatus::WriteFailed) << room;
     EXPECT_EQ(r.message, "Ошибка записи файла!");
+    // The partial file stays, but is refused as a damaged archive.
+    EXPECT_TRUE(std::filesystem::exists(dir + "/out.kif"));
+    ExpectNoArchive(dir + "/out.kif");
   }
   EXPECT_EQ(plan->writes, 0);
   ExpectCardUnchanged();

@@ -1,6 +1,10 @@
 // The port COMM1 opens, SAS.Planet's recognition and its settings keys.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -81,6 +85,23 @@ TEST(MapSettingsNew, CreatedWhenMissing) {
   ASSERT_TRUE(WriteMapSettings(::testing::TempDir() + "SASPLANET.EXE", "COM5", true));
   EXPECT_NE(ReadAll(ini).find("COM=5"), std::string::npos);
   std::remove(ini.c_str());
+}
+
+// A settings name that is no plain file is never read or replaced: a folder
+// stays a folder, and a FIFO does not keep the write waiting for a writer.
+TEST(MapSettingsNew, NoPlainFileNoWrite) {
+  const std::string dir = ::testing::TempDir() + "map_not_a_file";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir + "/SASPlanet.INI");
+  EXPECT_FALSE(WriteMapSettings(dir + "/SASPlanet.exe", "COM5", true));
+  EXPECT_TRUE(std::filesystem::is_directory(dir + "/SASPlanet.INI"));
+#ifndef _WIN32
+  std::filesystem::remove_all(dir + "/SASPlanet.INI");
+  ASSERT_EQ(mkfifo((dir + "/SASPlanet.INI").c_str(), 0600), 0);
+  EXPECT_FALSE(WriteMapSettings(dir + "/SASPlanet.exe", "COM5", true));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir + "/SASPlanet.INI"));
+#endif
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
