@@ -12,6 +12,8 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include "platform/file_guard.h"
+
 namespace quovil {
 namespace {
 
@@ -163,6 +165,8 @@ AppSettings LoadSettings(const std::string& path) {
 bool SaveSettings(const std::string& path, const AppSettings& s) {
   CSimpleIniA ini(true);
   ini.SetSpaces(false);  // "Key=Value", as INI files are usually written
+  // The open card or archive named as the settings file is never replaced.
+  if (CheckOutputTarget(path) != OutputProblem::None) return false;
   // Present but not a settings file, or unreadable: leave it as it is.
   std::string text;
   const FileState state = ReadSettingsText(path, text);

@@ -89,8 +89,7 @@ bool ReadFormat0(Source& src, std::string& noSourceText) {
   src.EdgeTrim = row.edgeTrim;
   src.DataFirstSector = state0::kDataFirstSector;
   src.EntryCount = state0::MainCount.Get(t);
-  src.FillRecorded = state0::MainCount.Get(t);
-  src.FillTotal = state0::TotalSlots.Get(t);
+  SetFillPair(src);
   return ReadShortCatalogue(src);
 }
 
@@ -138,8 +137,7 @@ bool ReadFormat1(Source& src, std::string& noSourceText) {
   src.EdgeTrim = ResolutionRow(src.ResolutionIndex).edgeTrim;
   src.DataFirstSector = state1::DataFirstSector.Get(t);
   src.EntryCount = int32_t(state1::SlotCount.Get(t));
-  src.FillRecorded = state1::RecordCount.Get(t);
-  src.FillTotal = state1::SlotCount.Get(t);
+  SetFillPair(src);
   return ReadShortCatalogue(src);
 }
 
@@ -195,12 +193,24 @@ bool ReadFormat2(Source& src, ViewerHost& host, std::string& noSourceText) {
   src.HasSound = src.SoundBytes > 0;
   src.DataBaseSector = state2::DataBaseSector.Get(t);
   if (!LOAD_X_ATTR(src, host)) return false;
-  src.FillRecorded = src.EntryCount;
-  src.FillTotal = src.EntryCount;
+  SetFillPair(src);
   return true;
 }
 
 }  // namespace
+
+void SetFillPair(Source& src) {
+  const uint8_t* t = src.StateTable.data();
+  if (src.CardFormat == 0) {
+    src.FillRecorded = state0::MainCount.Get(t);
+    src.FillTotal = state0::TotalSlots.Get(t);
+  } else if (src.CardFormat == 1) {
+    src.FillRecorded = state1::RecordCount.Get(t);
+    src.FillTotal = state1::SlotCount.Get(t);
+  } else {
+    src.FillRecorded = src.FillTotal = src.EntryCount;
+  }
+}
 
 bool HasCardMagic(const uint8_t* sector0) {
   return std::memcmp(sector0 + 3, "KORAX2.0", 8) == 0 || std::memcmp(sector0 + 3, "KORAX-X ", 8) == 0;

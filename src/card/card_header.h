@@ -20,6 +20,10 @@ inline constexpr const char* kBadVersionText = "Не поддерживаема�
 inline constexpr const char* kCopiesDifferText =
     "Копии таблиц состояния отличаются!\rХотите исползовать первую копию?\rОтветьте нет, если второую.";
 
+// The status bar's fill pair from the held state table (formats 0 and 1) or
+// the loaded catalogue (format 2); after recognising and after clearing.
+void SetFillPair(Source& src);
+
 // Sector 0 (at least 11 bytes) carries "KORAX2.0" or "KORAX-X " at byte 3.
 bool HasCardMagic(const uint8_t* sector0);
 

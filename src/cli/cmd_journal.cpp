@@ -35,7 +35,8 @@ int JournalCommand(Context& ctx) {
   bool journalFile = false;
   {
     auto file = OpenReadOnlyFile(path);
-    if (!file) return ctx.Fail(CannotOpenText(path));
+    // The journal window's own words for a file it cannot open.
+    if (!file) return ctx.Fail(kOpenFailed);
     journalFile = LooksLikeJournalFile(*file, path);
   }
 

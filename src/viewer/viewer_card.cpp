@@ -38,21 +38,6 @@ struct OpeningScope {
   const Viewer* v_;
 };
 
-// The status bar's fill pair of formats 0 and 1 comes from the held state
-// table when the card is recognised; a clear changes the table under it.
-void RefreshFillPair(Source& src) {
-  const uint8_t* t = src.StateTable.data();
-  if (src.CardFormat == 0) {
-    src.FillRecorded = state0::MainCount.Get(t);
-    src.FillTotal = state0::TotalSlots.Get(t);
-  } else if (src.CardFormat == 1) {
-    src.FillRecorded = state1::RecordCount.Get(t);
-    src.FillTotal = state1::SlotCount.Get(t);
-  } else {
-    src.FillRecorded = src.FillTotal = src.EntryCount;
-  }
-}
-
 }  // namespace
 
 bool Viewer::OpenCard() {
@@ -162,7 +147,8 @@ void Viewer::ActionDeleteAllExecute() {
   if (!src.CardOpen || !src.Card) return;
   ApplyClearing(src, archiveArea);
   // Also when the write fails: the held table, cleared, is what is shown.
-  RefreshFillPair(src);
+  // A clear changes the table the fill pair was taken from.
+  SetFillPair(src);
   if (WriteStateTables(src)) {
     ActionFotoExecute();
     ShowMessageBox("Карта памяти очищена успешно!", MsgKind::Information);

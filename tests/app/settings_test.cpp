@@ -21,6 +21,7 @@
 #include "app/locale_ru.h"
 #include "app/settings.h"
 #include "app/view_main.h"
+#include "platform/file_guard.h"
 
 namespace {
 
@@ -203,6 +204,18 @@ TEST_F(SettingsTest, APathThatIsNoSettingsFileIsNeitherReadNorWritten) {
   }
   EXPECT_TRUE(std::filesystem::is_empty(folder));
   EXPECT_EQ(std::filesystem::file_size(huge), 64u << 20);
+}
+
+// A settings path naming the open card or archive (by any link) leaves it be.
+TEST_F(SettingsTest, TheOpenSourceIsNeverTheSettingsFile) {
+  WriteText(ini_, "[Window]\nWidth=700\n");
+  const std::string link = ini_ + ".link";
+  std::filesystem::create_symlink(ini_, link);
+  const HeldInput open(ini_);
+  AppSettings s = LoadSettings(link);
+  s.Width = 800;
+  EXPECT_FALSE(SaveSettings(link, s));
+  EXPECT_EQ(ReadText(ini_), "[Window]\nWidth=700\n");
 }
 
 TEST(SettingsValues, OnlyWholeNumbersCount) {
