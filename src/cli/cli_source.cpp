@@ -107,8 +107,7 @@ bool OpenSource(Context& ctx, const std::string& path, Access access, std::strin
   } else {
     v.drives = std::make_unique<OnePath>(path, access);
     v.src.SourceIsCard = true;
-    v.CheckTimerTimer();
-    if (!v.src.CardOpen) {
+    if (!v.FindCard()) {
       error = v.NoSourceText;
       return false;
     }

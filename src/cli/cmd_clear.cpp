@@ -22,11 +22,8 @@ int Clear(Context& ctx) {
     return 0;
   }
 
-  size_t before = ctx.host.shown.size();
-  v.ActionDeleteAllExecute();
-  for (size_t k = before; k < ctx.host.shown.size(); ++k) {
-    if (ctx.host.shown[k] == "Возникла ошибка при очистки карты.") return ctx.Fail(ctx.host.shown[k]);
-  }
+  if (v.ActionDeleteAllExecute() == Viewer::ClearResult::WriteFailed)
+    return ctx.Fail(Viewer::kClearFailedText);
   ctx.out = {{"cleared", true}};
   return 0;
 }

@@ -18,12 +18,12 @@ int ExportAvi(Context& ctx) {
   if (ctx.args.Has("--start")) v.FragStart = ctx.args.Get("--start");
   if (ctx.args.Has("--end")) v.FragEnd = ctx.args.Get("--end");
   AviExportList list;
-  if (!CollectAviEntries(v, list)) return ctx.Fail(ctx.host.shown.empty() ? "nothing to export" : ctx.host.shown.back());
-  const size_t shownBefore = ctx.host.shown.size();
+  std::string refusal;
+  if (!CollectAviEntries(v, list, &refusal)) return ctx.Fail(refusal);
   const AviExportResult r = WriteAviFragment(v, list, ctx.args.positional[1]);
   ctx.out = {{"files", r.files}, {"frames", r.frames}};
   if (!r.failed) return 0;
-  ctx.out["error"] = ctx.host.shown.size() > shownBefore ? ctx.host.shown.back() : "cannot create " + ctx.args.positional[1];
+  ctx.out["error"] = r.message.empty() ? "cannot create " + ctx.args.positional[1] : r.message;
   return 1;
 }
 

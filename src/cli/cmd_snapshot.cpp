@@ -18,10 +18,9 @@ int Snapshot(Context& ctx) {
   v.ActiveCamera = cam;
   v.ShowPosition(pos);
   if (v.disp.ShownIndex[size_t(cam)] != index) return ctx.Fail(Format("entry %d cannot be shown", index));
-  const size_t shownBefore = ctx.host.shown.size();
   ctx.host.saveFileAnswer = ctx.args.positional[1];
-  ActionSaveImageExecute(v);
-  if (ctx.host.shown.size() > shownBefore) return ctx.Fail(ctx.host.shown.back());
+  const SnapshotResult r = ActionSaveImageExecute(v);
+  if (r.status == SnapshotResult::Status::Failed) return ctx.Fail(r.message);
   ctx.out = {{"file", ctx.args.positional[1]}, {"name", SnapshotFileName(v.src, index)},
              {"stamp", v.disp.CameraTimeText[size_t(cam)]}};
   return 0;

@@ -17,8 +17,6 @@ namespace quovil {
 
 namespace {
 
-constexpr const char* kNoMarks = "Не задано начало или конец фрагмента!";
-constexpr const char* kNoRecords = "Отмеченный фрагмент не содежит\rданные для выбранной камеры!";
 constexpr const char* kWriteError = "Возникла ошибка при записи AVI файла!";
 constexpr uint32_t kMicrosPerFrame = 200000;  // 5 frames per second
 constexpr int kMaxSamples = kSoundBlockBytes - 2;
@@ -51,6 +49,11 @@ class AviExporter {
   bool CloseFile(AviFile& avi);
   void ComposeFrame(int32_t index);
   void ProgressTick();
+  // Shows an error and keeps it as the run's message.
+  void Report(AviExportResult& result, const std::string& text) {
+    result.message = text;
+    v_.ShowMessageBox(text, MsgKind::Error);
+  }
   int SoundOf(int32_t index);
 
   Viewer& v_;
@@ -174,7 +177,7 @@ AviExporter::FileEnd AviExporter::WriteFile(const std::string& name, AviExportRe
   pending_ = 0;
   ticks_ = 0;
   if (const OutputProblem problem = CheckOutputTarget(name); problem != OutputProblem::None) {
-    v_.ShowMessageBox(OutputProblemText(problem), MsgKind::Error);
+    Report(result, OutputProblemText(problem));
     return FileEnd::Failed;
   }
   RemoveFileUtf8(name);
@@ -187,7 +190,7 @@ AviExporter::FileEnd AviExporter::WriteFile(const std::string& name, AviExportRe
   while (o_ < list_.count && written < split_ && !cancelled_) {
     const uint64_t before = avi.DataBytes();
     if (!(sound_ ? WriteEntryWithSound(avi, before - written + split_) : WriteEntrySilent(avi))) {
-      v_.ShowMessageBox(kWriteError, MsgKind::Error);
+      Report(result, kWriteError);
       return FileEnd::Failed;
     }
     written += avi.DataBytes() - before;
@@ -195,7 +198,7 @@ AviExporter::FileEnd AviExporter::WriteFile(const std::string& name, AviExportRe
     ++o_;
   }
   if (!CloseFile(avi)) {
-    v_.ShowMessageBox(kWriteError, MsgKind::Error);
+    Report(result, kWriteError);
     return FileEnd::Failed;
   }
   return FileEnd::Done;
@@ -214,26 +217,19 @@ void AviExporter::Run(const std::string& chosen, AviExportResult& result) {
 
 }  // namespace
 
-bool CollectAviEntries(Viewer& v, AviExportList& list) {
+bool CollectAviEntries(Viewer& v, AviExportList& list, std::string* refusal) {
   list = {};
-  int32_t a = -1, b = -1;
-  if (!v.FragmentRange(-1, a, b)) {
-    v.ShowMessageBox(kNoMarks, MsgKind::Error);
+  Viewer::Fragment f = v.MarkedFragment(v.ActiveCamera);
+  if (f.status != Viewer::Fragment::Status::Ok) {
+    if (refusal) *refusal = f.Message();
+    v.ShowMessageBox(f.Message(), MsgKind::Error);
     return false;
   }
-  list.entries.reserve(size_t(b - a) + 2);
-  for (int32_t p = a; p <= b; ++p) {
-    const int32_t index = v.IndexAtPos(p);
-    if (v.src.CameraOf(index) == v.ActiveCamera) list.entries.push_back(index);
-  }
+  list.entries = std::move(f.indices);
   list.count = int(list.entries.size());
   if (v.src.HasSound) {
-    const int32_t q = v.NextPosOfCamera(b, v.ActiveCamera);
+    const int32_t q = v.NextPosOfCamera(f.last, v.ActiveCamera);
     list.entries.push_back(q >= 0 ? v.IndexAtPos(q) : -1);
-  }
-  if (list.count == 0) {
-    v.ShowMessageBox(kNoRecords, MsgKind::Error);
-    return false;
   }
   return true;
 }
@@ -260,6 +256,7 @@ AviExportResult WriteAviFragment(Viewer& v, const AviExportList& list, const std
   AviExporter exporter(v, list, splitBytes);
   if (const std::string why = exporter.Prepare(); !why.empty()) {
     v.ShowMessageBox(why, MsgKind::Error);
+    result.message = why;
     result.failed = true;
     return result;
   }

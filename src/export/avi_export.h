@@ -26,13 +26,14 @@ struct AviExportResult {
   int frames = 0;                  // video frames written over all files
   bool cancelled = false;
   bool failed = false;             // a file or stream could not be made, or a write failed
+  std::string message;             // the error shown, if any
 };
 
 // Turns the marks into the list of the active camera's records. The earlier
 // mark's first record to the later mark's last record of its second. Shows
-// the viewer's message and returns false when a mark is missing or the
-// fragment holds nothing of the active camera.
-bool CollectAviEntries(Viewer& v, AviExportList& list);
+// the viewer's message (also put into refusal) and returns false when a mark
+// is missing or the fragment holds nothing of the active camera.
+bool CollectAviEntries(Viewer& v, AviExportList& list, std::string* refusal = nullptr);
 
 // "CAM<n>_" and the start mark with blanks and colons made "_".
 std::string SuggestedAviName(const Viewer& v);

@@ -45,17 +45,20 @@ bool SaveStampedPicture(const std::string& file, const std::string& stamp, const
   return WriteGreyBmp(file, canvas, error);
 }
 
-void ActionSaveImageExecute(Viewer& v) {
-  if (v.SelCount <= 0) return;
+SnapshotResult ActionSaveImageExecute(Viewer& v) {
+  using Status = SnapshotResult::Status;
+  if (v.SelCount <= 0) return {};
   v.StopBtnClick();
   const size_t cam = size_t(v.ActiveCamera & 1);
   const std::string suggested = SnapshotFileName(v.src, v.disp.ShownIndex[cam]);
-  if (suggested.empty()) return;  // the camera shows no record
+  if (suggested.empty()) return {};  // the camera shows no record
   const std::optional<std::string> chosen = v.host.ChooseSaveFile(suggested);
-  if (!chosen || chosen->empty()) return;
+  if (!chosen || chosen->empty()) return {};
   std::string error;
-  if (!SaveStampedPicture(*chosen, v.disp.CameraTimeText[cam], v.CameraBitmap[cam], v.src, &error))
-    v.ShowMessageBox(error, MsgKind::Error);
+  if (SaveStampedPicture(*chosen, v.disp.CameraTimeText[cam], v.CameraBitmap[cam], v.src, &error))
+    return {Status::Saved, {}};
+  v.ShowMessageBox(error, MsgKind::Error);
+  return {Status::Failed, error};
 }
 
 }  // namespace quovil

@@ -36,7 +36,12 @@ bool SaveStampedPicture(const std::string& file, const std::string& stamp, const
                         std::string* error = nullptr);
 
 // The "BMP" command: the active camera's shown picture, under a name the save
-// dialog offers.
-void ActionSaveImageExecute(Viewer& v);
+// dialog offers. A failure is shown, and its text returned.
+struct SnapshotResult {
+  enum class Status { Nothing, Saved, Failed };
+  Status status = Status::Nothing;
+  std::string message;
+};
+SnapshotResult ActionSaveImageExecute(Viewer& v);
 
 }  // namespace quovil

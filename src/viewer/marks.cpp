@@ -123,6 +123,25 @@ bool Viewer::FragmentRange(int camera, int32_t& first, int32_t& last) const {
   return last >= first;
 }
 
+Viewer::Fragment Viewer::MarkedFragment(int camera) const {
+  Fragment f;
+  if (!FragmentRange(-1, f.first, f.last)) return f;
+  for (int32_t p = f.first; p <= f.last; ++p) {
+    const int32_t i = IndexAtPos(p);
+    if (camera < 0 || src.CameraOf(i) == camera) f.indices.push_back(i);
+  }
+  f.status = f.indices.empty() ? Fragment::Status::NoRecords : Fragment::Status::Ok;
+  return f;
+}
+
+std::string Viewer::Fragment::Message() const {
+  switch (status) {
+    case Status::NoMarks: return "Не задано начало или конец фрагмента!";
+    case Status::NoRecords: return "Отмеченный фрагмент не содежит\rданные для выбранной камеры!";
+    default: return {};
+  }
+}
+
 int32_t Viewer::FirstPosOfDay(int d, int m, int y) const {
   const bool single = SingleCameraLayout();
   for (int32_t p = 0; p < SelCount; ++p) {

@@ -168,8 +168,14 @@ class Viewer {
   void CloseCard();
   bool CardStillPresent();  // the presence check of the timer
   void CheckTimerTimer();
+  // The card watch's opening of a card: the drive scan, and a card found is
+  // shown as a newly inserted one is (camera 1, the whole selection marked).
+  // False when no card was found; NoSourceText then says why.
+  bool FindCard();
   void ActionOpenCARDExecute();
-  void ActionDeleteAllExecute();
+  enum class ClearResult { Nothing, Declined, Cleared, WriteFailed };
+  static constexpr const char* kClearFailedText = "Возникла ошибка при очистки карты.";
+  ClearResult ActionDeleteAllExecute();
   // Drops everything loaded from a source (shared by CloseCard and CloseArchive).
   void DropSourceData();
 
@@ -246,6 +252,18 @@ class Viewer {
   // either camera), first <= last: the earlier mark's first record to the
   // later mark's last record of its second. False when a mark matches nothing.
   bool FragmentRange(int camera, int32_t& first, int32_t& last) const;
+  // The records of the marked fragment, the one list the archive save, the
+  // AVI export and the route take theirs from.
+  struct Fragment {
+    enum class Status { Ok, NoMarks, NoRecords };
+    Status status = Status::NoMarks;
+    int32_t first = 0, last = -1;   // positions of the fragment (either camera)
+    std::vector<int32_t> indices;   // catalogue indices of the camera's records, in selection order
+    // The message of a refusal: a mark matches nothing, or the camera has no record.
+    std::string Message() const;
+  };
+  // camera -1: the records of both cameras.
+  Fragment MarkedFragment(int camera) const;
 
   // ---- status bar ----
   void UpdateStatusBar();

@@ -15,16 +15,6 @@ namespace {
 constexpr const char* kOpenFailedText = "Ошибка открытия файла!";
 constexpr const char* kReadFailedText = "Ошибка чтения файла!";
 
-// Catalogue indices of positions first .. last, of one camera or of both (-1).
-std::vector<int32_t> FragmentIndices(const Viewer& v, int32_t first, int32_t last, int camera) {
-  std::vector<int32_t> out;
-  for (int32_t p = first; p <= last; ++p) {
-    const int32_t i = v.IndexAtPos(p);
-    if (camera < 0 || v.src.CameraOf(i) == camera) out.push_back(i);
-  }
-  return out;
-}
-
 }  // namespace
 
 void Viewer::CloseArchive() {
@@ -103,28 +93,26 @@ ArchiveSaveResult Viewer::ActionSaveFileExecute() {
   ArchiveSaveResult result;
   if (SelCount <= 0) return result;
   StopBtnClick();
-  if (PosOfTimeText(FragStart, -1) < 0 || PosOfTimeText(FragEnd, -1) < 0) {
-    result = {ArchiveSaveStatus::Refused, 0, "Не задано начало или конец фрагмента!"};
+  // The marks are checked before the camera is asked for.
+  int32_t first = 0, last = -1;
+  if (!FragmentRange(-1, first, last)) {
+    result = {ArchiveSaveStatus::Refused, 0, Fragment{}.Message()};
     ShowMessageBox(result.message, MsgKind::Error);
     return result;
   }
   std::optional<int> chosen = host.ChooseCamera(SingleCameraLayout() ? ActiveCamera : -1);
   if (!chosen) return result;
   const int camera = *chosen < 0 ? -1 : *chosen;
-  // Ordered marks; the later one stands for every record of its second, so
-  // that select-all takes the last second whole.
-  int32_t first = 0, last = -1;
-  FragmentRange(-1, first, last);
-  std::vector<int32_t> indices = FragmentIndices(*this, first, last, camera);
-  if (indices.empty()) {
-    result = {ArchiveSaveStatus::Refused, 0, "Отмеченный фрагмент не содежит\rданные для выбранной камеры!"};
+  const Fragment fragment = MarkedFragment(camera);
+  if (fragment.status != Fragment::Status::Ok) {
+    result = {ArchiveSaveStatus::Refused, 0, fragment.Message()};
     ShowMessageBox(result.message, MsgKind::Error);
     return result;
   }
   std::optional<std::string> picked = host.ChooseSaveFile(SuggestedArchiveName(camera, FragStart) + ".kif");
   if (!picked) return result;
   // The open archive or card is refused as the target by the writer itself.
-  result = WriteArchiveFile(src, indices, WithKifExtension(*picked), host);
+  result = WriteArchiveFile(src, fragment.indices, WithKifExtension(*picked), host);
   const bool opened = result.status != ArchiveSaveStatus::OpenFailed && result.status != ArchiveSaveStatus::Refused;
   ShowMessageBox(result.message, result.status == ArchiveSaveStatus::Saved || result.status == ArchiveSaveStatus::Cancelled
                                      ? MsgKind::Information

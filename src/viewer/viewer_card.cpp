@@ -95,21 +95,26 @@ bool Viewer::CardStillPresent() {
   return src.Card->Read(0, sector0.data(), sector0.size()) && HasCardMagic(sector0.data());
 }
 
+bool Viewer::FindCard() {
+  std::string before = NoSourceText;
+  if (!OpenCard()) {
+    if (NoSourceText != before) Repaint(kRepaintImage);
+    return false;
+  }
+  CurPos = -1;
+  CurIndex = -1;
+  host.TrayBalloon(kAppCaption, " Обнаружена карта памяти");
+  ActionFotoExecute();
+  ActionChannel1Execute();
+  ActionSelectAllExecute();
+  host.ShowFromTray();
+  return true;
+}
+
 void Viewer::CheckTimerTimer() {
   if (!src.SourceIsCard || IsOpening(this)) return;
   if (!src.CardOpen) {
-    std::string before = NoSourceText;
-    if (!OpenCard()) {
-      if (NoSourceText != before) Repaint(kRepaintImage);
-      return;
-    }
-    CurPos = -1;
-    CurIndex = -1;
-    host.TrayBalloon(kAppCaption, " Обнаружена карта памяти");
-    ActionFotoExecute();
-    ActionChannel1Execute();
-    ActionSelectAllExecute();
-    host.ShowFromTray();
+    FindCard();
     return;
   }
   if (CardStillPresent()) return;
@@ -136,27 +141,30 @@ void Viewer::ActionOpenCARDExecute() {
   Repaint(kRepaintImage | kRepaintTimeline | kRepaintActions | kRepaintCaption | kRepaintStatus);
 }
 
-void Viewer::ActionDeleteAllExecute() {
-  if (!src.SourceIsCard || !src.CardOpen || SelCount <= 0) return;
+Viewer::ClearResult Viewer::ActionDeleteAllExecute() {
+  if (!src.SourceIsCard || !src.CardOpen || SelCount <= 0) return ClearResult::Nothing;
   StopBtnClick();
   bool archiveArea = src.CardFormat == 0 && actions.Arhiv;
   std::string question = std::string("Вы уверены, что хотите удалить\r") +
                          (archiveArea ? "все фотографии из архива?" : "все содержимое с карты памяти?");
-  if (ShowMessageBox(question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgResult::Yes) return;
+  if (ShowMessageBox(question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgResult::Yes)
+    return ClearResult::Declined;
   // The card may have been pulled out while the question was open.
-  if (!src.CardOpen || !src.Card) return;
+  if (!src.CardOpen || !src.Card) return ClearResult::Nothing;
   ApplyClearing(src, archiveArea);
   // Also when the write fails: the held table, cleared, is what is shown.
   // A clear changes the table the fill pair was taken from.
   SetFillPair(src);
-  if (WriteStateTables(src)) {
+  const bool written = WriteStateTables(src);
+  if (written) {
     ActionFotoExecute();
     ShowMessageBox("Карта памяти очищена успешно!", MsgKind::Information);
   } else {
-    ShowMessageBox("Возникла ошибка при очистки карты.", MsgKind::Error);
+    ShowMessageBox(kClearFailedText, MsgKind::Error);
   }
   UpdateStatusBar();
   Repaint(kRepaintImage | kRepaintTimeline);
+  return written ? ClearResult::Cleared : ClearResult::WriteFailed;
 }
 
 }  // namespace quovil
