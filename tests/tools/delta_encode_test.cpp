@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 
+#include "decode/delta_decoder.h"
 #include "mkcard/mkcard.h"
 #include "reference_reader.h"
 
@@ -32,12 +34,68 @@ TEST(DeltaEncode, EvenDifferencesComeBackExactlyExceptTheLastByte) {
   }
 }
 
-TEST(DeltaEncode, OddDifferencesLandOneShortAndDecodeResultSaysSo) {
+TEST(DeltaEncode, OddDifferencesLandOneBelowOrAt1ForBlackAndDecodeResultSaysSo) {
   std::mt19937 rng(9);
   const Bytes prev = Random(rng, 4096), next = Random(rng, 4096);
   const Bytes out = Decode(prev, mkcard::DeltaEncode(prev.data(), next.data(), 4096));
   EXPECT_EQ(out, mkcard::DecodeResult(prev.data(), next.data(), 4096));
-  for (std::size_t i = 0; i + 1 < out.size(); ++i) ASSERT_EQ(uint8_t(next[i] - out[i]), (next[i] - prev[i]) & 1) << i;
+  int black = 0;
+  for (std::size_t i = 0; i + 1 < out.size(); ++i) {
+    const bool odd = (next[i] - prev[i]) & 1;
+    const int want = !odd ? next[i] : next[i] > 0 ? next[i] - 1 : 1;
+    ASSERT_EQ(out[i], want) << i << ": " << int(prev[i]) << " -> " << int(next[i]);
+    black += odd && next[i] == 0;
+  }
+  EXPECT_GT(black, 0) << "the random pictures should hold odd steps to 0";
+}
+
+// Every step from any byte value to any other, decoded by the viewer's own
+// decoder: position i goes from i / 256 to i % 256, so 255 -> 0, 0 -> 255,
+// 254 -> 1 and 1 -> 254 are among them. Each rebuilt byte is within 1 of the
+// drawn one in plain distance, and DecodeResult is exactly what came out.
+TEST(DeltaEncode, EveryStepComesBackWithin1ThroughTheViewersDecoder) {
+  const int n = 65536 + 1;  // the last byte is never produced by the stream
+  Bytes prev(n, 0), next(n, 0);
+  for (int i = 0; i < 65536; ++i) prev[std::size_t(i)] = uint8_t(i / 256), next[std::size_t(i)] = uint8_t(i % 256);
+  const Bytes codes = mkcard::DeltaEncode(prev.data(), next.data(), n);
+  for (uint8_t b : codes) ASSERT_NE(b, 0x00) << "a literal 0 is never written: unchanged bytes are runs";
+  Bytes out(n + 128, 0xAA);
+  quovil::DecodeDelta(prev.data(), codes.data(), codes.size(), out.data(), n);
+  out.resize(n);
+  EXPECT_EQ(out, mkcard::DecodeResult(prev.data(), next.data(), n));
+  EXPECT_EQ(out, Decode(prev, codes));
+  for (int i = 0; i < 65536; ++i)
+    ASSERT_LE(std::abs(int(out[std::size_t(i)]) - int(next[std::size_t(i)])), 1)
+        << int(prev[std::size_t(i)]) << " -> " << int(next[std::size_t(i)]) << " came back as " << int(out[std::size_t(i)]);
+  auto step = [&](int from, int to) { return int(out[std::size_t(from * 256 + to)]); };
+  EXPECT_EQ(step(255, 0), 1);
+  EXPECT_EQ(step(0, 255), 254);
+  EXPECT_EQ(step(254, 1), 0);
+  EXPECT_EQ(step(1, 254), 253);
+  EXPECT_EQ(step(255, 255), 255);
+  EXPECT_EQ(step(0, 254), 254);  // code 0x7F
+  EXPECT_EQ(step(254, 0), 0);    // code 0x01: 254 + 2 wraps to 0
+}
+
+// A white clock digit drawn black in the next frame, and back, over a group:
+// the rebuilt pictures follow the drawn ones instead of staying white.
+TEST(DeltaEncode, WhiteToBlackAndBackOverAGroup) {
+  const int n = 64;
+  Bytes drawn(n, 255), rebuilt(n, 255);
+  std::mt19937 rng(4);
+  for (int frame = 1; frame < 64; ++frame) {
+    for (auto& v : drawn) v = (rng() & 1) ? 255 : 0;
+    drawn[0] = frame & 1 ? 0 : 255;
+    const Bytes codes = mkcard::DeltaEncode(rebuilt.data(), drawn.data(), n);
+    const Bytes predicted = mkcard::DecodeResult(rebuilt.data(), drawn.data(), n);
+    Bytes out(n + 128, 0);
+    quovil::DecodeDelta(rebuilt.data(), codes.data(), codes.size(), out.data(), n);
+    out.resize(n);
+    ASSERT_EQ(out, predicted) << "frame " << frame;
+    for (int i = 0; i + 1 < n; ++i)
+      ASSERT_LE(std::abs(int(out[std::size_t(i)]) - int(drawn[std::size_t(i)])), 1) << "frame " << frame << ", byte " << i;
+    rebuilt = out;
+  }
 }
 
 TEST(DeltaEncode, RunsAreAtMost128AndTheStreamEndsExactlyAtTheLastButOneByte) {

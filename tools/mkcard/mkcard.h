@@ -180,12 +180,15 @@ std::vector<uint8_t> MakeCard(const Options& options, Recorded* truth = nullptr)
 std::vector<uint8_t> MakeArchive(const Options& card, int version, Recorded* truth = nullptr);
 
 // Inverse of the viewer's delta decoder over n bytes: codes for positions
-// 0..n-2. Positions whose difference is odd are encoded one step short
-// (next - 1); DecodeResult gives what the decoder will really rebuild.
+// 0..n-2, literal codes 0x01..0x7F and runs 0x80..0xFF only. A literal code
+// adds an even amount, so a position whose difference is odd gets the nearest
+// value it can have in plain (not modular) distance: next - 1, or 1 when next
+// is 0. DecodeResult gives what the decoder will really rebuild.
 std::vector<uint8_t> DeltaEncode(const uint8_t* prev, const uint8_t* next, int n);
 
 // What the decoder rebuilds from prev and the encoded stream of next: even
-// differences exact, odd ones one below, the last byte taken from prev.
+// differences exact, odd ones one below (one above for 0), so every byte but
+// the last within 1 of next; the last byte taken from prev.
 std::vector<uint8_t> DecodeResult(const uint8_t* prev, const uint8_t* next, int n);
 
 // NMEA checksum "*hh" helper: the XOR of the characters between '$' and '*'.
