@@ -3,7 +3,7 @@
 // records, read from the file.
 #include <vector>
 
-#include "export/archive_file.h"
+#include "card/archive_file.h"
 #include "fuzz_viewer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -11,6 +11,7 @@
 
 #include "app/view_main.h"
 #include "export/SelectChanel.h"
+#include "export/archive_save.h"
 #include "export/avi_export.h"
 #include "export/print.h"
 #include "export/snapshot.h"
@@ -145,7 +146,7 @@ void TMainForm::ActionOpenFileExecute() {
 
 void TMainForm::ActionSaveFileExecute() {
   saveKind_ = SaveKind::Archive;
-  Call([this] { viewer.ActionSaveFileExecute(); });
+  Call([this] { ::quovil::ActionSaveFileExecute(viewer); });
 }
 
 void TMainForm::ActionSaveAVIExecute() {

@@ -72,7 +72,7 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, Q
     // A window of its own beside the main window, created once and kept.
     journal_ = std::make_unique<TJournalForm>(viewer);
     JournalForm = journal_.get();
-    gps_ = std::make_unique<GpsWindow>(*this);
+    gps_ = std::make_unique<GpsWindow>(static_cast<GpsWindowHost&>(*this));
   }
 }
 
@@ -320,6 +320,18 @@ void TMainForm::FormClose() {
   if (TrayIcon) TrayIcon->hide();
   if (JournalForm) JournalForm->hide();
   emit Closed();
+}
+
+void TMainForm::EnableCardWatch(bool enabled) {
+  if (enabled) CheckTimer->start();
+  else CheckTimer->stop();
+}
+
+MapSettings TMainForm::MapSettingsAtStart() const {
+  MapSettings s;
+  s.GpsPortName = Settings.GpsPortName;
+  s.MapProgramPath = Settings.MapProgramPath;
+  return s;
 }
 
 AppSettings TMainForm::CollectSettings() const {

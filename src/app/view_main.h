@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/settings.h"
+#include "gps/gps_window.h"
 #include "platform/host.h"
 #include "platform/sound.h"
 #include "viewer/event_guard.h"
@@ -38,7 +39,7 @@ class HandOverEndpoint;
 class TEventWaitThread;
 class TChanelForm;
 
-class TMainForm : public QMainWindow, public ViewerHost {
+class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   Q_OBJECT
 
  public:
@@ -257,6 +258,16 @@ class TMainForm : public QMainWindow, public ViewerHost {
   std::string lastBalloon_;
   std::unique_ptr<TJournalForm> journal_;
   std::unique_ptr<GpsWindow> gps_;  // map, GPS output port and route export
+
+  // ---- GpsWindowHost ----
+  QMainWindow& MainWindow() override { return *this; }
+  Viewer& MapViewer() override { return viewer; }
+  QAction& MapAction() override { return *ActionMAP; }
+  QToolBar& MapToolBar() override { return *LeftToolBar; }
+  void EnableCardWatch(bool enabled) override;
+  MapSettings MapSettingsAtStart() const override;
+  void MapProgramChosen(const std::string& path) override { Settings.MapProgramPath = path; }
+  bool HasClosed() const override { return closed_; }
   // Which save dialog the core's next file question belongs to.
   enum class SaveKind { Archive, Avi, Bmp };
   SaveKind saveKind_ = SaveKind::Archive;

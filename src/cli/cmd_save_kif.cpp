@@ -1,6 +1,7 @@
 // `save-kif SRC OUT.kif`: the viewer's archive save of the marked fragment,
 // the marks and the camera choice taken from the options.
 #include "cli/cli.h"
+#include "export/archive_save.h"
 
 namespace quovil::cli {
 
@@ -29,7 +30,7 @@ int SaveKif(Context& ctx) {
   if (ctx.args.Has("--end")) v.FragEnd = ctx.args.Get("--end");
   ctx.host.cameraAnswer = camera;
   ctx.host.saveFileAnswer = ctx.args.positional[1];
-  const ArchiveSaveResult r = v.ActionSaveFileExecute();
+  const ArchiveSaveResult r = ActionSaveFileExecute(v);
   if (r.status != ArchiveSaveStatus::Saved) return ctx.Fail(r.message);
   ctx.out = {{"entries", r.entries}};
   return 0;

@@ -4,9 +4,10 @@
 #include <memory>
 #include <system_error>
 
-#include "export/archive_file.h"
+#include "card/archive_file.h"
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
+#include "viewer/viewer.h"
 
 namespace quovil {
 
@@ -141,6 +142,42 @@ std::string WithKifExtension(const std::string& name) {
   const std::size_t dot = name.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + ".kif";
   return name.substr(0, dot) + ".kif";
+}
+
+ArchiveSaveResult ActionSaveFileExecute(Viewer& v) {
+  ArchiveSaveResult result;
+  if (v.SelCount <= 0) return result;
+  v.StopBtnClick();
+  // The marks are checked before the camera is asked for.
+  int32_t first = 0, last = -1;
+  if (!v.FragmentRange(-1, first, last)) {
+    result = {ArchiveSaveStatus::Refused, 0, Viewer::Fragment{}.Message()};
+    v.ShowMessageBox(result.message, MsgKind::Error);
+    return result;
+  }
+  std::optional<int> chosen = v.host.ChooseCamera(v.SingleCameraLayout() ? v.ActiveCamera : -1);
+  if (!chosen) return result;
+  const int camera = *chosen < 0 ? -1 : *chosen;
+  const Viewer::Fragment fragment = v.MarkedFragment(camera);
+  if (fragment.status != Viewer::Fragment::Status::Ok) {
+    result = {ArchiveSaveStatus::Refused, 0, fragment.Message()};
+    v.ShowMessageBox(result.message, MsgKind::Error);
+    return result;
+  }
+  std::optional<std::string> picked = v.host.ChooseSaveFile(SuggestedArchiveName(camera, v.FragStart) + ".kif");
+  if (!picked) return result;
+  // The open archive or card is refused as the target by the writer itself.
+  result = WriteArchiveFile(v.src, fragment.indices, WithKifExtension(*picked), v.host);
+  const bool opened = result.status != ArchiveSaveStatus::OpenFailed && result.status != ArchiveSaveStatus::Refused;
+  v.ShowMessageBox(result.message, result.status == ArchiveSaveStatus::Saved || result.status == ArchiveSaveStatus::Cancelled
+                                     ? MsgKind::Information
+                                     : MsgKind::Error);
+  if (opened) {
+    v.host.EnableCheckTimer(true);
+    v.host.EnableMainWindow(true);
+    v.host.BringToFront();
+  }
+  return result;
 }
 
 }  // namespace quovil

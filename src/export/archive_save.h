@@ -11,6 +11,8 @@
 
 namespace quovil {
 
+class Viewer;
+
 inline constexpr std::size_t kArchiveCopyBuffer = 524288;
 
 enum class ArchiveSaveStatus {
@@ -33,6 +35,11 @@ struct ArchiveSaveResult {
 // message box (the caller does, from the result).
 ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>& indices, const std::string& path,
                                    ViewerHost& host);
+
+// The "save to archive" command: the marked fragment of the chosen camera (or
+// both) into a file the save dialog names. Shows the messages through the
+// viewer's host and returns what happened.
+ArchiveSaveResult ActionSaveFileExecute(Viewer& v);
 
 // "CAM" + camera digit (single camera) + "_" + the start mark with the
 // characters a file name cannot hold replaced by "_".

@@ -2,12 +2,13 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QMainWindow>
 #include <QMenu>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
-#include "app/view_main.h"
+#include "viewer/viewer.h"
 #include "gps/gpx_route.h"
 #ifdef _WIN32
 #include "gps/win_setup_platform.h"
@@ -19,17 +20,15 @@ namespace quovil {
 
 std::function<std::unique_ptr<SetupPlatform>()> GpsWindow::setupPlatformHook;
 
-GpsWindow::GpsWindow(TMainForm& form) : form_(form) {
-  settings_.GpsPortName = form.Settings.GpsPortName;
-  settings_.MapProgramPath = form.Settings.MapProgramPath;
+GpsWindow::GpsWindow(GpsWindowHost& host)
+    : host_(host), viewer_(host.MapViewer()), settings_(host.MapSettingsAtStart()) {
+  QMainWindow& form = host.MainWindow();
 #ifdef _WIN32
   // The installer and the pair tool run while the window stays responsive;
   // once the main window has closed nobody waits for them any more.
-  auto ending = std::make_shared<bool>(false);
-  QObject::connect(&form, &TMainForm::Closed, &form, [ending] { *ending = true; });
-  platform_ = std::make_unique<WinSetupPlatform>([ending] {
+  platform_ = std::make_unique<WinSetupPlatform>([this] {
     QCoreApplication::processEvents();
-    return !*ending && !QCoreApplication::closingDown();
+    return !host_.HasClosed() && !QCoreApplication::closingDown();
   });
 #else
   platform_ = std::make_unique<PtySetupPlatform>();
@@ -40,59 +39,63 @@ GpsWindow::GpsWindow(TMainForm& form) : form_(form) {
   wizard_ = std::make_unique<TSetupForm>(
       &form,
       [this](bool open) {
-        if (open) form_.viewer.StopBtnClick();
+        if (open) viewer_.StopBtnClick();
         // The wizard is a window of its own: disabling the whole main window would take it along.
-        for (QWidget* w : form_.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        for (QWidget* w : host_.MainWindow().findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
           if (!w->isWindow()) w->setEnabled(!open);
-        if (open) form_.CheckTimer->stop();
-        else form_.CheckTimer->start();
+        host_.EnableCardWatch(!open);
       },
-      [this](const std::string& text, MsgKind kind) { return form_.ShowMessageBox(text, kind, MsgButtons::Ok); });
-  control_ = std::make_unique<MapControl>(form.viewer, program_, settings_, [this] { return CheckMapSetup(); });
-  form.viewer.COMM1 = &port_;
-  form.viewer.mapProcess = &program_;
+      [this](const std::string& text, MsgKind kind) { return ShowMessage(text, kind); });
+  control_ = std::make_unique<MapControl>(viewer_, program_, settings_, [this] { return CheckMapSetup(); });
+  viewer_.COMM1 = &port_;
+  viewer_.mapProcess = &program_;
   port_.SetPortName("\\\\.\\GPS1");
 
-  QObject::connect(form.ActionMAP, &QAction::triggered, &form, [this] { ActionMAPExecute(); });
+  QAction* map = &host.MapAction();
+  QObject::connect(map, &QAction::triggered, &form, [this] { ActionMAPExecute(); });
   auto* menu = new QMenu(&form);
   QAction* gpx = menu->addAction(QString::fromUtf8("Сохранить маршрут в GPX…"));
   QObject::connect(gpx, &QAction::triggered, &form, [this] { SaveRouteGpx(); });
-  if (auto* button = qobject_cast<QToolButton*>(form.LeftToolBar->widgetForAction(form.ActionMAP))) {
+  if (auto* button = qobject_cast<QToolButton*>(host.MapToolBar().widgetForAction(map))) {
     button->setMenu(menu);
     button->setPopupMode(QToolButton::MenuButtonPopup);
   }
 }
 
 GpsWindow::~GpsWindow() {
-  form_.viewer.COMM1 = nullptr;
-  form_.viewer.mapProcess = nullptr;
+  viewer_.COMM1 = nullptr;
+  viewer_.mapProcess = nullptr;
+}
+
+MsgResult GpsWindow::ShowMessage(const std::string& text, MsgKind kind) {
+  return viewer_.host.ShowMessageBox(text, kind, MsgButtons::Ok);
 }
 
 bool GpsWindow::CheckMapSetup() {
   if (!platform_) return false;
-  const bool ok = quovil::CheckMapSetup(*platform_, *wizard_, settings_, form_.viewer.gps.MapLaunchResult);
-  form_.Settings.MapProgramPath = settings_.MapProgramPath;
+  const bool ok = quovil::CheckMapSetup(*platform_, *wizard_, settings_, viewer_.gps.MapLaunchResult);
+  host_.MapProgramChosen(settings_.MapProgramPath);
   return ok;
 }
 
 void GpsWindow::ActionMAPExecute() {
   control_->ActionMAPExecute();
-  form_.Repaint(kRepaintActions | kRepaintTimers);
+  viewer_.host.Repaint(kRepaintActions | kRepaintTimers);
 }
 
 void GpsWindow::StopMapProgram() { control_->StopMapProgram(); }
 
 void GpsWindow::SaveRouteGpx() {
-  Viewer& v = form_.viewer;
+  Viewer& v = viewer_;
   int32_t first = 0, last = 0;
   if (v.SelCount == 0 || !v.FragmentRange(-1, first, last)) return;
-  const QString path = QFileDialog::getSaveFileName(&form_, QString::fromUtf8("Сохранить маршрут в GPX…"), QString(),
+  const QString path = QFileDialog::getSaveFileName(&host_.MainWindow(), QString::fromUtf8("Сохранить маршрут в GPX…"), QString(),
                                                     QStringLiteral("GPX (*.gpx)"));
   if (path.isEmpty()) return;
   std::string error;
   const auto points = RouteOfPositions(v, first, last);
   if (!WriteGpxFile(path.toStdString(), points, v.FragStart + " - " + v.FragEnd, error))
-    form_.ShowMessageBox(error, MsgKind::Error, MsgButtons::Ok);
+    ShowMessage(error, MsgKind::Error);
 }
 
 }  // namespace quovil

@@ -15,7 +15,6 @@
 #include "decode/frame_cache.h"
 #include "decode/frame_info.h"
 #include "decode/picture.h"
-#include "export/archive_save.h"
 #include "platform/host.h"
 #include "platform/serial_port.h"
 #include "platform/sound.h"
@@ -272,7 +271,6 @@ class Viewer {
   void OpenArchive(const std::string& name);
   void CloseArchive();
   void ActionOpenFileExecute();
-  ArchiveSaveResult ActionSaveFileExecute();
 
   // ---- journal jump ----
   void GoToJournalTime(int day, int month, int year, int hour, int minute);

@@ -4,8 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "export/archive_file.h"
-#include "export/archive_save.h"
+#include "card/archive_file.h"
 #include "viewer/viewer.h"
 
 namespace quovil {
@@ -89,40 +88,5 @@ void Viewer::ActionOpenFileExecute() {
   Repaint(kRepaintImage | kRepaintTimeline);
 }
 
-ArchiveSaveResult Viewer::ActionSaveFileExecute() {
-  ArchiveSaveResult result;
-  if (SelCount <= 0) return result;
-  StopBtnClick();
-  // The marks are checked before the camera is asked for.
-  int32_t first = 0, last = -1;
-  if (!FragmentRange(-1, first, last)) {
-    result = {ArchiveSaveStatus::Refused, 0, Fragment{}.Message()};
-    ShowMessageBox(result.message, MsgKind::Error);
-    return result;
-  }
-  std::optional<int> chosen = host.ChooseCamera(SingleCameraLayout() ? ActiveCamera : -1);
-  if (!chosen) return result;
-  const int camera = *chosen < 0 ? -1 : *chosen;
-  const Fragment fragment = MarkedFragment(camera);
-  if (fragment.status != Fragment::Status::Ok) {
-    result = {ArchiveSaveStatus::Refused, 0, fragment.Message()};
-    ShowMessageBox(result.message, MsgKind::Error);
-    return result;
-  }
-  std::optional<std::string> picked = host.ChooseSaveFile(SuggestedArchiveName(camera, FragStart) + ".kif");
-  if (!picked) return result;
-  // The open archive or card is refused as the target by the writer itself.
-  result = WriteArchiveFile(src, fragment.indices, WithKifExtension(*picked), host);
-  const bool opened = result.status != ArchiveSaveStatus::OpenFailed && result.status != ArchiveSaveStatus::Refused;
-  ShowMessageBox(result.message, result.status == ArchiveSaveStatus::Saved || result.status == ArchiveSaveStatus::Cancelled
-                                     ? MsgKind::Information
-                                     : MsgKind::Error);
-  if (opened) {
-    host.EnableCheckTimer(true);
-    host.EnableMainWindow(true);
-    host.BringToFront();
-  }
-  return result;
-}
 
 }  // namespace quovil

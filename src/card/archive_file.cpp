@@ -1,4 +1,4 @@
-#include "export/archive_file.h"
+#include "card/archive_file.h"
 
 #include <algorithm>
 #include <cstring>
