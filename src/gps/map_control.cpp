@@ -1,6 +1,6 @@
 #include "gps/map_control.h"
 
-#include "gps/map_process.h"
+#include "platform/map_process.h"
 #include "gps/map_rules.h"
 #include "viewer/viewer.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "gps/map_process.h"
+#include "platform/map_process.h"
 
 namespace quovil {
 

@@ -1,5 +1,6 @@
 // The platform side of the map program: launching it by path with its process
-// watched, and closing SAS.Planet's window.
+// watched, and closing SAS.Planet's window. The viewer's GPS output watches
+// it; the GPS layer implements it.
 #pragma once
 
 #include <string>

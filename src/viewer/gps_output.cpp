@@ -1,4 +1,4 @@
-#include "gps/map_process.h"
+#include "platform/map_process.h"
 #include "viewer/viewer.h"
 
 namespace quovil {
