@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "viewer/viewer.h"
+#include "viewer/camera_setting.h"
 
 namespace quovil {
 

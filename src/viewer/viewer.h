@@ -18,16 +18,11 @@
 #include "platform/host.h"
 #include "platform/serial_port.h"
 #include "platform/sound.h"
+#include "viewer/camera_setting.h"
 
 namespace quovil {
 
 class MapProcess;
-
-struct CameraSetting {
-  int Brightness = 100;  // 0..200
-  int Contrast = 100;    // 0..200
-  int Volume = 50;       // 0..100
-};
 
 // Check marks and visibility of the actions the core switches.
 struct ActionState {
