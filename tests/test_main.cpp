@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "card/state_tables.h"
+#include "support/card_writes.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -17,14 +17,14 @@
 namespace {
 
 // The viewer never changes a card except when the user clears it: a test
-// that is not about clearing fails when it made the program write to a card.
+// fails when it made the program write to a card outside an AllowCardWrites
+// span.
 class CardWriteGuard : public testing::EmptyTestEventListener {
-  void OnTestStart(const testing::TestInfo&) override { before_ = quovil::CardWritesMade(); }
+  void OnTestStart(const testing::TestInfo&) override { before_ = quovil::test::CardWritesNotAllowed(); }
   void OnTestEnd(const testing::TestInfo& info) override {
-    const std::string name = std::string(info.test_suite_name()) + "." + info.name();
-    if (quovil::CardWritesMade() != before_ && name.find("Clear") == std::string::npos &&
-        name.find("StateTable") == std::string::npos) {
-      ADD_FAILURE() << name << " wrote to a card without clearing it";
+    if (quovil::test::CardWritesNotAllowed() != before_) {
+      ADD_FAILURE() << info.test_suite_name() << "." << info.name()
+                    << " wrote to a card outside an AllowCardWrites span";
     }
   }
   uint64_t before_ = 0;

@@ -12,14 +12,16 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include <fstream>
 #include <memory>
 
-#include "test_app.h"
 #include "app/locale_ru.h"
 #include "app/view_main.h"
 #include "export/SelectChanel.h"
 #include "mkcard/mkcard.h"
+#include "support/files.h"
+#include "support/qt/screenshots.h"
+#include "support/qt/test_app.h"
+#include "support/qt/window_dialogs.h"
 
 namespace {
 
@@ -30,25 +32,8 @@ class ExportActionsTest : public ::testing::Test {
   void SetUp() override {
     EnsureTestApp();
     ASSERT_TRUE(dir_.isValid());
-    TMainForm::messageHook = [this](const std::string& text, MsgKind, MsgButtons buttons) {
-      messages_.push_back(text);
-      return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
-    };
-    TMainForm::fileDialogHook = [this](const TMainForm::FileQuestion& q) -> std::optional<std::string> {
-      questions_.push_back(q);
-      if (answers_.empty()) return std::nullopt;
-      std::string a = answers_.front();
-      answers_.erase(answers_.begin());
-      return a;
-    };
   }
-  void TearDown() override {
-    TMainForm::messageHook = nullptr;
-    TMainForm::fileDialogHook = nullptr;
-    TMainForm::cameraDialogHook = nullptr;
-    TMainForm::progressHook = nullptr;
-    qunsetenv("QUOVIL_DRIVES");
-  }
+  void TearDown() override { qunsetenv("QUOVIL_DRIVES"); }
 
   std::string Path(const char* name) const { return QDir(dir_.path()).filePath(name).toStdString(); }
 
@@ -81,31 +66,29 @@ class ExportActionsTest : public ::testing::Test {
   }
 
   void OpenThroughAction(TMainForm& form, const std::string& file) {
-    answers_ = {file};
+    dialogs_.fileAnswers = {file};
     form.ActionOpenFile->trigger();
   }
 
   QTemporaryDir dir_;
   mkcard::Recorded truth_;
-  std::vector<std::string> messages_;
-  std::vector<TMainForm::FileQuestion> questions_;
-  std::vector<std::string> answers_;
+  test::WindowDialogs dialogs_;
 };
 
-bool Exists(const std::string& file) { return QFileInfo::exists(QString::fromStdString(file)); }
+using test::Exists;
 
 TEST_F(ExportActionsTest, OpeningAnArchiveShowsItsPicturesUnderItsName) {
   const std::vector<uint8_t> bytes = mkcard::MakeArchive(CardOptions(), 3);
   const std::string file = Path("trip.kif");
-  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  ASSERT_TRUE(test::WriteBytes(file, bytes));
   auto form = std::make_unique<TMainForm>(QStringList{}, Path("quovil.INI"));
   form->StartShown(false);
   OpenThroughAction(*form, file);
 
-  ASSERT_EQ(questions_.size(), 1u);
-  EXPECT_EQ(questions_[0].title, "Выберите файл видеоархива");
-  EXPECT_EQ(questions_[0].filter, "KORAX Image File (*.kif)");
-  EXPECT_FALSE(questions_[0].save);
+  ASSERT_EQ(dialogs_.questions.size(), 1u);
+  EXPECT_EQ(dialogs_.questions[0].title, "Выберите файл видеоархива");
+  EXPECT_EQ(dialogs_.questions[0].filter, "KORAX Image File (*.kif)");
+  EXPECT_FALSE(dialogs_.questions[0].save);
   EXPECT_FALSE(form->viewer.src.SourceIsCard);
   EXPECT_TRUE(form->viewer.src.ArchiveOpen);
   EXPECT_TRUE(form->ActionOpenFile->isChecked());
@@ -113,17 +96,17 @@ TEST_F(ExportActionsTest, OpeningAnArchiveShowsItsPicturesUnderItsName) {
   EXPECT_GT(form->viewer.SelCount, 0);
   EXPECT_FALSE(form->viewer.CameraBitmap[0].Empty());
   EXPECT_EQ(form->Settings.LastOpenDir, QDir(dir_.path()).absolutePath().toStdString());
-  EXPECT_TRUE(messages_.empty());
+  EXPECT_TRUE(dialogs_.messages.empty());
   form->resize(900, 600);
   QCoreApplication::processEvents();
-  SaveScreenshot(*form, "archive_mode.png");
+  quovil::test::SaveDrawnScreenshot(*form, QStringLiteral("archive_mode.png"));
 }
 
 TEST_F(ExportActionsTest, CancelledOpenDialogLeavesTheCardShown) {
   auto form = StartWithMarkedCard();
-  answers_.clear();
+  dialogs_.fileAnswers.clear();
   form->ActionOpenFile->trigger();
-  EXPECT_EQ(questions_.size(), 1u);
+  EXPECT_EQ(dialogs_.questions.size(), 1u);
   EXPECT_TRUE(form->viewer.src.SourceIsCard);
   EXPECT_TRUE(form->viewer.src.CardOpen);
 }
@@ -131,20 +114,20 @@ TEST_F(ExportActionsTest, CancelledOpenDialogLeavesTheCardShown) {
 TEST_F(ExportActionsTest, SavedFragmentOfTheChosenCameraOpensAgain) {
   auto form = StartWithMarkedCard();
   TMainForm::cameraDialogHook = [](TChanelForm& dialog) {
-    SaveScreenshot(dialog, "camera_choice.png");
+    quovil::test::SaveDrawnScreenshot(dialog, QStringLiteral("camera_choice.png"));
     dialog.ButtonClick(0);
   };
   const std::string file = Path("frag.kif");
-  answers_ = {file};
+  dialogs_.fileAnswers = {file};
   form->ActionSaveFile->trigger();
 
-  ASSERT_EQ(questions_.size(), 1u);
-  EXPECT_EQ(questions_[0].title, "Введите название файла видеоархива");
-  EXPECT_EQ(questions_[0].filter, "KORAX Image File (*.kif)");
-  EXPECT_TRUE(questions_[0].save);
-  EXPECT_EQ(questions_[0].suggested.substr(0, 5), "CAM1_");
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0], "Файл создан успешно!");
+  ASSERT_EQ(dialogs_.questions.size(), 1u);
+  EXPECT_EQ(dialogs_.questions[0].title, "Введите название файла видеоархива");
+  EXPECT_EQ(dialogs_.questions[0].filter, "KORAX Image File (*.kif)");
+  EXPECT_TRUE(dialogs_.questions[0].save);
+  EXPECT_EQ(dialogs_.questions[0].suggested.substr(0, 5), "CAM1_");
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0], "Файл создан успешно!");
   EXPECT_TRUE(Exists(file));
   EXPECT_EQ(form->Settings.LastSaveDir, QDir(dir_.path()).absolutePath().toStdString());
   // The window works again after the long work.
@@ -161,8 +144,8 @@ TEST_F(ExportActionsTest, ClosedCameraChoiceSavesNothing) {
   auto form = StartWithMarkedCard();
   TMainForm::cameraDialogHook = [](TChanelForm& dialog) { dialog.reject(); };
   form->ActionSaveFile->trigger();
-  EXPECT_TRUE(questions_.empty());
-  EXPECT_TRUE(messages_.empty());
+  EXPECT_TRUE(dialogs_.questions.empty());
+  EXPECT_TRUE(dialogs_.messages.empty());
 }
 
 TEST_F(ExportActionsTest, CancelInTheProgressDialogStopsTheSaveAndLeavesNoFile) {
@@ -174,11 +157,11 @@ TEST_F(ExportActionsTest, CancelInTheProgressDialogStopsTheSaveAndLeavesNoFile) 
     shot = true;
     EXPECT_TRUE(progress.isVisible());
     EXPECT_EQ(progress.windowModality(), Qt::WindowModal);
-    SaveScreenshot(progress, "progress.png");
+    quovil::test::SaveDrawnScreenshot(progress, QStringLiteral("progress.png"));
     progress.cancel();
   };
   const std::string file = Path("cancelled.kif");
-  answers_ = {file};
+  dialogs_.fileAnswers = {file};
   form->ActionSaveFile->trigger();
   EXPECT_TRUE(shot);
   EXPECT_FALSE(Exists(file));
@@ -189,28 +172,28 @@ TEST_F(ExportActionsTest, CancelInTheProgressDialogStopsTheSaveAndLeavesNoFile) 
 TEST_F(ExportActionsTest, AviAndBmpActionsWriteTheirFiles) {
   auto form = StartWithMarkedCard();
   const std::string avi = Path("clip.avi");
-  answers_ = {avi};
+  dialogs_.fileAnswers = {avi};
   form->ActionSaveAVI->trigger();
-  ASSERT_EQ(questions_.size(), 1u);
-  EXPECT_EQ(questions_[0].title, "Сохранение видео фрагмента");
-  EXPECT_EQ(questions_[0].filter, "Файлы видео (*.avi)");
+  ASSERT_EQ(dialogs_.questions.size(), 1u);
+  EXPECT_EQ(dialogs_.questions[0].title, "Сохранение видео фрагмента");
+  EXPECT_EQ(dialogs_.questions[0].filter, "Файлы видео (*.avi)");
   EXPECT_TRUE(Exists(avi));
   EXPECT_GT(QFileInfo(QString::fromStdString(avi)).size(), 1000);
 
   const std::string bmp = Path("shot.bmp");
-  answers_ = {bmp};
+  dialogs_.fileAnswers = {bmp};
   form->ActionSaveImage->trigger();
-  ASSERT_EQ(questions_.size(), 2u);
-  EXPECT_EQ(questions_[1].title, "Введите название фото");
-  EXPECT_EQ(questions_[1].filter, "Файлы фотографий (*.bmp)");
+  ASSERT_EQ(dialogs_.questions.size(), 2u);
+  EXPECT_EQ(dialogs_.questions[1].title, "Введите название фото");
+  EXPECT_EQ(dialogs_.questions[1].filter, "Файлы фотографий (*.bmp)");
   EXPECT_TRUE(Exists(bmp));
   EXPECT_EQ(form->Settings.LastBMPDir, QDir(dir_.path()).absolutePath().toStdString());
   // The next archive save asks the archive question again.
-  answers_.clear();
+  dialogs_.fileAnswers.clear();
   TMainForm::cameraDialogHook = [](TChanelForm& dialog) { dialog.ButtonClick(1); };
   form->ActionSaveFile->trigger();
-  ASSERT_EQ(questions_.size(), 3u);
-  EXPECT_EQ(questions_[2].title, "Введите название файла видеоархива");
+  ASSERT_EQ(dialogs_.questions.size(), 3u);
+  EXPECT_EQ(dialogs_.questions[2].title, "Введите название файла видеоархива");
 }
 
 }  // namespace

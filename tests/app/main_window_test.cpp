@@ -25,25 +25,26 @@
 #include <iterator>
 #include <memory>
 
-#include "test_app.h"
 #include "app/locale_ru.h"
 #include "app/message_box.h"
 #include "app/view_main.h"
 #include "mkcard/mkcard.h"
 #include "platform/block_device.h"
-#include "viewer/SelectDay.h"
+#include "support/card_writes.h"
+#include "support/files.h"
+#include "support/qt/screenshots.h"
+#include "support/qt/test_app.h"
+#include "support/qt/window_dialogs.h"
 #include "viewer/image_box.h"
 #include "viewer/layout.h"
+#include "viewer/SelectDay.h"
 #include "viewer/settings_panel.h"
 
 namespace {
 
 using namespace quovil;
 
-std::vector<char> FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadBytes;
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -51,16 +52,8 @@ class MainWindowTest : public ::testing::Test {
     EnsureTestApp();
     ASSERT_TRUE(dir_.isValid());
     ini_ = Path("quovil.INI");
-    TMainForm::messageHook = [this](const std::string& text, MsgKind, MsgButtons buttons) {
-      messages_.push_back(text);
-      return buttons == MsgButtons::YesNo ? answer_ : MsgResult::Ok;
-    };
   }
-  void TearDown() override {
-    TMainForm::messageHook = nullptr;
-    TMainForm::fileDialogHook = nullptr;
-    qunsetenv("QUOVIL_DRIVES");
-  }
+  void TearDown() override { qunsetenv("QUOVIL_DRIVES"); }
 
   std::string Path(const char* name) const { return QDir(dir_.path()).filePath(name).toStdString(); }
 
@@ -95,7 +88,7 @@ class MainWindowTest : public ::testing::Test {
   static void Screenshot(TMainForm& form, const QString& name) {
     form.resize(900, 600);
     QCoreApplication::processEvents();
-    SaveScreenshot(form, name);
+    quovil::test::SaveDrawnScreenshot(form, name);
   }
 
   static QString Panel(const TMainForm& form, int i) { return form.StatusPanels[size_t(i)]->text(); }
@@ -104,8 +97,7 @@ class MainWindowTest : public ::testing::Test {
   std::string ini_;
   std::string card_;
   mkcard::Recorded truth_;
-  std::vector<std::string> messages_;
-  MsgResult answer_ = MsgResult::Yes;
+  test::WindowDialogs dialogs_;
 };
 
 // ---------------------------------------------------------------- the card
@@ -280,23 +272,26 @@ TEST_F(MainWindowTest, DatePanelOpensTheCalendarAndJumpsToTheChosenDay) {
 
 TEST_F(MainWindowTest, ClearingAnsweredNoLeavesTheCardAlone) {
   auto form = StartWithCard(2);
-  const auto before = FileBytes(card_);
-  answer_ = MsgResult::No;
+  const auto before = ReadBytes(card_);
+  dialogs_.answer = MsgResult::No;
 
   form->ActionDeleteAll->trigger();
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0], "Вы уверены, что хотите удалить\rвсе содержимое с карты памяти?");
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0], "Вы уверены, что хотите удалить\rвсе содержимое с карты памяти?");
   EXPECT_EQ(form->viewer.SelCount, 60);
-  EXPECT_EQ(FileBytes(card_), before);
+  EXPECT_EQ(ReadBytes(card_), before);
 }
 
 TEST_F(MainWindowTest, ClearingAnsweredYesEmptiesTheCard) {
   auto form = StartWithCard(2);
-  answer_ = MsgResult::Yes;
+  dialogs_.answer = MsgResult::Yes;
 
-  form->ActionDeleteAll->trigger();
-  ASSERT_EQ(messages_.size(), 2u);
-  EXPECT_EQ(messages_[1], "Карта памяти очищена успешно!");
+  {
+    test::AllowCardWrites clearing;
+    form->ActionDeleteAll->trigger();
+  }
+  ASSERT_EQ(dialogs_.messages.size(), 2u);
+  EXPECT_EQ(dialogs_.messages[1], "Карта памяти очищена успешно!");
   EXPECT_EQ(form->viewer.SelCount, 0);
   EXPECT_TRUE(form->viewer.src.CardOpen);  // clearing keeps the card open
 }
@@ -310,8 +305,11 @@ TEST_P(ClearedFillTest, ClearingEmptiesTheFillInTheStatusBar) {
   const QString empty = QStringLiteral(" Записано: 0%");
   ASSERT_NE(Panel(*form, 2), empty);
 
-  form->ActionDeleteAll->trigger();
-  ASSERT_EQ(messages_.back(), "Карта памяти очищена успешно!");
+  {
+    test::AllowCardWrites clearing;
+    form->ActionDeleteAll->trigger();
+  }
+  ASSERT_EQ(dialogs_.messages.back(), "Карта памяти очищена успешно!");
   EXPECT_EQ(Panel(*form, 2), empty);
 
   form.reset();
@@ -350,11 +348,7 @@ TEST_F(MainWindowTest, ASwitchOfSourceTakesTheCamerasTextsAlongWithTheirPictures
   only1.camera = 0;
   only1.start = {3, 2, 23, 8, 30, 0};
   const std::string archive = Path("camera1.kif");
-  {
-    const std::vector<uint8_t> bytes = mkcard::MakeArchive(only1, 3);
-    std::ofstream(archive, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                   std::streamsize(bytes.size()));
-  }
+  ASSERT_TRUE(test::WriteBytes(archive, mkcard::MakeArchive(only1, 3)));
   TMainForm::fileDialogHook = [&](const TMainForm::FileQuestion&) { return std::optional<std::string>(archive); };
 
   // Steps on until camera 2 shows a record; its time stamp.
@@ -418,8 +412,7 @@ TEST_F(MainWindowTest, JournalOpensBesideTheWindowAndItsBoundsAreWritten) {
     EXPECT_NE(form->JournalForm->window(), form.get());
     form->JournalForm->setGeometry(33, 44, 555, 366);
   }
-  std::ifstream in(ini_);
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string text = test::ReadText(ini_);
   const auto at = text.find("[Journal]");
   ASSERT_NE(at, std::string::npos);
   EXPECT_NE(text.find("Left=33", at), std::string::npos);

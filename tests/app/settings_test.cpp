@@ -17,11 +17,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "test_app.h"
 #include "app/locale_ru.h"
 #include "app/settings.h"
 #include "app/view_main.h"
 #include "platform/file_guard.h"
+#include "support/qt/test_app.h"
 
 namespace {
 

@@ -21,12 +21,13 @@
 #include <memory>
 #include <set>
 
-#include "test_app.h"
 #include "app/view_main.h"
 #include "gps/gps_window.h"
 #include "gps/map_rules.h"
 #include "gps/map_setup.h"
 #include "gps/setup_form.h"
+#include "support/qt/screenshots.h"
+#include "support/qt/test_app.h"
 
 namespace {
 
@@ -209,7 +210,7 @@ TEST_F(SetupWizardTest, ListingForAnotherNameRenamesThePairOnNastroit) {
     before = Steps();
     okEnabled = wizard_->ButtonOK->isEnabled();
     EXPECT_TRUE(wizard_->PortLabel->text().isEmpty());
-    SaveScreenshot(*wizard_, QStringLiteral("setup-wizard-another-name.png"));
+    quovil::test::SaveDrawnScreenshot(*wizard_, QStringLiteral("setup-wizard-another-name.png"));
     QTest::mouseClick(wizard_->ButtonOK, Qt::LeftButton);
   });
   EXPECT_TRUE(Check());

@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "test_app.h"
 #include "app/EventWaitThread.h"
 #include "app/locale_ru.h"
 #include "app/single_instance.h"
 #include "app/view_main.h"
+#include "support/qt/test_app.h"
 
 namespace {
 

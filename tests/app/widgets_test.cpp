@@ -14,14 +14,17 @@
 
 #include <memory>
 
-#include "test_app.h"
 #include "mkcard/mkcard.h"
 #include "platform/block_device.h"
-#include "viewer/SelectDay.h"
+#include "support/card_source.h"
+#include "support/qt/screenshots.h"
+#include "support/qt/test_app.h"
+#include "support/recording_host.h"
 #include "viewer/bottom_panel.h"
 #include "viewer/grey_palette.h"
 #include "viewer/image_box.h"
 #include "viewer/marks.h"
+#include "viewer/SelectDay.h"
 #include "viewer/settings_panel.h"
 #include "viewer/use_box.h"
 #include "viewer/viewer.h"
@@ -34,30 +37,6 @@ extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() { ret
 namespace {
 
 using namespace quovil;
-
-// The card as the only drive of the scan.
-class OneDrive : public DriveEnumerator {
- public:
-  explicit OneDrive(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
-  std::unique_ptr<BlockDevice> Open(int n) override { return n == 0 ? MemoryDevice(bytes_) : nullptr; }
-  int Count() override { return 1; }
-
- private:
-  std::vector<uint8_t> bytes_;
-};
-
-// Passes the viewer's repaint requests on to the widgets under test.
-class WidgetHost : public SilentHost {
- public:
-  void Repaint(unsigned flags) override {
-    if (image) image->Refresh(flags);
-    if (bottom) bottom->Refresh(flags);
-    if (settings) settings->Refresh(flags);
-  }
-  ImageBox* image = nullptr;
-  BottomPanel* bottom = nullptr;
-  SettingsPanel* settings = nullptr;
-};
 
 mkcard::Options TwoCameraCard() {
   mkcard::Options o;
@@ -76,9 +55,7 @@ class WidgetsTest : public ::testing::Test {
 
   void Open(const mkcard::Options& o) {
     truth = std::make_unique<mkcard::Recorded>();
-    v.drives = std::make_unique<OneDrive>(mkcard::MakeCard(o, truth.get()));
-    v.CheckTimerTimer();
-    ASSERT_TRUE(v.src.CardOpen) << v.NoSourceText;
+    ASSERT_TRUE(test::OpenCardBytes(v, mkcard::MakeCard(o, truth.get()))) << v.NoSourceText;
     ASSERT_GT(v.SelCount, 0);
   }
 
@@ -100,15 +77,21 @@ class WidgetsTest : public ::testing::Test {
     return sum / (double(pic.width) * pic.height);
   }
 
-  static void Save(QWidget& w, const char* name) {
-    const QString dir = QStringLiteral(QUOVIL_BUILD_DIR "/screens");
-    QDir().mkpath(dir);
-    const QPixmap shot = w.grab();
-    EXPECT_FALSE(shot.isNull()) << name;
-    EXPECT_TRUE(shot.save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"))) << name;
+  // The widget's picture at its size, with more than its background in it.
+  static QImage Save(QWidget& w, const char* name, int colours = 3) {
+    return test::SaveDrawnScreenshot(w, QLatin1String(name), colours);
   }
 
-  WidgetHost host;
+  // Passes the viewer's repaint requests on to the widgets under test.
+  void Forward(ImageBox* image, BottomPanel* bottom = nullptr, SettingsPanel* settings = nullptr) {
+    host.onRepaint = [=](unsigned flags) {
+      if (image) image->Refresh(flags);
+      if (bottom) bottom->Refresh(flags);
+      if (settings) settings->Refresh(flags);
+    };
+  }
+
+  test::RecordingHost host;
   Viewer v{host};
   std::unique_ptr<mkcard::Recorded> truth;
 };
@@ -243,7 +226,7 @@ TEST_F(WidgetsTest, StripsFollowTheDayMap) {
 TEST_F(WidgetsTest, BarsEditTheActiveCameraOnly) {
   Open(TwoCameraCard());
   SettingsPanel panel(v);
-  host.settings = &panel;
+  Forward(nullptr, nullptr, &panel);
   ShowBoth(1);
   v.ActionChannel2Execute();  // puts camera 2's settings on the bars
   const double before = MeanGrey(v.CameraBitmap[1]);
@@ -275,7 +258,7 @@ TEST_F(WidgetsTest, BarsEditTheActiveCameraOnly) {
 TEST_F(WidgetsTest, SensorLabelsShowTheShownSecond) {
   Open(TwoCameraCard());
   SettingsPanel panel(v);
-  host.settings = &panel;
+  Forward(nullptr, nullptr, &panel);
   ShowBoth();
   ASSERT_TRUE(v.info.HasLabels());
   EXPECT_EQ(panel.SensorLabels[0]->text().toStdString(), v.info.Labels[0]);
@@ -285,7 +268,7 @@ TEST_F(WidgetsTest, SensorLabelsShowTheShownSecond) {
 TEST_F(WidgetsTest, PlayButtonIsDownWhilePlaying) {
   Open(TwoCameraCard());
   BottomPanel panel(v);
-  host.bottom = &panel;
+  Forward(nullptr, &panel);
   ShowBoth();
   EXPECT_EQ(panel.datePanel->text(), QStringLiteral("15.06.2024"));
   QTest::mouseClick(panel.PlayBtn, Qt::LeftButton);
@@ -370,6 +353,9 @@ TEST_F(WidgetsTest, ChoosingADayJumpsThereAndEscapeChangesNothing) {
   EXPECT_EQ(v.disp.DatePanelText, "01.07.2024");
 }
 
+// Fewer colours than a recorded picture has grey levels: no picture shown.
+constexpr int kPictureGreys = 32;
+
 TEST_F(WidgetsTest, ScreensOfEveryWidgetAndArrangement) {
   EXPECT_TRUE(QFontInfo(ImageBox::PictureFont()).bold());
   {
@@ -380,35 +366,41 @@ TEST_F(WidgetsTest, ScreensOfEveryWidgetAndArrangement) {
   Open(TwoCameraCard());
   ImageBox box(v);
   box.resize(682, 330);
-  host.image = &box;
+  Forward(&box);
   ShowBoth();
   v.ActionSelectAllExecute();
   v.FragStart = v.disp.CameraTimeText[0];  // both marks on screen
   v.FragEnd = v.disp.CameraTimeText[1];
   const std::pair<int, const char*> arrangements[] = {
       {0, "image_side_by_side"}, {1, "image_one_window"}, {2, "image_window_in_window"}, {3, "image_one_above"}};
+  // Each arrangement shows the recorded pictures (their many grey levels),
+  // and each its own way.
+  std::vector<QImage> shots;
   for (const auto& [tag, name] : arrangements) {
     v.VIEW_Click(tag);
-    Save(box, name);
+    shots.push_back(Save(box, name, kPictureGreys));
   }
+  for (size_t i = 0; i < shots.size(); ++i)
+    for (size_t j = i + 1; j < shots.size(); ++j)
+      EXPECT_NE(shots[i], shots[j]) << arrangements[i].second << " and " << arrangements[j].second;
   v.VIEW_Click(0);
   v.VIEW_SWAP_Click();
   v.play.PlayTimerEnabled = true;  // the playback label
   v.play.PlaySpeed = -3;
-  Save(box, "image_swapped_playing");
+  EXPECT_NE(Save(box, "image_swapped_playing", kPictureGreys), shots[0]);
   v.play.PlayTimerEnabled = false;
   v.VIEW_SWAP_Click();
 
   BottomPanel bottom(v);
   bottom.resize(682, 29);
   bottom.Refresh(~0u);
-  Save(bottom, "bottom_panel");
+  const QImage quiet = Save(bottom, "bottom_panel");
   // A busier day than the card holds, to judge the scale's legibility.
   for (int m : {0, 1, 2, 3, 360, 361, 700, 701, 702, 1000, 1439}) v.timeline.DayMap[0][size_t(m)] = 0;
   for (int m = 480; m < 560; ++m) v.timeline.DayMap[1][size_t(m)] = 0;
   ++v.timeline.DayMapVersion;
   bottom.Refresh(kRepaintTimeline);
-  Save(bottom, "bottom_panel_busy_day");
+  EXPECT_NE(Save(bottom, "bottom_panel_busy_day"), quiet);
   SettingsPanel settings(v);
   settings.Refresh(~0u);
   settings.adjustSize();

@@ -11,14 +11,16 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <fstream>
 #include <memory>
 #include <new>
 
-#include "test_app.h"
 #include "app/view_main.h"
 #include "mkcard/mkcard.h"
 #include "platform/block_device.h"
+#include "support/card_source.h"
+#include "support/files.h"
+#include "support/qt/test_app.h"
+#include "support/qt/window_dialogs.h"
 #include "viewer/bottom_panel.h"
 
 namespace {
@@ -46,22 +48,6 @@ class ThrowingDevice : public BlockDevice {
   std::shared_ptr<bool> armed_;
 };
 
-class OneDrive : public DriveEnumerator {
- public:
-  OneDrive(std::string path, std::shared_ptr<bool> armed) : path_(std::move(path)), armed_(std::move(armed)) {}
-  std::unique_ptr<BlockDevice> Open(int n) override {
-    if (n != 0) return nullptr;
-    std::unique_ptr<BlockDevice> dev = OpenImageFile(path_);
-    if (!dev) return nullptr;
-    return std::make_unique<ThrowingDevice>(std::move(dev), armed_);
-  }
-  int Count() override { return 1; }
-
- private:
-  std::string path_;
-  std::shared_ptr<bool> armed_;
-};
-
 constexpr const char* kBadHeader = "Испорчен заголовок карты памяти!";
 
 class WindowGuardTest : public ::testing::Test {
@@ -69,11 +55,7 @@ class WindowGuardTest : public ::testing::Test {
   void SetUp() override {
     EnsureTestApp();
     ASSERT_TRUE(dir_.isValid());
-    TMainForm::messageHook = [this](const std::string& text, MsgKind, MsgButtons buttons) {
-      messages_.push_back(text);
-      if (question_) question_();
-      return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
-    };
+    dialogs_.answer = MsgResult::No;
     mkcard::Options o;
     o.format = 2;
     o.seed = 5;
@@ -81,11 +63,8 @@ class WindowGuardTest : public ::testing::Test {
     card_ = Path("card.img");
     ASSERT_EQ(mkcard::WriteCard(o, card_).format, 2);
     archive_ = Path("saved.kif");
-    const std::vector<uint8_t> bytes = mkcard::MakeArchive(o, 3);
-    std::ofstream(archive_, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    ASSERT_TRUE(test::WriteBytes(archive_, mkcard::MakeArchive(o, 3)));
   }
-  void TearDown() override { TMainForm::messageHook = nullptr; }
 
   std::string Path(const char* name) const { return QDir(dir_.path()).filePath(name).toStdString(); }
 
@@ -93,7 +72,11 @@ class WindowGuardTest : public ::testing::Test {
   std::unique_ptr<TMainForm> Start(bool armed) {
     *armed_ = armed;
     auto form = std::make_unique<TMainForm>(QStringList{}, Path("quovil.INI"));
-    form->viewer.drives = std::make_unique<OneDrive>(card_, armed_);
+    form->viewer.drives = std::make_unique<test::OneDrive>([path = card_, armed = armed_]() -> std::unique_ptr<BlockDevice> {
+      std::unique_ptr<BlockDevice> dev = OpenImageFile(path);
+      if (!dev) return nullptr;
+      return std::make_unique<ThrowingDevice>(std::move(dev), armed);
+    });
     form->StartShown(true);
     form->CheckTimerTimer();
     return form;
@@ -116,8 +99,7 @@ class WindowGuardTest : public ::testing::Test {
   QTemporaryDir dir_;
   std::string card_, archive_;
   std::shared_ptr<bool> armed_ = std::make_shared<bool>(false);
-  std::vector<std::string> messages_;
-  std::function<void()> question_;  // runs while a question is open
+  test::WindowDialogs dialogs_;
 };
 
 TEST_F(WindowGuardTest, AFailingCardScanOnTheTimerTickShowsTheCardNotOpened) {
@@ -185,13 +167,13 @@ TEST_F(WindowGuardTest, AFaultDuringAQuestionWaitsForTheCommandToReturn) {
   auto form = Start(false);
   ASSERT_TRUE(form->viewer.src.CardOpen);
   bool openDuringQuestion = false;
-  question_ = [&] {
+  dialogs_.whileShown = [&] {
     *armed_ = true;
     QTest::mouseClick(form->JvPanel2->MoveToEndBtn, Qt::LeftButton);
     openDuringQuestion = form->viewer.src.CardOpen;
   };
   form->ActionDeleteAll->trigger();
-  ASSERT_EQ(messages_.size(), 1u);
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_TRUE(openDuringQuestion);
   ExpectShownNotOpened(*form, kBadHeader);
 }

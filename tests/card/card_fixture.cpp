@@ -22,12 +22,6 @@ bool SharedDevice::Write(uint64_t off, const void* buf, std::size_t n) {
   return true;
 }
 
-MsgResult RecordingHost::ShowMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons) {
-  texts.push_back(text);
-  kinds.push_back(kind);
-  return buttons == MsgButtons::YesNo ? answer : MsgResult::Ok;
-}
-
 Bytes BootSector(int format, uint32_t stateSector) {
   Bytes b(512, 0);
   b[0] = 0xEB;

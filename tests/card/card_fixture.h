@@ -11,6 +11,7 @@
 #include "card/state_tables.h"
 #include "platform/block_device.h"
 #include "platform/host.h"
+#include "support/recording_host.h"
 
 namespace cardfix {
 
@@ -39,18 +40,7 @@ class SharedDevice : public quovil::BlockDevice {
   std::shared_ptr<Bytes> bytes_;
 };
 
-// Records every message box and answers questions as told.
-class RecordingHost : public quovil::ViewerHost {
- public:
-  quovil::MsgResult ShowMessageBox(const std::string& text, quovil::MsgKind kind, quovil::MsgButtons buttons) override;
-  std::vector<std::string> texts;
-  std::vector<quovil::MsgKind> kinds;
-  quovil::MsgResult answer = quovil::MsgResult::Yes;
-  std::vector<std::string> events;  // tray calls
-  void TrayBalloon(const std::string& title, const std::string& text) override { events.push_back(title + "|" + text); }
-  void ShowFromTray() override { events.push_back("show"); }
-  void HideToTray() override { events.push_back("hide"); }
-};
+using quovil::test::RecordingHost;
 
 Bytes BootSector(int format, uint32_t stateSector = 64);
 

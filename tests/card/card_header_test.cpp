@@ -65,7 +65,7 @@ TEST(CardHeader, KfatIsFormat0WhateverTheChecksumAndLayoutByte) {
   EXPECT_EQ(r.src.IndexTable[777], 777);
   ASSERT_EQ(r.src.ShortCatalogue.size(), 65536u);
   EXPECT_EQ(r.src.ShortCatalogue[3].Flag(), 0x03);
-  EXPECT_TRUE(r.host.texts.empty());
+  EXPECT_TRUE(r.host.messages.empty());
 }
 
 TEST(CardHeader, Format0ResolutionRowsAndUnknownIndex) {
@@ -132,7 +132,7 @@ TEST(CardHeader, Format1SecondCopyAndBadBootChecksum) {
   Recognition second;
   ASSERT_TRUE(second.Run(card));
   EXPECT_EQ(second.src.EntryCount, 20);
-  EXPECT_TRUE(second.host.texts.empty());
+  EXPECT_TRUE(second.host.messages.empty());
 
   Bytes bad = MakeFormat1(f);
   bad[40] ^= 1;
@@ -177,7 +177,7 @@ TEST(CardHeader, Format2CopyFallbacks) {
     Recognition r;
     ASSERT_TRUE(r.Run(card)) << badCopy;
     EXPECT_EQ(r.src.EntryCount, 3);
-    EXPECT_TRUE(r.host.texts.empty());
+    EXPECT_TRUE(r.host.messages.empty());
   }
   Bytes card = MakeFormat2(f);
   PutTable2(card, f, broken, 0);
@@ -197,8 +197,8 @@ TEST(CardHeader, Format2DifferentCopiesAskOnce) {
     Recognition r;
     r.host.answer = answer;
     ASSERT_TRUE(r.Run(card));
-    ASSERT_EQ(r.host.texts.size(), 1u);
-    EXPECT_EQ(r.host.texts[0],
+    ASSERT_EQ(r.host.messages.size(), 1u);
+    EXPECT_EQ(r.host.messages[0],
               "Копии таблиц состояния отличаются!\rХотите исползовать первую копию?\rОтветьте нет, если второую.");
     EXPECT_EQ(r.host.kinds[0], MsgKind::Confirmation);
     EXPECT_EQ(r.src.EntryCount, answer == MsgResult::Yes ? 3 : 7);

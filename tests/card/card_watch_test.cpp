@@ -8,6 +8,8 @@
 
 #include "card/state_tables.h"
 #include "card_fixture.h"
+#include "support/card_writes.h"
+#include "support/files.h"
 #include "test_env.h"
 #include "viewer/viewer.h"
 
@@ -105,7 +107,7 @@ TEST(CardWatch, NewCardPopsUpWithEverythingSelected) {
   w.Use({{Card(Format2Card(12))}});
   w.viewer.CheckTimerTimer();
   ASSERT_TRUE(w.viewer.src.CardOpen);
-  EXPECT_EQ(w.host.events, (std::vector<std::string>{"KORAX-X CARD VIEWER| Обнаружена карта памяти", "show"}));
+  EXPECT_EQ(w.host.trayEvents, (std::vector<std::string>{"KORAX-X CARD VIEWER| Обнаружена карта памяти", "show"}));
   EXPECT_EQ(w.viewer.SelCount, 12);
   EXPECT_EQ(w.viewer.ActiveCamera, 0);
   EXPECT_FALSE(w.viewer.FragStart.empty());
@@ -114,7 +116,7 @@ TEST(CardWatch, NewCardPopsUpWithEverythingSelected) {
   // Still there on the next tick: nothing changes.
   w.viewer.CheckTimerTimer();
   EXPECT_TRUE(w.viewer.src.CardOpen);
-  EXPECT_EQ(w.host.events.size(), 2u);
+  EXPECT_EQ(w.host.trayEvents.size(), 2u);
 }
 
 TEST(CardWatch, PulledCardClosesAndHides) {
@@ -127,7 +129,7 @@ TEST(CardWatch, PulledCardClosesAndHides) {
   EXPECT_FALSE(w.viewer.src.CardOpen);
   EXPECT_EQ(w.viewer.src.Card, nullptr);
   EXPECT_EQ(w.viewer.NoSourceText, "Карта памяти отсутствует!");
-  EXPECT_EQ(w.host.events.back(), "hide");
+  EXPECT_EQ(w.host.trayEvents.back(), "hide");
   EXPECT_EQ(w.viewer.SelCount, 0);
   EXPECT_TRUE(w.viewer.src.LongCatalogue.empty());
   EXPECT_TRUE(w.viewer.CameraBitmap[0].Empty());
@@ -139,7 +141,7 @@ TEST(CardWatch, RemovedImageFileCountsAsPulled) {
   namespace fs = std::filesystem;
   fs::path path = fs::temp_directory_path() / ("quovil-watch-" + std::to_string(getpid()) + ".img");
   Bytes card = Format2Card(6);
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(card.data()), long(card.size()));
+  ASSERT_TRUE(test::WriteBytes(path.string(), card));
   test::SetEnv("QUOVIL_DRIVES", path.string());
   RecordingHost host;
   Viewer viewer(host);
@@ -171,30 +173,21 @@ TEST(CardWatch, DamagedCardIsRetriedEveryTick) {
   EXPECT_EQ(w.viewer.src.EntryCount, 3);
 }
 
-// The window keeps its timer running while the copy question is open.
-class TickingHost : public RecordingHost {
- public:
-  MsgResult ShowMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
-    if (viewer) viewer->CheckTimerTimer();
-    return RecordingHost::ShowMessageBox(text, kind, buttons);
-  }
-  Viewer* viewer = nullptr;
-};
-
 TEST(CardWatch, TickDuringTheCopyQuestionLeavesTheOpeningAlone) {
   Format2 f, g;
   f.head = 3;
   g.head = 9;
   auto bytes = Card(MakeFormat2(f));
   PutTable2(*bytes, g, Table2(g), 2);
-  TickingHost host;
+  RecordingHost host;
   Viewer viewer(host);
-  host.viewer = &viewer;
+  // The window keeps its timer running while the copy question is open.
+  host.whileShown = [&viewer] { viewer.CheckTimerTimer(); };
   viewer.drives = std::make_unique<FakeDrives>(std::vector<FakeDrives::Slot>{{bytes}}, false);
   viewer.CheckTimerTimer();
   ASSERT_TRUE(viewer.src.CardOpen);
   EXPECT_EQ(viewer.src.EntryCount, 3);
-  EXPECT_EQ(host.texts.size(), 1u);
+  EXPECT_EQ(host.messages.size(), 1u);
 }
 
 TEST(CardMode, OpenCardCommandOnlyRelabels) {
@@ -217,7 +210,7 @@ struct Clearing : Watch {
   explicit Clearing(Bytes card) : bytes(Card(std::move(card))) {
     Use({{bytes}});
     viewer.CheckTimerTimer();
-    host.texts.clear();
+    host.messages.clear();
   }
 };
 
@@ -228,22 +221,25 @@ TEST(ClearCommand, AsksAndClearsTheWholeCard) {
   ASSERT_EQ(c.viewer.SelCount, 20);
   c.host.answer = MsgResult::No;
   c.viewer.ActionDeleteAllExecute();
-  ASSERT_EQ(c.host.texts.size(), 1u);
-  EXPECT_EQ(c.host.texts[0], "Вы уверены, что хотите удалить\rвсе содержимое с карты памяти?");
+  ASSERT_EQ(c.host.messages.size(), 1u);
+  EXPECT_EQ(c.host.messages[0], "Вы уверены, что хотите удалить\rвсе содержимое с карты памяти?");
   EXPECT_EQ(state2::RingHead.Get(&(*c.bytes)[64 * 512]), 20u);
 
   c.host.answer = MsgResult::Yes;
-  c.viewer.ActionDeleteAllExecute();
-  EXPECT_EQ(c.host.texts.back(), "Карта памяти очищена успешно!");
+  {
+    test::AllowCardWrites clearing;
+    c.viewer.ActionDeleteAllExecute();
+  }
+  EXPECT_EQ(c.host.messages.back(), "Карта памяти очищена успешно!");
   EXPECT_EQ(c.host.kinds.back(), MsgKind::Information);
   EXPECT_EQ(state2::RingHead.Get(&(*c.bytes)[64 * 512]), 0u);
   EXPECT_EQ(state2::RingHead.Get(&(*c.bytes)[65 * 512]), 0u);
   EXPECT_EQ(c.viewer.SelCount, 0);
   EXPECT_TRUE(c.viewer.src.CardOpen);
   // Nothing left to clear: no question.
-  size_t asked = c.host.texts.size();
+  size_t asked = c.host.messages.size();
   c.viewer.ActionDeleteAllExecute();
-  EXPECT_EQ(c.host.texts.size(), asked);
+  EXPECT_EQ(c.host.messages.size(), asked);
 }
 
 TEST(ClearCommand, Format0ArchiveAreaQuestion) {
@@ -253,9 +249,12 @@ TEST(ClearCommand, Format0ArchiveAreaQuestion) {
   c.viewer.ActionFiltrChange(Viewer::Filter::Arhiv);
   ASSERT_TRUE(c.viewer.actions.Arhiv);
   ASSERT_GT(c.viewer.SelCount, 0);
-  c.viewer.ActionDeleteAllExecute();
-  ASSERT_FALSE(c.host.texts.empty());
-  EXPECT_EQ(c.host.texts[0], "Вы уверены, что хотите удалить\rвсе фотографии из архива?");
+  {
+    test::AllowCardWrites clearing;
+    c.viewer.ActionDeleteAllExecute();
+  }
+  ASSERT_FALSE(c.host.messages.empty());
+  EXPECT_EQ(c.host.messages[0], "Вы уверены, что хотите удалить\rвсе фотографии из архива?");
   const uint8_t* t = &(*c.bytes)[state0::kFirstCopy];
   EXPECT_EQ(state0::ArchiveFirstSlot.Get(t), 120);
   EXPECT_EQ(state0::MainCount.Get(t), 10);
@@ -266,8 +265,11 @@ TEST(ClearCommand, FailedWriteSaysSo) {
   Clearing c(MakeFormat1(f));
   ASSERT_GT(c.viewer.SelCount, 0);
   c.drives->last->writesAllowed = 0;
-  c.viewer.ActionDeleteAllExecute();
-  EXPECT_EQ(c.host.texts.back(), "Возникла ошибка при очистки карты.");
+  {
+    test::AllowCardWrites clearing;
+    c.viewer.ActionDeleteAllExecute();
+  }
+  EXPECT_EQ(c.host.messages.back(), "Возникла ошибка при очистки карты.");
   EXPECT_EQ(c.host.kinds.back(), MsgKind::Error);
 }
 

@@ -103,7 +103,7 @@ TEST(RingLoad, ClockErrorsOfChainedEntriesAreReportedOncePerEntry) {
   SetEntry(card, f, 8, 1003, 0, {1, 2, 24, 24, 0, 0});        // hour 24 on the chain
   Loaded l(card);
   ASSERT_TRUE(l.ok);
-  EXPECT_EQ(l.host.texts, (std::vector<std::string>{"Ошибка часов в элементе 3", "Ошибка часов в элементе 8"}));
+  EXPECT_EQ(l.host.messages, (std::vector<std::string>{"Ошибка часов в элементе 3", "Ошибка часов в элементе 8"}));
   EXPECT_EQ(l.host.kinds, (std::vector<MsgKind>{MsgKind::Error, MsgKind::Error}));
 }
 
@@ -159,8 +159,12 @@ TEST(RingLoad, CycleInTheChainEndsAfterOneTurn) {
   for (uint32_t k = 0; k < 64; ++k) SetEntry(card, f, k, 2 + 2 * k);
   Loaded l(card);
   ASSERT_TRUE(l.ok);
-  EXPECT_GE(l.src.EntryCount, 0);
-  EXPECT_LE(l.src.EntryCount, 64);
+  // Sixty-four steps from the tail (0) come round to it again; the oldest
+  // entry lies 128 on, which is entry 0 of a ring of 64, and the count runs
+  // from there to the head.
+  ASSERT_EQ(l.src.EntryCount, 10);
+  for (int k = 0; k < 10; ++k) EXPECT_EQ(l.RingIndexOf(k), uint32_t(k)) << k;
+  EXPECT_TRUE(l.host.messages.empty());
 }
 
 TEST(RingLoad, ChunkHoldsOnlyRingEntries) {

@@ -52,7 +52,7 @@ TEST_P(EveryFormat, RecognisedWithTheRecordedValues) {
   Recognised r(o);
   ASSERT_TRUE(r.ok) << r.text;
   ExpectValues(r);
-  EXPECT_TRUE(r.host.texts.empty());
+  EXPECT_TRUE(r.host.messages.empty());
 }
 
 TEST_P(EveryFormat, WrappedRingsAndBadFirstCopies) {
@@ -116,7 +116,7 @@ TEST(RecordedCards, Format2DifferentCopiesAskOnceEitherWay) {
     host.answer = answer;
     std::string text;
     ASSERT_TRUE(ReadCardHeader(src, bytes.data(), host, text));
-    EXPECT_EQ(host.texts.size(), 1u);
+    EXPECT_EQ(host.messages.size(), 1u);
     uint32_t copy = GetU32(&bytes[73]) + (answer == MsgResult::Yes ? 0 : 1);
     EXPECT_EQ(std::memcmp(src.StateTable.data(), &bytes[copy * 512], 87), 0);
   }

@@ -3,6 +3,7 @@
 #include "card/card_header.h"
 #include "card/state_tables.h"
 #include "card_fixture.h"
+#include "support/card_writes.h"
 
 using namespace quovil;
 using namespace cardfix;
@@ -42,9 +43,16 @@ TEST(Clearing, Format2ResetsTheRingAndWritesBothCopies) {
   ASSERT_GT(c.src.EntryCount, 0);
   ApplyClearing(c.src, false);
   EXPECT_EQ(c.src.EntryCount, 0);
-  const uint64_t writesBefore = CardWritesMade();  // what the test programs watch for stray writes
-  ASSERT_TRUE(WriteStateTables(c.src));
+  // What the test programs watch for stray writes: counted, and allowed
+  // inside the span.
+  const uint64_t writesBefore = CardWritesMade(), strayBefore = test::CardWritesNotAllowed();
+  {
+    test::AllowCardWrites clearing;
+    test::AllowCardWrites nested;
+    ASSERT_TRUE(WriteStateTables(c.src));
+  }
   EXPECT_GT(CardWritesMade(), writesBefore);
+  EXPECT_EQ(test::CardWritesNotAllowed(), strayBefore);
   for (uint32_t s : {f.stateSector, f.stateSector + 1}) {
     const uint8_t* t = c.At(uint64_t(s) * 512);
     ExpectWrittenSector(t, 87);
@@ -65,7 +73,10 @@ TEST(Clearing, Format1WritesTheSoundBytesTheViewerHolds) {
   Format1 f;
   OpenCard c(MakeFormat1(f));
   ApplyClearing(c.src, false);
-  ASSERT_TRUE(WriteStateTables(c.src));
+  {
+    test::AllowCardWrites clearing;
+    ASSERT_TRUE(WriteStateTables(c.src));
+  }
   for (uint32_t s : {f.stateSector, f.stateSector + 1}) {
     const uint8_t* t = c.At(uint64_t(s) * 512);
     ExpectWrittenSector(t, 34);
@@ -82,7 +93,10 @@ TEST(Clearing, Format0MainAreaKeepsItsFirstSlot) {
   f.mainCount = 30;
   OpenCard c(MakeFormat0(f));
   ApplyClearing(c.src, false);
-  ASSERT_TRUE(WriteStateTables(c.src));
+  {
+    test::AllowCardWrites clearing;
+    ASSERT_TRUE(WriteStateTables(c.src));
+  }
   for (uint64_t copy : {state0::kFirstCopy, state0::kSecondCopy}) {
     const uint8_t* t = c.At(copy);
     ExpectWrittenSector(t, 16);
@@ -101,7 +115,10 @@ TEST(Clearing, Format0ArchiveAreaGivesTheMainRingEverySlot) {
   f.mainCount = 20;  // wraps: slots 90..99, then 0..9
   OpenCard c(MakeFormat0(f));
   ApplyClearing(c.src, true);
-  ASSERT_TRUE(WriteStateTables(c.src));
+  {
+    test::AllowCardWrites clearing;
+    ASSERT_TRUE(WriteStateTables(c.src));
+  }
   const uint8_t* t = c.At(state0::kFirstCopy);
   EXPECT_EQ(state0::ArchiveFirstSlot.Get(t), 120);
   EXPECT_EQ(state0::ArchiveCount.Get(t), 0);
@@ -121,7 +138,10 @@ TEST(Clearing, Format0SlotArithmeticIsSixteenBit) {
   state0::MainCount.Set(t, 10);
   state0::ArchiveFirstSlot.Set(t, 65535);
   state0::TotalSlots.Set(t, 65535);
-  ASSERT_TRUE(WriteStateTables(src));
+  {
+    test::AllowCardWrites clearing;
+    ASSERT_TRUE(WriteStateTables(src));
+  }
   // Slot 65539 of a 65535-slot ring is slot 4; a 16-bit sum would lose the carry.
   EXPECT_EQ(state0::MainLastSlot.Get(t), 4);
   // 65535 bytes: the checksum takes in 32768 whole values.
@@ -134,7 +154,10 @@ TEST(Clearing, FailedFirstWriteLeavesTheSecondCopy) {
   Bytes before(c.At(uint64_t(f.stateSector + 1) * 512), c.At(uint64_t(f.stateSector + 2) * 512));
   c.dev->writesAllowed = 0;
   ApplyClearing(c.src, false);
-  EXPECT_FALSE(WriteStateTables(c.src));
+  {
+    test::AllowCardWrites clearing;
+    EXPECT_FALSE(WriteStateTables(c.src));
+  }
   EXPECT_EQ(Bytes(c.At(uint64_t(f.stateSector + 1) * 512), c.At(uint64_t(f.stateSector + 2) * 512)), before);
   // The held table keeps the cleared values.
   EXPECT_EQ(state1::RecordCount.Get(c.src.StateTable.data()), 0u);
@@ -145,10 +168,13 @@ TEST(Clearing, ClearedCardIsRecognisedEmpty) {
   f.head = 40;
   OpenCard c(MakeFormat2(f));
   ApplyClearing(c.src, false);
-  ASSERT_TRUE(WriteStateTables(c.src));
+  {
+    test::AllowCardWrites clearing;
+    ASSERT_TRUE(WriteStateTables(c.src));
+  }
   OpenCard again(*c.bytes);
   EXPECT_EQ(again.src.EntryCount, 0);
-  EXPECT_TRUE(again.host.texts.empty());
+  EXPECT_TRUE(again.host.messages.empty());
 }
 
 }  // namespace

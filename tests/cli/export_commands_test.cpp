@@ -7,15 +7,15 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli_run.h"
 #include "mkcard/mkcard.h"
+#include "support/shell.h"
 
 namespace {
 
-using cli_test::RunShell;
+using quovil::test::Shell;
 
 nlohmann::json Cli(const std::string& args, int* rc) {
-  return nlohmann::json::parse(RunShell(std::string(QUOVIL_CLI) + " " + args + " 2>/dev/null", rc), nullptr, false);
+  return nlohmann::json::parse(Shell(std::string(QUOVIL_CLI) + " " + args + " 2>/dev/null", rc), nullptr, false);
 }
 
 class ExportCommands : public ::testing::Test {
@@ -49,7 +49,7 @@ TEST_F(ExportCommands, ExportAviWritesEveryRecordOfTheCamera) {
   EXPECT_EQ(j["files"], nlohmann::json::array({out}));
   EXPECT_EQ(j["frames"], CameraCount(1));
   const std::string frames =
-      RunShell("ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 " + out);
+      Shell("ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 " + out);
   EXPECT_EQ(std::stoi(frames), CameraCount(1));
   std::remove(out.c_str());
 }
@@ -70,7 +70,7 @@ TEST_F(ExportCommands, SnapshotWritesTheStampedPictureOfTheIndex) {
   const std::string name = j["name"];
   EXPECT_EQ(name.substr(0, 17), "05.03.2013_14.22.");
   EXPECT_EQ(name.substr(name.size() - 8), "_ch" + std::to_string(truth_.frames[3].camera) + ".bmp");
-  EXPECT_EQ(RunShell("identify -format '%wx%h %[type]' " + out), "420x" + std::to_string(truth_.height + 20) + " Grayscale");
+  EXPECT_EQ(Shell("identify -format '%wx%h %[type]' " + out), "420x" + std::to_string(truth_.height + 20) + " Grayscale");
   std::remove(out.c_str());
 }
 

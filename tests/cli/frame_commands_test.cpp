@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,33 +11,19 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli_run.h"
+#include "cli_json.h"
 #include "decode/build_picture.h"
 #include "mkcard/mkcard.h"
+#include "support/files.h"
 
 namespace {
 
-struct Result {
-  int rc = -1;
-  nlohmann::json out;
-};
-
-Result RunCli(const std::string& args) {
-  const std::string cmd = std::string(QUOVIL_BUILD_DIR) + "/src/cli/quovil-cli " + args + " 2>/dev/null";
-  Result r;
-  const std::string text = cli_test::RunShell(cmd, &r.rc);
-  r.out = nlohmann::json::parse(text, nullptr, false);
-  return r;
-}
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using Result = cli_test::CliResult;
+using cli_test::RunCli;
 
 // The pixels of a binary PGM of the given size; empty when the header differs.
 std::vector<uint8_t> PgmPixels(const std::string& path, int w, int h) {
-  const std::vector<uint8_t> file = ReadFile(path);
+  const std::vector<uint8_t> file = quovil::test::ReadBytes(path);
   const std::string header = "P5\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
   if (file.size() != header.size() + size_t(w) * size_t(h) || !std::equal(header.begin(), header.end(), file.begin()))
     return {};
@@ -103,7 +87,7 @@ TEST(FrameCommand, ArchiveOfAFormat2Card) {
   mkcard::Recorded t;
   const std::vector<uint8_t> bytes = mkcard::MakeArchive(Card(2), 3, &t);
   const std::string kif = Temp("card.kif");
-  std::ofstream(kif, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  ASSERT_TRUE(quovil::test::WriteBytes(kif, bytes));
   for (int i : {9, 30}) ExpectFrame(kif, t, i);
 }
 
@@ -177,7 +161,7 @@ TEST(SoundCommand, SamplesOfTheEntry) {
       const Result r = RunCli("sound '" + image + "' --index " + std::to_string(i) + " --out '" + raw + "'");
       ASSERT_EQ(r.rc, 0) << r.out;
       EXPECT_EQ(r.out["samples"], t.frames[size_t(i)].samples.size()) << "format " << format << " index " << i;
-      EXPECT_EQ(ReadFile(raw), t.frames[size_t(i)].samples) << "format " << format << " index " << i;
+      EXPECT_EQ(quovil::test::ReadBytes(raw), t.frames[size_t(i)].samples) << "format " << format << " index " << i;
     }
   }
 }
@@ -189,7 +173,7 @@ TEST(SoundCommand, CardWithoutSoundGivesNoSamples) {
   const Result r = RunCli("sound '" + image + "' --index 2 --out '" + raw + "'");
   ASSERT_EQ(r.rc, 0) << r.out;
   EXPECT_EQ(r.out["samples"], 0);
-  EXPECT_TRUE(ReadFile(raw).empty());
+  EXPECT_TRUE(quovil::test::ReadBytes(raw).empty());
 }
 
 }  // namespace

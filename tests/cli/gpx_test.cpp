@@ -10,9 +10,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli_run.h"
 #include "gps/nmea.h"
 #include "mkcard/mkcard.h"
+#include "support/shell.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ const char* const kGpxCli = QUOVIL_CLI;
 const char* const kGpxCli = QUOVIL_BUILD_DIR "/src/cli/quovil-cli";
 #endif
 
-using cli_test::RunShell;
+using quovil::test::Shell;
 
 struct Point {
   double lat, lon;
@@ -46,7 +46,7 @@ std::vector<Point> ExpectedRoute(const mkcard::Recorded& t) {
 
 // gpsbabel's reading of the track: one "lat,lon,date,time" row per point.
 std::vector<std::string> BabelRows(const std::string& gpx) {
-  std::istringstream csv(RunShell("gpsbabel -t -i gpx -f '" + gpx + "' -o unicsv -F - 2>&1"));
+  std::istringstream csv(Shell("gpsbabel -t -i gpx -f '" + gpx + "' -o unicsv -F - 2>&1"));
   std::vector<std::string> rows;
   std::string line;
   std::getline(csv, line);  // header
@@ -62,13 +62,13 @@ TEST(GpxCommand, RouteOfTheWholeSelectionReadsBackInGpsbabel) {
   const std::string gpx = ::testing::TempDir() + "route.gpx";
   const mkcard::Recorded t = mkcard::WriteCard(o, image);
   ASSERT_EQ(t.format, 2);
-  const auto out = nlohmann::json::parse(RunShell(std::string(kGpxCli) + " gpx '" + image + "' '" + gpx + "'"), nullptr, false);
+  const auto out = nlohmann::json::parse(Shell(std::string(kGpxCli) + " gpx '" + image + "' '" + gpx + "'"), nullptr, false);
   ASSERT_TRUE(out.is_object());
   const std::vector<Point> want = ExpectedRoute(t);
   ASSERT_FALSE(want.empty());
   EXPECT_EQ(out["points"].get<size_t>(), want.size());
   const std::vector<std::string> rows = BabelRows(gpx);
-  ASSERT_EQ(rows.size(), want.size()) << RunShell("cat '" + gpx + "'");
+  ASSERT_EQ(rows.size(), want.size()) << Shell("cat '" + gpx + "'");
   for (size_t i = 0; i < want.size(); ++i) {
     double lat = 0, lon = 0;
     ASSERT_EQ(std::sscanf(rows[i].c_str(), "%lf,%lf", &lat, &lon), 2) << rows[i];
@@ -77,7 +77,7 @@ TEST(GpxCommand, RouteOfTheWholeSelectionReadsBackInGpsbabel) {
     EXPECT_NE(rows[i].find("2024/06/15"), std::string::npos) << rows[i];
   }
   // The speeds survive gpsbabel's own rewrite of the file.
-  const std::string again = RunShell("gpsbabel -t -i gpx -f '" + gpx + "' -o gpx -F - 2>&1");
+  const std::string again = Shell("gpsbabel -t -i gpx -f '" + gpx + "' -o gpx -F - 2>&1");
   EXPECT_NE(again.find("speed>"), std::string::npos);
 }
 
@@ -89,7 +89,7 @@ TEST(GpxCommand, MarksLimitTheRouteAndCardsWithoutGpsGiveNone) {
   const std::string gpx = ::testing::TempDir() + "marks.gpx";
   mkcard::WriteCard(o, image);
   const auto part = nlohmann::json::parse(
-      RunShell(std::string(kGpxCli) + " gpx '" + image + "' '" + gpx +
+      Shell(std::string(kGpxCli) + " gpx '" + image + "' '" + gpx +
           "' --start '15.06.2024 12:00:02' --end '15.06.2024 12:00:04'"), nullptr, false);
   ASSERT_TRUE(part.is_object());
   EXPECT_EQ(part["points"].get<int>(), 3);
@@ -97,7 +97,7 @@ TEST(GpxCommand, MarksLimitTheRouteAndCardsWithoutGpsGiveNone) {
 
   o.gps = false;
   mkcard::WriteCard(o, image);
-  const auto none = nlohmann::json::parse(RunShell(std::string(kGpxCli) + " gpx '" + image + "' '" + gpx + "'"), nullptr, false);
+  const auto none = nlohmann::json::parse(Shell(std::string(kGpxCli) + " gpx '" + image + "' '" + gpx + "'"), nullptr, false);
   ASSERT_TRUE(none.is_object());
   EXPECT_EQ(none["points"].get<int>(), 0);
   EXPECT_TRUE(BabelRows(gpx).empty());

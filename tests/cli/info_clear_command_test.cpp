@@ -10,8 +10,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "cli_run.h"
 #include "mkcard/mkcard.h"
+#include "support/files.h"
+#include "support/shell.h"
 
 using nlohmann::json;
 namespace fs = std::filesystem;
@@ -24,10 +25,7 @@ struct CliRun {
   std::string err;
 };
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using quovil::test::ReadText;
 
 class CliCard : public ::testing::Test {
  protected:
@@ -51,9 +49,9 @@ class CliCard : public ::testing::Test {
     std::string errPath = (dir_ / "stderr.txt").string();
     std::string cmd = std::string(QUOVIL_CLI) + " " + args + " 2>'" + errPath + "'";
     CliRun r;
-    const std::string text = cli_test::RunShell(cmd, &r.exitCode);
+    const std::string text = quovil::test::Shell(cmd, &r.exitCode);
     r.out = json::parse(text, nullptr, false);
-    r.err = ReadAll(errPath);
+    r.err = ReadText(errPath);
     return r;
   }
 
@@ -77,7 +75,7 @@ TEST_F(CliCard, InfoOfEveryFormatLeavesTheImageAlone) {
     o.records = 60;
     mkcard::Recorded t;
     std::string path = Card(o, &t);
-    std::string before = ReadAll(path);
+    std::string before = ReadText(path);
     CliRun r = Cli("info " + Q(path));
     ASSERT_EQ(r.exitCode, 0) << r.out.dump();
     EXPECT_EQ(r.out["source"], "card");
@@ -103,7 +101,7 @@ TEST_F(CliCard, InfoOfEveryFormatLeavesTheImageAlone) {
     } else {
       EXPECT_EQ(status[1].get<std::string>().rfind(" Сжатие: ", 0), 0u);
     }
-    EXPECT_EQ(ReadAll(path), before) << format;
+    EXPECT_EQ(ReadText(path), before) << format;
   }
 }
 
@@ -112,7 +110,7 @@ TEST_F(CliCard, CopyQuestionGoesToStderrAndIsAnsweredAsAsked) {
   o.format = 2;
   o.differentCopies = true;
   std::string path = Card(o);
-  std::string before = ReadAll(path);
+  std::string before = ReadText(path);
   CliRun first = Cli("info " + Q(path));
   ASSERT_EQ(first.exitCode, 0);
   EXPECT_EQ(first.err,
@@ -120,7 +118,7 @@ TEST_F(CliCard, CopyQuestionGoesToStderrAndIsAnsweredAsAsked) {
   CliRun second = Cli("info --second-copy " + Q(path));
   ASSERT_EQ(second.exitCode, 0);
   EXPECT_EQ(second.err, first.err);
-  EXPECT_EQ(ReadAll(path), before);
+  EXPECT_EQ(ReadText(path), before);
 }
 
 TEST_F(CliCard, ErrorsCarryTheViewersText) {
@@ -149,12 +147,12 @@ TEST_F(CliCard, ClearEmptiesTheCardAndTouchesOnlyTheStateTables) {
     o.records = 40;
     mkcard::Recorded t;
     std::string path = Card(o, &t);
-    std::string before = ReadAll(path);
+    std::string before = ReadText(path);
     CliRun r = Cli("clear " + Q(path));
     ASSERT_EQ(r.exitCode, 0) << r.out.dump();
     EXPECT_EQ(r.out, (json{{"cleared", true}}));
     EXPECT_EQ(r.err, "Вы уверены, что хотите удалить\rвсе содержимое с карты памяти?\nКарта памяти очищена успешно!\n");
-    std::string after = ReadAll(path);
+    std::string after = ReadText(path);
     ASSERT_EQ(after.size(), before.size());
     for (size_t b = 0; b < after.size(); ++b) {
       bool stateSector = b / 512 == t.stateSector || b / 512 == t.stateSector + 1;
@@ -181,7 +179,7 @@ TEST_F(CliCard, ClearArchiveAreaOfFormat0) {
   CliRun r = Cli("clear --archive-area " + Q(path));
   ASSERT_EQ(r.exitCode, 0) << r.out.dump();
   EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Вы уверены, что хотите удалить\rвсе фотографии из архива?");
-  std::string card = ReadAll(path);
+  std::string card = ReadText(path);
   auto u16 = [&](size_t off) { return int(uint8_t(card[off])) | (int(uint8_t(card[off + 1])) << 8); };
   EXPECT_EQ(u16(0x100000 + 8), 0);                      // ArchiveCount
   EXPECT_EQ(u16(0x100000 + 6), u16(0x100000 + 10));     // ArchiveFirstSlot = TotalSlots

@@ -6,9 +6,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "cli_run.h"
 #include "journal/journal_fixture.h"
 #include "mkcard/mkcard.h"
+#include "support/shell.h"
 
 using nlohmann::json;
 using namespace journal_fixture;
@@ -25,7 +25,7 @@ std::string Quote(const std::string& s) { return "'" + s + "'"; }
 CliRun Cli(const std::string& args) {
   const std::string cmd = std::string(QUOVIL_CLI) + " " + args + " 2>/dev/null";
   CliRun r;
-  const std::string text = cli_test::RunShell(cmd, &r.exitCode);
+  const std::string text = quovil::test::Shell(cmd, &r.exitCode);
   r.out = json::parse(text, nullptr, false);
   return r;
 }

@@ -10,8 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli_run.h"
 #include "mkcard/mkcard.h"
+#include "support/shell.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ const char* const kCli = QUOVIL_BUILD_DIR "/src/cli/quovil-cli";
 
 nlohmann::json RunList(const std::string& image, const std::string& filters) {
   const std::string cmd = std::string(kCli) + " list '" + image + "' " + filters + " 2>/dev/null";
-  return nlohmann::json::parse(cli_test::RunShell(cmd), nullptr, false);
+  return nlohmann::json::parse(quovil::test::Shell(cmd), nullptr, false);
 }
 
 uint8_t KindBits(int format, uint8_t flag) {

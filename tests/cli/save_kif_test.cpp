@@ -13,28 +13,17 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli_run.h"
+#include "cli_json.h"
 #include "mkcard/mkcard.h"
+#include "support/files.h"
 
 namespace {
 
-struct Result {
-  int rc = -1;
-  nlohmann::json out;
-};
+using Result = cli_test::CliResult;
 
-Result Cli(const std::string& args) {
-  const std::string cmd = std::string(QUOVIL_BUILD_DIR) + "/src/cli/quovil-cli " + args + " 2>/dev/null";
-  Result r;
-  const std::string text = cli_test::RunShell(cmd, &r.rc);
-  r.out = nlohmann::json::parse(text, nullptr, false);
-  return r;
-}
+Result Cli(const std::string& args) { return cli_test::RunCli(args); }
 
-std::vector<uint8_t> Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using quovil::test::ReadBytes;
 
 class SaveKif : public ::testing::TestWithParam<int> {
  protected:
@@ -80,8 +69,8 @@ class SaveKif : public ::testing::TestWithParam<int> {
       const int kifIndex = list["positions"][k]["index"].get<int>();
       ASSERT_EQ(Cli("frame " + card + " --index " + std::to_string(cardIndex) + " --out " + a).rc, 0);
       ASSERT_EQ(Cli("frame " + kif + " --index " + std::to_string(kifIndex) + " --out " + b).rc, 0);
-      EXPECT_EQ(Bytes(a), Bytes(b)) << k;
-      EXPECT_GT(Bytes(b).size(), 64u * 48u);
+      EXPECT_EQ(ReadBytes(a), ReadBytes(b)) << k;
+      EXPECT_GT(ReadBytes(b).size(), 64u * 48u);
     }
   }
 
@@ -122,33 +111,30 @@ TEST_P(SaveKif, SavedArchiveIsASourceOfItsOwn) {
   const std::string kif = dir + "/one.kif", again = dir + "/two.kif";
   ASSERT_EQ(Cli("save-kif " + card + " " + kif + " --camera 2").rc, 0);
   ASSERT_EQ(Cli("save-kif " + kif + " " + again).rc, 0);
-  EXPECT_EQ(Bytes(kif), Bytes(again));
+  EXPECT_EQ(ReadBytes(kif), ReadBytes(again));
   EXPECT_EQ(Cli("info " + kif).out["source"], "archive");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SaveKif, ::testing::Values(0, 1, 2));
 
 TEST(SaveKifErrors, DamagedArchiveAndBadOptions) {
-  const std::string dir = (std::filesystem::temp_directory_path() / "quovil_save_kif_errors").string();
-  std::filesystem::create_directories(dir);
+  const quovil::test::ScratchFolder scratch("save_kif");
+  const std::string& dir = scratch.path();
   mkcard::Options o;
   o.format = 2;
   o.records = 10;
   std::vector<uint8_t> file = mkcard::MakeArchive(o, 3);
   file[39] ^= 0x55;
-  std::ofstream(dir + "/bad.kif", std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                                           std::streamsize(file.size()));
+  ASSERT_TRUE(quovil::test::WriteBytes(dir + "/bad.kif", file));
   const Result r = Cli("list " + dir + "/bad.kif");
   EXPECT_NE(r.rc, 0);
   EXPECT_EQ(r.out["error"], "Ошибка чтения файла!");
   file[39] ^= 0x55;
-  std::ofstream(dir + "/good.kif", std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                                            std::streamsize(file.size()));
+  ASSERT_TRUE(quovil::test::WriteBytes(dir + "/good.kif", file));
   EXPECT_EQ(Cli("save-kif " + dir + "/good.kif " + dir + "/good.kif").out["error"], "Не могу сохранить в открытый файл!");
   EXPECT_EQ(Cli("save-kif " + dir + "/good.kif " + dir + "/x.kif --start nonsense").out["error"],
             "Не задано начало или конец фрагмента!");
   EXPECT_NE(Cli("save-kif " + dir + "/good.kif " + dir + "/x.kif --camera 3").rc, 0);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

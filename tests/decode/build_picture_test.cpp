@@ -4,6 +4,7 @@
 
 #include "decode/build_picture.h"
 #include "decode_fixture.h"
+#include "support/pictures.h"
 #include "viewer/viewer.h"
 
 using namespace quovil;
@@ -12,11 +13,7 @@ using decode_test::TestPicture;
 
 namespace {
 
-std::vector<uint8_t> Rows(const Picture8& pic) {
-  std::vector<uint8_t> v;
-  for (int y = 0; y < pic.height; ++y) v.insert(v.end(), pic.Row(y), pic.Row(y) + pic.width);
-  return v;
-}
+using quovil::test::Rows;
 
 Picture8 Blank(int w, int h, uint8_t v = 0x33) {
   Picture8 p;

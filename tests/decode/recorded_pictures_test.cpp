@@ -11,6 +11,7 @@
 #include "decode/frame_cache.h"
 #include "decode/frame_info.h"
 #include "mkcard/mkcard.h"
+#include "support/pictures.h"
 #include "viewer/viewer.h"
 
 using namespace quovil;
@@ -67,11 +68,7 @@ std::unique_ptr<Opened> OpenArchiveBytes(const mkcard::Options& o) {
   return op;
 }
 
-std::vector<uint8_t> Rows(const Picture8& pic) {
-  std::vector<uint8_t> v;
-  for (int y = 0; y < pic.height; ++y) v.insert(v.end(), pic.Row(y), pic.Row(y) + pic.width);
-  return v;
-}
+using quovil::test::Rows;
 
 // Builds index i's picture and compares it with the recorder's; frames past
 // the 64 a group keeps cannot be built and leave the picture alone.

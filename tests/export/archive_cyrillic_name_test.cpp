@@ -3,7 +3,8 @@
 #include <filesystem>
 
 #include "archive_fixture.h"
-#include "export/archive_file.h"
+#include "card/archive_file.h"
+#include "export/archive_save.h"
 #include "platform/utf8_file.h"
 
 namespace {
@@ -12,25 +13,26 @@ using namespace quovil;
 using namespace archive_test;
 
 TEST(ArchiveName, CyrillicNameIsSavedOpenedAndListedAsGiven) {
-  const std::string dir = ScratchDir();
+  const ScratchFolder scratch("quovil_archive");
+  const std::string& dir = scratch.path();
   mkcard::Options o;
   o.format = 2;
   o.records = 12;
   o.width = 64, o.height = 48;
   o.resolutionIndex = 2;
   mkcard::WriteCard(o, dir + "/card.img");
-  ScriptedHost host;
+  RecordingHost host;
   Viewer v{host};
-  ASSERT_TRUE(OpenCardImage(v, dir + "/card.img"));
+  ASSERT_TRUE(OpenCardReadOnly(v, dir + "/card.img"));
 
   const std::string name = dir + "/архив_тест.kif";
   host.cameraAnswer = -1;
   host.saveFileAnswer = name;
-  const ArchiveSaveResult r = v.ActionSaveFileExecute();
+  const ArchiveSaveResult r = ActionSaveFileExecute(v);
   ASSERT_EQ(r.status, ArchiveSaveStatus::Saved) << r.message;
   EXPECT_TRUE(std::filesystem::exists(PathFromUtf8(name)));
 
-  ScriptedHost savedHost;
+  RecordingHost savedHost;
   Viewer saved{savedHost};
   saved.OpenArchive(name);
   ASSERT_TRUE(saved.src.ArchiveOpen) << saved.NoSourceText;
@@ -41,7 +43,6 @@ TEST(ArchiveName, CyrillicNameIsSavedOpenedAndListedAsGiven) {
   }
   saved.CloseArchive();
   v.CloseCard();
-  RemoveScratch(dir);
 }
 
 }  // namespace

@@ -5,8 +5,9 @@
 #include <filesystem>
 
 #include "archive_fixture.h"
+#include "card/archive_file.h"
 #include "card/korax.h"
-#include "export/archive_file.h"
+#include "export/archive_save.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ class ArchiveSave : public ::testing::Test {
     cardPath = dir + "/card.img";
     truth = mkcard::WriteCard(o, cardPath);
     ASSERT_EQ(truth.format, format);
-    ASSERT_TRUE(OpenCardImage(v, cardPath));
+    ASSERT_TRUE(OpenCardReadOnly(v, cardPath));
     ASSERT_GT(v.SelCount, 0);
   }
   std::string Time(const Viewer& from, int32_t pos) const {
@@ -36,7 +37,7 @@ class ArchiveSave : public ::testing::Test {
   ArchiveSaveResult Save(const std::string& name, std::optional<int> camera = -1) {
     host.cameraAnswer = camera;
     host.saveFileAnswer = dir + "/" + name;
-    return v.ActionSaveFileExecute();
+    return ActionSaveFileExecute(v);
   }
   // The saved file opened in another viewer.
   void OpenSaved(const std::string& name) {
@@ -58,13 +59,13 @@ class ArchiveSave : public ::testing::Test {
     }
   }
 
-  ScratchFolder scratch;
-  const std::string dir = scratch.path;
+  ScratchFolder scratch{"quovil_archive"};
+  const std::string dir = scratch.path();
   std::string cardPath;
   mkcard::Recorded truth;
-  ScriptedHost host;
+  RecordingHost host;
   Viewer v{host};
-  ScriptedHost savedHost;
+  RecordingHost savedHost;
   Viewer saved{savedHost};
 };
 
@@ -140,11 +141,11 @@ TEST_F(ArchiveSave, SuggestedNameAndCameraPreset) {
   ASSERT_EQ(host.suggestions.size(), 2u);
   EXPECT_EQ(host.suggestions[0], "CAM1_15.06.2024_12_00_00.kif");
   EXPECT_EQ(host.suggestions[1], "CAM_15.06.2024_12_00_00.kif");
-  EXPECT_EQ(host.presets[0], -1);  // both pictures shown
+  EXPECT_EQ(host.cameraPresets[0], -1);  // both pictures shown
   v.disp.ViewLayout = 5;
   v.ActiveCamera = 1;
   Save("c.kif", 1);
-  EXPECT_EQ(host.presets.back(), 1);
+  EXPECT_EQ(host.cameraPresets.back(), 1);
   EXPECT_EQ(SuggestedArchiveName(-1, "a b\"c*d/e:f;g<h=i>j?k\\l|m\x01\xd0"), "CAM_a_b_c_d_e_f_g_h_i_j_k_l_m\x01\xd0");
   EXPECT_EQ(WithKifExtension("dir.x/name"), "dir.x/name.kif");
   EXPECT_EQ(WithKifExtension("trip.avi"), "trip.kif");
@@ -164,7 +165,7 @@ TEST_F(ArchiveSave, RefusalsShowTheirMessageAndWriteNothing) {
   host.saveFileAnswer = dir + "/missing/x.kif";
   host.cancelCamera = false;
   host.cameraAnswer = -1;
-  EXPECT_EQ(v.ActionSaveFileExecute().message, "Ошибка открытия файла!");
+  EXPECT_EQ(ActionSaveFileExecute(v).message, "Ошибка открытия файла!");
 }
 
 TEST_F(ArchiveSave, CancelInTheMiddleLeavesNoFile) {
@@ -183,7 +184,7 @@ TEST_F(ArchiveSave, FailedCardReadIsAReadErrorNotData) {
   Card(1, 40);
   const uint64_t half = uint64_t(truth.dataFirstSector) * 512 + uint64_t(truth.order[20]) * truth.frameStride;
   v.CloseCard();
-  ASSERT_TRUE(OpenCardImage(v, cardPath, int64_t(half)));
+  ASSERT_TRUE(OpenCardReadOnly(v, cardPath, int64_t(half)));
   const ArchiveSaveResult r = Save("bad.kif");
   EXPECT_EQ(r.status, ArchiveSaveStatus::WriteFailed);
   EXPECT_EQ(host.messages.back(), "Ошибка чтения карты памяти!");
@@ -246,7 +247,7 @@ TEST_F(ArchiveSave, Version2FileShowsItsRecords) {
   ASSERT_TRUE(WriteBytes(dir + "/old.kif", mkcard::MakeArchive(o, 2, &t)));
   mkcard::Recorded card;
   ASSERT_TRUE(WriteBytes(dir + "/card.img", mkcard::MakeCard(o, &card)));
-  ASSERT_TRUE(OpenCardImage(v, dir + "/card.img"));
+  ASSERT_TRUE(OpenCardReadOnly(v, dir + "/card.img"));
   OpenSaved("old.kif");
   EXPECT_EQ(saved.src.Archive.Version, 2);
   ASSERT_EQ(saved.SelCount, v.SelCount);

@@ -73,8 +73,7 @@ class AviExportTest : public ExportTest {
       f.write(count, 2);
     }
     f.close();
-    v.drives = std::make_unique<OneImage>(card_);
-    v.CheckTimerTimer();
+    OpenCardImage(v, card_);
     return t;
   }
 
@@ -296,7 +295,7 @@ TEST_F(AviExportTest, CancelTakesEffectAfterTheTenthEntry) {
   o.records = 25;
   o.bothCameras = false;
   Open(o, "cancel");
-  host.cancelAtOnce = true;
+  host.cancelled = true;
   AviExportResult r = Export("cancel.avi");
   EXPECT_TRUE(r.cancelled);
   EXPECT_EQ(host.progressMax, 2);
@@ -315,9 +314,13 @@ TEST_F(AviExportTest, CommandOffersTheMarkNameAndWritesNothingWhenCancelled) {
   o.bothCameras = false;
   o.start = {5, 3, 13, 14, 22, 10};
   Open(o, "command");
+  host.cancelSave = true;
   ActionSaveAVIExecute(v);
-  EXPECT_EQ(host.offered, "CAM1_05.03.2013_14_22_10");
-  host.answer = Temp("command");  // typed without an extension
+  ASSERT_EQ(host.suggestions.size(), 1u);
+  EXPECT_EQ(host.suggestions[0], "CAM1_05.03.2013_14_22_10");
+  EXPECT_FALSE(Exists(host.suggestions[0] + ".avi"));
+  host.cancelSave = false;
+  host.saveFileAnswer = Temp("command");  // typed without an extension
   ActionSaveAVIExecute(v);
   written_.push_back(Temp("command.avi"));
   EXPECT_EQ(Probe(Temp("command.avi"))["streams"][0]["nb_read_frames"], "6");

@@ -16,7 +16,7 @@ class BmpSnapshotTest : public ExportTest {
     v.ActiveCamera = v.src.CameraOf(index);
     v.ShowPosition(v.PosOfIndex(index));
     out_ = Temp("snap.bmp");
-    host.answer = out_;
+    host.saveFileAnswer = out_;
     ActionSaveImageExecute(v);
   }
 
@@ -117,7 +117,7 @@ TEST_F(BmpSnapshotTest, UnwritableFileIsReported) {
   Open(o, "unwritable");
   v.ActiveCamera = v.src.CameraOf(0);
   v.ShowPosition(v.PosOfIndex(0));
-  host.answer = "/nonexistent-dir/x.bmp";
+  host.saveFileAnswer = "/nonexistent-dir/x.bmp";
   ActionSaveImageExecute(v);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_NE(host.messages[0].find("/nonexistent-dir/x.bmp"), std::string::npos);

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,47 +12,17 @@
 #include <nlohmann/json.hpp>
 
 #include "mkcard/mkcard.h"
-#include "platform/block_device.h"
+#include "support/card_source.h"
+#include "support/files.h"
+#include "support/recording_host.h"
+#include "support/shell.h"
 #include "viewer/viewer.h"
 
 namespace export_test {
 
 using namespace quovil;
 
-class OneImage : public DriveEnumerator {
- public:
-  explicit OneImage(std::string path) : path_(std::move(path)) {}
-  std::unique_ptr<BlockDevice> Open(int n) override { return n == 0 ? OpenImageFile(path_) : nullptr; }
-  int Count() override { return 1; }
-
- private:
-  std::string path_;
-};
-
-// Records messages, answers the progress dialog's Cancel when told to.
-class ExportHost : public SilentHost {
- public:
-  MsgResult ShowMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
-    messages.push_back(text);
-    return SilentHost::ShowMessageBox(text, kind, buttons);
-  }
-  std::optional<std::string> ChooseSaveFile(const std::string& suggested) override {
-    offered = suggested;
-    if (answer.empty()) return std::nullopt;
-    return answer;
-  }
-  void ShowProgress(const std::string&, const std::string&, int max) override { progressMax = max; }
-  void SetProgress(int pos) override { progress.push_back(pos); }
-  bool ProgressCancelled() override { return cancelAtOnce; }
-  void EnableMainWindow(bool enabled) override { windowEnabled = enabled; }
-
-  std::vector<std::string> messages;
-  std::string offered, answer;
-  int progressMax = -1;
-  std::vector<int> progress;
-  bool cancelAtOnce = false;
-  bool windowEnabled = true;
-};
+using namespace quovil::test;
 
 // ffprobe, ffmpeg and ImageMagick are started through a POSIX shell, which
 // the Windows build has not got; the tests that need them end there.
@@ -65,27 +33,6 @@ class ExportHost : public SilentHost {
 #endif
 
 inline std::string Temp(const std::string& name) { return ::testing::TempDir() + "export_" + name; }
-
-inline std::string Shell(const std::string& cmd, int* rc = nullptr) {
-  std::string text;
-  FILE* pipe = popen(cmd.c_str(), "r");
-  if (!pipe) return text;
-  char buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) text.append(buf, n);
-  const int status = pclose(pipe);
-#ifdef _WIN32
-  if (rc) *rc = status;  // the exit code itself there
-#else
-  if (rc) *rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-  return text;
-}
-
-inline std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 inline nlohmann::json Probe(const std::string& file) {
   return nlohmann::json::parse(Shell("ffprobe -v error -show_streams -count_frames -of json '" + file + "'"), nullptr,
@@ -131,12 +78,11 @@ class ExportTest : public ::testing::Test {
   mkcard::Recorded Open(const mkcard::Options& o, const std::string& name) {
     card_ = Temp(name + ".img");
     mkcard::Recorded t = mkcard::WriteCard(o, card_);
-    v.drives = std::make_unique<OneImage>(card_);
-    v.CheckTimerTimer();
+    OpenCardImage(v, card_);
     return t;
   }
 
-  ExportHost host;
+  RecordingHost host;
   Viewer v{host};
   std::string card_;
 };

@@ -1,22 +1,6 @@
 #include "fault_fixture.h"
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 namespace faults {
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
 
 mkcard::Options SmallCard(int format) {
   mkcard::Options o;
@@ -31,20 +15,9 @@ mkcard::Options SmallCard(int format) {
   return o;
 }
 
-void FaultTest::SetUp() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-  for (char& c : name)
-    if (c == '/') c = '_';
-  dir = ::testing::TempDir() + "faults_" + std::to_string(getpid()) + "_" + name;
-  std::filesystem::create_directories(dir);
-  viewer = std::make_unique<quovil::Viewer>(host);
-}
+void FaultTest::SetUp() { viewer = std::make_unique<quovil::Viewer>(host); }
 
-void FaultTest::TearDown() {
-  viewer.reset();
-  std::filesystem::remove_all(dir);
-}
+void FaultTest::TearDown() { viewer.reset(); }
 
 void FaultTest::MakeCard(const mkcard::Options& o) {
   cardPath = dir + "/card.img";
@@ -56,24 +29,14 @@ void FaultTest::MakeCard(const mkcard::Options& o) {
 bool FaultTest::OpenCard(std::shared_ptr<FaultPlan> withPlan) {
   plan = withPlan ? std::move(withPlan) : std::make_shared<FaultPlan>();
   viewer->CloseCard();
-  viewer->src.SourceIsCard = true;
-  viewer->drives = std::make_unique<FaultyDrive>(cardPath, plan);
-  viewer->CheckTimerTimer();
-  return viewer->src.CardOpen;
+  return OpenCardThroughWatch(*viewer, FaultyImageDrive(cardPath, plan));
 }
 
 void FaultTest::ExpectCardUnchanged() {
   EXPECT_TRUE(ReadBytes(cardPath) == cardBytes) << "the card image was changed";
 }
 
-std::vector<uint8_t> FaultTest::PictureOf(int index) {
-  quovil::Picture8 pic;
-  pic.Resize(viewer->src.PictureWidth, viewer->src.PictureHeight);
-  if (!viewer->BuildPicture(index, pic)) return {};
-  std::vector<uint8_t> out;
-  for (int y = 0; y < pic.height; ++y) out.insert(out.end(), pic.Row(y), pic.Row(y) + pic.width);
-  return out;
-}
+std::vector<uint8_t> FaultTest::PictureOf(int index) { return quovil::test::PictureOf(*viewer, index); }
 
 void FaultTest::ExpectSoundViewer() {
   ASSERT_TRUE(OpenCard()) << viewer->NoSourceText;

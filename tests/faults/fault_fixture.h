@@ -9,24 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "faulty_device.h"
 #include "mkcard/mkcard.h"
+#include "support/card_source.h"
+#include "support/card_writes.h"
+#include "support/faulty_device.h"
+#include "support/files.h"
+#include "support/recording_host.h"
 #include "viewer/viewer.h"
 
 namespace faults {
 
-// Records every message box; answers questions Yes.
-class RecordingHost : public quovil::SilentHost {
- public:
-  quovil::MsgResult ShowMessageBox(const std::string& text, quovil::MsgKind kind, quovil::MsgButtons b) override {
-    messages.push_back(text);
-    return quovil::SilentHost::ShowMessageBox(text, kind, b);
-  }
-  std::vector<std::string> messages;
-};
-
-std::vector<uint8_t> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+using namespace quovil::test;
 
 // A small card of the format with a few groups, both cameras, sound and
 // frame information, so that a walk over every read stays quick.
@@ -49,7 +42,8 @@ class FaultTest : public ::testing::Test {
   void ExpectSoundViewer();
   std::vector<uint8_t> PictureOf(int index);
 
-  std::string dir, cardPath;
+  ScratchFolder scratch{"faults"};
+  std::string dir = scratch.path(), cardPath;
   std::vector<uint8_t> cardBytes;
   mkcard::Recorded truth;
   RecordingHost host;

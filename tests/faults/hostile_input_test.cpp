@@ -15,6 +15,7 @@
 #include "card/state_tables.h"
 #include "export/archive_save.h"
 #include "fault_fixture.h"
+#include "support/shell.h"
 
 namespace faults {
 namespace {
@@ -37,14 +38,7 @@ std::string Q(const std::string& s) { return "'" + s + "'"; }
 CliResult Cli(const std::string& args) {
   const std::string cmd = "timeout 60 " + std::string(QUOVIL_CLI) + " " + args + " 2>/dev/null";
   CliResult r;
-  std::string text;
-  if (FILE* pipe = popen(cmd.c_str(), "r")) {
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) text.append(buf, n);
-    const int status = pclose(pipe);
-    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  r.out = json::parse(text, nullptr, false);
+  r.out = json::parse(Shell(cmd, &r.rc), nullptr, false);
   return r;
 }
 #endif
@@ -238,13 +232,7 @@ TEST_F(Hostile, AJournalSaveOntoAFullDiskSaysItCouldNotWrite) {
   // ulimit counts kibibytes; the journal file is larger than one.
   const std::string cmd = "trap '' XFSZ; ulimit -f 1; " + std::string(QUOVIL_CLI) + " journal " + Q(cardPath) +
                           " --save " + Q(klf) + " 2>/dev/null";
-  std::string text;
-  if (FILE* pipe = popen(cmd.c_str(), "r")) {
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) text.append(buf, n);
-    pclose(pipe);
-  }
-  EXPECT_EQ(json::parse(text, nullptr, false)["error"], "Ошибка записи файла!");
+  EXPECT_EQ(json::parse(Shell(cmd), nullptr, false)["error"], "Ошибка записи файла!");
   EXPECT_FALSE(fs::exists(klf));
 }
 
@@ -259,13 +247,13 @@ TEST_F(Hostile, TheWindowsSavesRefuseTheOpenSource) {
   // The dialog's name gets the archive's extension: a link of that name.
   fs::create_symlink(cardPath, dir + "/card.kif");
   host.saveFileAnswer = dir + "/card.kif";
-  quovil::ArchiveSaveResult r = viewer->ActionSaveFileExecute();
+  quovil::ArchiveSaveResult r = quovil::ActionSaveFileExecute(*viewer);
   EXPECT_EQ(r.status, quovil::ArchiveSaveStatus::Refused);
   EXPECT_EQ(host.messages, std::vector<std::string>{kOpenInput});
   ExpectCardUnchanged();
 
   host.saveFileAnswer = dir + "/trip.kif";
-  ASSERT_EQ(viewer->ActionSaveFileExecute().status, quovil::ArchiveSaveStatus::Saved);
+  ASSERT_EQ(quovil::ActionSaveFileExecute(*viewer).status, quovil::ArchiveSaveStatus::Saved);
   viewer->OpenArchive(dir + "/trip.kif");
   ASSERT_TRUE(viewer->src.ArchiveOpen);
   viewer->ActionSelectAllExecute();
@@ -273,7 +261,7 @@ TEST_F(Hostile, TheWindowsSavesRefuseTheOpenSource) {
   host.messages.clear();
   fs::create_hard_link(dir + "/trip.kif", dir + "/same.kif");
   host.saveFileAnswer = dir + "/same.kif";
-  EXPECT_EQ(viewer->ActionSaveFileExecute().status, quovil::ArchiveSaveStatus::Refused);
+  EXPECT_EQ(quovil::ActionSaveFileExecute(*viewer).status, quovil::ArchiveSaveStatus::Refused);
   EXPECT_EQ(host.messages, std::vector<std::string>{kOpenInput});
   EXPECT_TRUE(ReadBytes(dir + "/trip.kif") == kif);
 }

@@ -41,13 +41,20 @@ TEST_F(JournalFaults, FailedReadAtEveryReadOfTheJournal) {
   EXPECT_EQ(again.Rows.size(), clean.Rows.size());
 }
 
-class ClearFaults : public FaultTest, public ::testing::WithParamInterface<int> {};
+class ClearFaults : public FaultTest, public ::testing::WithParamInterface<int> {
+ protected:
+  // The clear command, the one place these tests let the viewer write.
+  void Clear() {
+    AllowCardWrites clearing;
+    viewer->ActionDeleteAllExecute();
+  }
+};
 
 TEST_P(ClearFaults, FailedWriteAtEveryWriteOfTheClearing) {
   MakeCard(SmallCard(GetParam()));
   // Writes of a clean clearing, on a copy of the card.
   ASSERT_TRUE(OpenCard());
-  viewer->ActionDeleteAllExecute();
+  Clear();
   const int writes = plan->writes;
   ASSERT_GT(writes, 0);
   ASSERT_EQ(host.messages.back(), "Карта памяти очищена успешно!");
@@ -56,7 +63,7 @@ TEST_P(ClearFaults, FailedWriteAtEveryWriteOfTheClearing) {
     ASSERT_TRUE(OpenCard());
     plan->failWrite = plan->writes + n;
     host.messages.clear();
-    viewer->ActionDeleteAllExecute();
+    Clear();
     ASSERT_FALSE(host.messages.empty());
     EXPECT_EQ(host.messages.back(), "Возникла ошибка при очистки карты.") << "write " << n;
   }
@@ -65,13 +72,13 @@ TEST_P(ClearFaults, FailedWriteAtEveryWriteOfTheClearing) {
   ASSERT_TRUE(OpenCard());
   plan->vanished = true;
   host.messages.clear();
-  viewer->ActionDeleteAllExecute();
+  Clear();
   EXPECT_EQ(host.messages.back(), "Возникла ошибка при очистки карты.");
   // The card that failed is found again and can be cleared.
   WriteBytes(cardPath, cardBytes);
   ExpectSoundViewer();
   host.messages.clear();
-  viewer->ActionDeleteAllExecute();
+  Clear();
   EXPECT_EQ(host.messages.back(), "Карта памяти очищена успешно!");
 }
 

@@ -1,6 +1,6 @@
 // A viewer over a small format-1 card held in memory (every record a key frame
-// with its own sound block), a sound system that records what the viewer asked
-// of it, and a host that keeps the messages shown.
+// with its own sound block) and a sound system that records what the viewer
+// asked of it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/recording_host.h"
 #include "viewer/viewer.h"
 
 namespace playback_test {
@@ -45,16 +46,6 @@ class FakeSound : public quovil::SoundSystem {
   }
 };
 
-class MessageHost : public quovil::SilentHost {
- public:
-  quovil::MsgResult ShowMessageBox(const std::string& text, quovil::MsgKind kind, quovil::MsgButtons b) override {
-    messages.push_back(text);
-    kinds.push_back(kind);
-    return SilentHost::ShowMessageBox(text, kind, b);
-  }
-  std::vector<std::string> messages;
-  std::vector<quovil::MsgKind> kinds;
-};
 
 // The card: record i belongs to camera cams[i] and carries its camera's number of samples.
 struct CardSpec {
@@ -67,7 +58,7 @@ struct CardSpec {
 
 class PlaybackTest : public ::testing::Test {
  protected:
-  MessageHost host;
+  quovil::test::RecordingHost host;
   FakeSound fake;
   quovil::Viewer v{host};
 

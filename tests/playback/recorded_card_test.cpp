@@ -4,21 +4,12 @@
 
 #include "mkcard/mkcard.h"
 #include "playback_fixture.h"
+#include "support/card_source.h"
 
 namespace playback_test {
 namespace {
 
 using namespace quovil;
-
-class OneImage : public DriveEnumerator {
- public:
-  explicit OneImage(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
-  std::unique_ptr<BlockDevice> Open(int n) override { return n == 0 ? MemoryDevice(bytes_) : nullptr; }
-  int Count() override { return 1; }
-
- private:
-  std::vector<uint8_t> bytes_;
-};
 
 class RecordedCardTest : public PlaybackTest {
  protected:
@@ -32,9 +23,8 @@ class RecordedCardTest : public PlaybackTest {
     if (image.empty()) GTEST_SKIP() << "the synthetic recorder cannot write cards yet";
     v.soundSystem = &fake;
     ASSERT_EQ(v.InitSound(), Viewer::SoundInit::Ok);
-    v.drives = std::make_unique<OneImage>(std::move(image));
-    v.CheckTimerTimer();  // finds the card, selects everything, shows position 0
-    ASSERT_TRUE(v.src.CardOpen);
+    // The watch finds the card, selects everything, shows position 0.
+    ASSERT_TRUE(test::OpenCardBytes(v, std::move(image)));
     ASSERT_EQ(v.SelCount, records);
     ASSERT_TRUE(v.src.HasSound);
   }

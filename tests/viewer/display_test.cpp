@@ -105,12 +105,12 @@ TEST_F(DisplayTest, OneWindowWithCamera2ActiveShowsCamera2) {
   EXPECT_FALSE(v.actions.View[2]);
   v.VIEW_SWAP_Click();  // Tab
   EXPECT_EQ(v.disp.ViewLayout, 1);
-  host.all = 0;
+  host.repainted = 0;
   ApplyLayoutCamera(v);
   EXPECT_EQ(v.ActiveCamera, 0);
   EXPECT_TRUE(v.actions.Channel1);
   EXPECT_FALSE(v.actions.Channel2);
-  EXPECT_TRUE(host.all & kRepaintBars);
+  EXPECT_TRUE(host.repainted & kRepaintBars);
 }
 
 TEST_F(DisplayTest, MenuKeepsTheSwappedForm) {

@@ -4,22 +4,14 @@
 #include <cstdio>
 
 #include "mkcard/mkcard.h"
+#include "support/card_source.h"
+#include "support/pictures.h"
 #include "viewer_fixture.h"
 
 namespace viewer_test {
 namespace {
 
 using namespace quovil;
-
-class OneImage : public DriveEnumerator {
- public:
-  explicit OneImage(std::string path) : path_(std::move(path)) {}
-  std::unique_ptr<BlockDevice> Open(int n) override { return n == 0 ? OpenImageFile(path_) : nullptr; }
-  int Count() override { return 1; }
-
- private:
-  std::string path_;
-};
 
 class RecordedCardTest : public ::testing::Test {
  protected:
@@ -28,17 +20,11 @@ class RecordedCardTest : public ::testing::Test {
   mkcard::Recorded Open(const mkcard::Options& o) {
     path_ = ::testing::TempDir() + "viewer_card_" + std::to_string(o.format) + ".img";
     mkcard::Recorded t = mkcard::WriteCard(o, path_);
-    v.drives = std::make_unique<OneImage>(path_);
-    v.CheckTimerTimer();
+    test::OpenCardImage(v, path_);
     return t;
   }
 
-  std::vector<uint8_t> Picture(int cam) const {
-    const Picture8& p = v.CameraBitmap[size_t(cam)];
-    std::vector<uint8_t> out;
-    for (int y = 0; y < p.height; ++y) out.insert(out.end(), p.Row(y), p.Row(y) + p.width);
-    return out;
-  }
+  std::vector<uint8_t> Picture(int cam) const { return test::Rows(v.CameraBitmap[size_t(cam)]); }
 
   RecordingHost host;
   Viewer v{host};

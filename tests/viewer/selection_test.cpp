@@ -30,7 +30,7 @@ TEST_F(SelectionTest, EmptyCardTextsDependOnTheFilter) {
   KindsOff();
   v.RebuildSelection();
   EXPECT_EQ(v.NoSourceText, "Карта памяти пуста!");
-  EXPECT_TRUE(host.all & kRepaintImage);
+  EXPECT_TRUE(host.repainted & kRepaintImage);
 }
 
 TEST_F(SelectionTest, RebuildStopsPlaybackAndStartsTheDisplayAfresh) {
@@ -194,11 +194,11 @@ TEST_F(SelectionTest, CameraActionsSwitchTheBarsWithoutRebuilding) {
   Format2({{0, 0x04}});
   v.RebuildSelection();
   v.play.PlayTimerEnabled = true;
-  host.all = 0;
+  host.repainted = 0;
   v.ActionChannel2Execute();
   EXPECT_EQ(v.ActiveCamera, 1);
   EXPECT_TRUE(v.actions.Channel2 && !v.actions.Channel1);
-  EXPECT_TRUE(host.all & kRepaintBars);
+  EXPECT_TRUE(host.repainted & kRepaintBars);
   EXPECT_TRUE(v.play.PlayTimerEnabled);  // playback goes on
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/recording_host.h"
 #include "viewer/viewer.h"
 
 namespace viewer_test {
@@ -18,15 +19,7 @@ inline constexpr int kPictureHeight = 8;
 // The grey level of every pixel of catalogue index i's picture.
 inline uint8_t PixelOf(int i) { return uint8_t(10 + i); }
 
-class RecordingHost : public quovil::SilentHost {
- public:
-  void Repaint(unsigned flags) override {
-    repaints.push_back(flags);
-    all |= flags;
-  }
-  std::vector<unsigned> repaints;
-  unsigned all = 0;
-};
+using quovil::test::RecordingHost;
 
 struct Rec {
   int cam = 0;

@@ -1,21 +1,24 @@
-// A card that goes wrong on cue: the n-th read or write fails, or the card is
-// pulled out at the n-th read (Present() turns false and every later read or
-// write fails). The plan is shared, so a test can count and re-arm the faults
-// while the viewer owns the device.
+// A card that goes wrong on cue: the n-th read or write fails, reads of one bad
+// sector fail, or the card is pulled out at the n-th read (Present() turns
+// false and every later read or write fails). The plan is shared, so a test
+// can count and re-arm the faults while the viewer owns the device.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "platform/block_device.h"
 
-namespace faults {
+namespace quovil::test {
 
 struct FaultPlan {
   // 1-based counts of the operations since the device was opened; -1: never.
   int failRead = -1;
   int failWrite = -1;
   int vanishAtRead = -1;
+  // Every read touching the sector that starts at this byte fails; -1: none.
+  int64_t badSectorAt = -1;
   int reads = 0;
   int writes = 0;
   bool vanished = false;
@@ -25,12 +28,13 @@ struct FaultPlan {
   void VanishIn(int n) { vanishAtRead = reads + n; }
   void Disarm() {
     failRead = failWrite = vanishAtRead = -1;
+    badSectorAt = -1;
   }
 };
 
-class FaultyDevice : public quovil::BlockDevice {
+class FaultyDevice : public BlockDevice {
  public:
-  FaultyDevice(std::unique_ptr<quovil::BlockDevice> inner, std::shared_ptr<FaultPlan> plan)
+  FaultyDevice(std::unique_ptr<BlockDevice> inner, std::shared_ptr<FaultPlan> plan)
       : inner_(std::move(inner)), plan_(std::move(plan)) {}
 
   bool Read(uint64_t offset, void* buf, std::size_t n) override;
@@ -41,20 +45,8 @@ class FaultyDevice : public quovil::BlockDevice {
   std::string Name() const override { return inner_->Name(); }
 
  private:
-  std::unique_ptr<quovil::BlockDevice> inner_;
+  std::unique_ptr<BlockDevice> inner_;
   std::shared_ptr<FaultPlan> plan_;
 };
 
-// The drive scan finding one card image file behind a FaultyDevice.
-class FaultyDrive : public quovil::DriveEnumerator {
- public:
-  FaultyDrive(std::string path, std::shared_ptr<FaultPlan> plan) : path_(std::move(path)), plan_(std::move(plan)) {}
-  std::unique_ptr<quovil::BlockDevice> Open(int n) override;
-  int Count() override { return 1; }
-
- private:
-  std::string path_;
-  std::shared_ptr<FaultPlan> plan_;
-};
-
-}  // namespace faults
+}  // namespace quovil::test
