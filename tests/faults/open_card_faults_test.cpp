@@ -47,8 +47,12 @@ TEST_P(OpenCardFaults, EveryFailedReadLeavesWholeCardOrNone) {
     OpenCard(p);
     ExpectWholeOrNothing(n);
     EXPECT_EQ(p->writes, 0);
-    // The watch of the next second finds a card that reads again.
+    // The watch of the next second finds a card that reads again and takes
+    // all of it.
     viewer->CheckTimerTimer();
+    EXPECT_TRUE(viewer->src.CardOpen) << "read " << n << ": " << viewer->NoSourceText;
+    EXPECT_EQ(viewer->src.EntryCount, truth.entryCount) << "read " << n;
+    EXPECT_GT(viewer->SelCount, 0) << "read " << n;
   }
   ExpectCardUnchanged();
   ExpectSoundViewer();
