@@ -2,57 +2,12 @@
 // recording order, and the small searches over it.
 #include <algorithm>
 
-#include "card/state_tables.h"
+#include "card/source_format.h"
 #include "viewer/viewer.h"
 
 namespace quovil {
 
 namespace {
-
-// The range of slots the selection walks: n slots from start, wrapping to
-// slot 0 at w. The slot-to-index map is the index table for format 0 and the
-// identity otherwise.
-struct WalkRange {
-  int64_t start = 0;
-  int64_t n = 0;
-  int64_t w = 0;
-  const uint16_t* indexTable = nullptr;
-};
-
-WalkRange ChooseRange(const Source& src, bool archiveArea) {
-  WalkRange r;
-  const uint8_t* st = src.StateTable.data();
-  if (!src.SourceIsCard) {
-    r.n = r.w = src.EntryCount;
-  } else if (src.CardFormat == 0) {
-    if (archiveArea) {
-      r.start = state0::ArchiveFirstSlot.Get(st);
-      r.n = state0::ArchiveCount.Get(st);
-      r.w = state0::TotalSlots.Get(st);
-    } else {
-      r.start = state0::MainFirstSlot.Get(st);
-      r.n = state0::MainCount.Get(st);
-      r.w = state0::ArchiveFirstSlot.Get(st);
-    }
-    r.indexTable = src.IndexTable.data();
-  } else if (src.CardFormat == 1) {
-    r.n = state1::RecordCount.Get(st);
-    r.w = state1::SlotCount.Get(st);
-    r.start = int64_t(state1::WriteSlot.Get(st)) - r.n;
-    if (r.start < 0) r.start += r.w;
-  } else {
-    r.n = r.w = src.EntryCount;
-  }
-  // A damaged state table must not send the walk outside the arrays, nor
-  // visit a slot twice: the ring never holds more records than slots.
-  int64_t slots = src.CardFormat == 0 && src.SourceIsCard ? int64_t(src.IndexTable.size())
-                                                          : int64_t(src.AddressableEntries());
-  r.w = std::min(r.w, slots);
-  if (r.w <= 0) return WalkRange{};
-  if (r.start < 0 || r.start >= r.w) r.start = ((r.start % r.w) + r.w) % r.w;
-  r.n = std::clamp<int64_t>(r.n, 0, r.w);
-  return r;
-}
 
 // Appends to out every catalogue index of the range whose kind passes mask
 // (every record when mask is 0). Entries of no camera (long-entry camera bits
@@ -83,7 +38,7 @@ uint8_t Viewer::KindMask() const {
   // The sound filter counts even while hidden (formats 0 and 1), where its
   // bit is the marked-record bit.
   if (actions.Sound) m |= kFlagSound;
-  if (actions.Taget && src.CardFormat == 0) m |= kFlagMarked;
+  if (actions.Taget && FormatOf(src).MarkedFilter()) m |= kFlagMarked;
   return m;
 }
 
@@ -92,27 +47,19 @@ void Viewer::RebuildSelection() {
   disp.ShownIndex = {-1, -1};
   disp.ShownPos = {-1, -1};
   disp.NextSoundPos = {-1, -1};
-  actions.SoundVisible = src.CardFormat == 2;
+  const SourceFormat& format = FormatOf(src);
+  actions.SoundVisible = format.SoundFilter();
   ResetGpsOutput();
 
   const uint8_t mask = KindMask();
-  const WalkRange r = ChooseRange(src, actions.Arhiv);
+  const WalkRange r = format.SelectionRange(src, actions.Arhiv);
   SelList.clear();
   SelList.reserve(32);
+  auto kind = [&format](uint8_t f) { return format.KindBits(f); };
   if (src.ShortEntries()) {
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(src.ShortCatalogue.data());
-    Walk<sizeof(ShortEntry), 0>(r, bytes, src.AddressableEntries(), mask, [](uint8_t f) { return f; }, SelList);
+    Walk<sizeof(ShortEntry), 0>(r, bytes, src.AddressableEntries(), mask, kind, SelList);
   } else {
-    const bool manualRule = src.CardFormat == 2;
-    // An archive saved from a format 0 or 1 card has its manual bit cleared:
-    // a record there with none of the bits 0x04, 0x08, 0x10 is a manual one.
-    const bool archivedShort = !src.SourceIsCard && !manualRule;
-    auto kind = [manualRule, archivedShort](uint8_t f) -> uint8_t {
-      if (archivedShort) return (f & 0x1C) ? f : uint8_t(f | kFlagManual);
-      if (!manualRule) return f;
-      f &= 0x3C;
-      return f ? f : uint8_t(kFlagManual);
-    };
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(src.LongCatalogue.data());
     Walk<sizeof(LongEntry), 4>(r, bytes, src.AddressableEntries(), mask, kind, SelList);
   }

@@ -1,0 +1,45 @@
+// What differs between the three card formats and the archive file, asked
+// through one interface instead of testing the format number.
+#pragma once
+
+#include <cstdint>
+
+#include "card/source.h"
+
+namespace quovil {
+
+// The slots the selection walks: n slots from start, wrapping to slot 0 at
+// w. Slot s holds catalogue index indexTable[s], or s without a table.
+struct WalkRange {
+  int64_t start = 0;
+  int64_t n = 0;
+  int64_t w = 0;
+  const uint16_t* indexTable = nullptr;
+};
+
+class SourceFormat {
+ public:
+  virtual ~SourceFormat() = default;
+  // The records of the selection in recording order, kept inside the
+  // catalogue however damaged the state table is. archiveArea: the archive
+  // area of a format-0 card.
+  WalkRange SelectionRange(const Source& src, bool archiveArea) const;
+  // The flag byte as the kind filters read it.
+  virtual uint8_t KindBits(uint8_t flag) const = 0;
+  // Records of the source carry sound, so the sound filter is offered.
+  virtual bool SoundFilter() const = 0;
+  // The flag's marked bit exists (format 0), so the "marked only" filter counts.
+  virtual bool MarkedFilter() const = 0;
+
+ protected:
+  // The walk as the state table gives it, before it is kept inside the catalogue.
+  virtual WalkRange RecordedRange(const Source& src, bool archiveArea) const = 0;
+  // Slots the walk may address.
+  virtual int64_t Slots(const Source& src) const { return src.AddressableEntries(); }
+};
+
+// The format of the open source (card formats 0, 1 and 2, or the archive file
+// of a card of that format).
+const SourceFormat& FormatOf(const Source& src);
+
+}  // namespace quovil
