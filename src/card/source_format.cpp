@@ -33,6 +33,7 @@ class Format0 : public SourceFormat {
   uint8_t KindBits(uint8_t flag) const override { return flag; }
   bool SoundFilter() const override { return false; }
   bool MarkedFilter() const override { return true; }
+  bool HasArchiveArea() const override { return true; }
 
  protected:
   // The main ring or the archive area, walked through the index table.
@@ -84,6 +85,13 @@ class Format2 : public SourceFormat {
   uint8_t KindBits(uint8_t flag) const override { return ManualRule(flag); }
   bool SoundFilter() const override { return true; }
   bool MarkedFilter() const override { return false; }
+  bool ShowsCompression() const override { return true; }
+  // The data area written so far; all of it once the ring has wrapped.
+  Fill Written(const Source& src) const override {
+    const uint8_t* t = src.StateTable.data();
+    if (state2::RingWrapped.Get(t) != 0) return {1, 1};
+    return {double(state2::DataWriteSector.Get(t)), double(state2::DataAreaSectors.Get(t))};
+  }
 
  protected:
   WalkRange RecordedRange(const Source& src, bool) const override { return WholeCatalogue(src); }
@@ -101,6 +109,7 @@ class Archive : public SourceFormat {
   }
   bool SoundFilter() const override { return cardFormat_ == 2; }
   bool MarkedFilter() const override { return cardFormat_ == 0; }
+  bool ShowsCompression() const override { return cardFormat_ == 2; }
 
  protected:
   WalkRange RecordedRange(const Source& src, bool) const override { return WholeCatalogue(src); }

@@ -31,6 +31,16 @@ class SourceFormat {
   // The flag's marked bit exists (format 0), so the "marked only" filter counts.
   virtual bool MarkedFilter() const = 0;
 
+  // The status bar's facts of an open card: how full it is (part of whole),
+  // whether it shows the mean compression instead of the picture quality,
+  // and whether the card has an archive area to view.
+  struct Fill {
+    double part = 0, whole = 0;
+  };
+  virtual Fill Written(const Source& src) const { return {double(src.FillRecorded), double(src.FillTotal)}; }
+  virtual bool ShowsCompression() const { return false; }
+  virtual bool HasArchiveArea() const { return false; }
+
  protected:
   // The walk as the state table gives it, before it is kept inside the catalogue.
   virtual WalkRange RecordedRange(const Source& src, bool archiveArea) const = 0;

@@ -1,5 +1,5 @@
 // The status bar panels and the tool-bar items that depend on the source.
-#include "card/state_tables.h"
+#include "card/source_format.h"
 #include "viewer/viewer.h"
 
 namespace quovil {
@@ -29,13 +29,6 @@ std::string Percent(double part, double whole) {
   return Format("%.0f%%", whole > 0 ? part / whole * 100.0 : 0.0);
 }
 
-std::string WrittenText(const Source& src) {
-  if (src.CardFormat != 2) return Percent(double(src.FillRecorded), double(src.FillTotal));
-  const uint8_t* t = src.StateTable.data();
-  if (state2::RingWrapped.Get(t) != 0) return "100%";
-  return Percent(double(state2::DataWriteSector.Get(t)), double(state2::DataAreaSectors.Get(t)));
-}
-
 // Mean of PictureBytes / PictureSectors / 512 over the entries; entries that
 // claim no picture sectors are left out. False when no entry counts.
 bool MeanCompression(const Source& src, double& mean) {
@@ -57,13 +50,14 @@ bool MeanCompression(const Source& src, double& mean) {
 
 void Viewer::UpdateStatusBar() {
   actions.DeleteAllVisible = src.SourceIsCard;
+  const SourceFormat& format = FormatOf(src);
   std::string size, quality, written, fragment;
   if (src.SourceIsCard && src.CardOpen) {
-    bool format0 = src.CardFormat == 0;
-    actions.ArhivVisible = actions.TagetVisible = actions.ViewAllSeparatorVisible = format0;
+    actions.ArhivVisible = actions.TagetVisible = actions.ViewAllSeparatorVisible = format.HasArchiveArea();
     size = src.SourceSize < 0 ? "Карта памяти пуста!" : DecimalSize(src.SourceSize);
-    if (src.CardFormat != 2) quality = ResolutionName(src.ResolutionIndex);
-    written = WrittenText(src);
+    if (!format.ShowsCompression()) quality = ResolutionName(src.ResolutionIndex);
+    const SourceFormat::Fill fill = format.Written(src);
+    written = Percent(fill.part, fill.whole);
   } else if (src.SourceSize > 0 && src.ArchiveOpen) {
     actions.TagetVisible = actions.ViewAllSeparatorVisible = false;
     size = BinarySize(src.SourceSize);
@@ -76,7 +70,7 @@ void Viewer::UpdateStatusBar() {
     fragment = FragStart.empty() && FragEnd.empty() ? "не задан" : FragStart + " - " + FragEnd;
   }
   StatusPanels[0] = " Размер: " + size;
-  if (src.CardFormat == 2) {
+  if (format.ShowsCompression()) {
     double mean = 0;
     if (MeanCompression(src, mean)) StatusPanels[1] = Format(" Сжатие: %.2f", mean);
   } else {
