@@ -86,6 +86,7 @@ class Format2 : public SourceFormat {
   bool SoundFilter() const override { return true; }
   bool MarkedFilter() const override { return false; }
   bool ShowsCompression() const override { return true; }
+  bool HasJournal() const override { return true; }
   // The data area written so far; all of it once the ring has wrapped.
   Fill Written(const Source& src) const override {
     const uint8_t* t = src.StateTable.data();

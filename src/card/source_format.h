@@ -40,6 +40,11 @@ class SourceFormat {
   virtual Fill Written(const Source& src) const { return {double(src.FillRecorded), double(src.FillTotal)}; }
   virtual bool ShowsCompression() const { return false; }
   virtual bool HasArchiveArea() const { return false; }
+  // Entries carry the recorder's frame interval (else the frame rate is
+  // counted from the records of each second).
+  virtual bool RecordsFrameInterval() const { return ShowsCompression(); }
+  // The card keeps the recorder's event journal.
+  virtual bool HasJournal() const { return false; }
 
  protected:
   // The walk as the state table gives it, before it is kept inside the catalogue.

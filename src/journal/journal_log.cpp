@@ -6,6 +6,7 @@
 
 #include "card/korax.h"
 #include "card/source.h"
+#include "card/source_format.h"
 #include "platform/block_device.h"
 #include "platform/file_guard.h"
 
@@ -69,7 +70,7 @@ void Journal::ReadJournalFromCard(const Source& src) {
     StatusPanels[0] = "CARD not open";
     return;
   }
-  if (src.CardFormat != 2) {
+  if (!FormatOf(src).HasJournal()) {
     StatusPanels[0] = "Not supported foarmat";
     return;
   }

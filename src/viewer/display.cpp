@@ -2,6 +2,7 @@
 // frame rate and the read-ahead sound; the layout commands of the picture box.
 #include <algorithm>
 
+#include "card/source_format.h"
 #include "viewer/viewer.h"
 
 namespace quovil {
@@ -60,11 +61,9 @@ void Viewer::ShowPosition(int32_t pos) {
   disp.ShownPos[c] = pos;
   disp.CameraTimeText[c] = timeText;
 
-  if (src.CardFormat == 2) {
-    if (!src.ShortEntries()) {
-      int v = src.LongCatalogue[size_t(index)].FrameInterval();
-      if (v != 0) disp.CameraFps[c] = 100.0 / v;
-    }
+  if (FormatOf(src).RecordsFrameInterval()) {
+    int v = src.LongCatalogue[size_t(index)].FrameInterval();
+    if (v != 0) disp.CameraFps[c] = 100.0 / v;
   } else {
     // Formats 0 and 1 record no interval: the rate is the number of frames
     // of this camera shown with the previous second's stamp.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "card/card_header.h"
+#include "card/source_format.h"
 #include "card/state_tables.h"
 #include "viewer/viewer.h"
 
@@ -144,7 +145,7 @@ void Viewer::ActionOpenCARDExecute() {
 Viewer::ClearResult Viewer::ActionDeleteAllExecute() {
   if (!src.SourceIsCard || !src.CardOpen || SelCount <= 0) return ClearResult::Nothing;
   StopBtnClick();
-  bool archiveArea = src.CardFormat == 0 && actions.Arhiv;
+  bool archiveArea = FormatOf(src).HasArchiveArea() && actions.Arhiv;
   std::string question = std::string("Вы уверены, что хотите удалить\r") +
                          (archiveArea ? "все фотографии из архива?" : "все содержимое с карты памяти?");
   if (ShowMessageBox(question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgResult::Yes)
