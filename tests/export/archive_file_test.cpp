@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "card/korax.h"
-#include "export/archive_file.h"
+#include "card/archive_file.h"
 #include "mkcard/mkcard.h"
 
 namespace {

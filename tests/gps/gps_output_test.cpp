@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <string>
 
-#include "gps/map_process.h"
+#include "platform/map_process.h"
 #include "viewer/viewer.h"
 
 namespace quovil {
