@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "card/catalogue.h"
 #include "card/state_tables.h"
 
 namespace quovil {
@@ -30,7 +29,7 @@ WalkRange WholeCatalogue(const Source& src) {
 
 class Format0 : public SourceFormat {
  public:
-  uint8_t KindBits(uint8_t flag) const override { return flag; }
+  KindRule Kinds() const override { return KindRule::AsRecorded; }
   bool SoundFilter() const override { return false; }
   bool MarkedFilter() const override { return true; }
   bool HasArchiveArea() const override { return true; }
@@ -57,7 +56,7 @@ class Format0 : public SourceFormat {
 
 class Format1 : public SourceFormat {
  public:
-  uint8_t KindBits(uint8_t flag) const override { return flag; }
+  KindRule Kinds() const override { return KindRule::AsRecorded; }
   bool SoundFilter() const override { return false; }
   bool MarkedFilter() const override { return false; }
 
@@ -74,15 +73,9 @@ class Format1 : public SourceFormat {
   }
 };
 
-// A record of format 2 without any of the kind bits 0x04 .. 0x20 is manual.
-uint8_t ManualRule(uint8_t flag) {
-  flag &= 0x3C;
-  return flag ? flag : uint8_t(kFlagManual);
-}
-
 class Format2 : public SourceFormat {
  public:
-  uint8_t KindBits(uint8_t flag) const override { return ManualRule(flag); }
+  KindRule Kinds() const override { return KindRule::ManualWhenNone; }
   bool SoundFilter() const override { return true; }
   bool MarkedFilter() const override { return false; }
   bool ShowsCompression() const override { return true; }
@@ -104,10 +97,7 @@ class Archive : public SourceFormat {
   explicit Archive(int cardFormat) : cardFormat_(cardFormat) {}
   // An archive saved from a format 0 or 1 card has its manual bit cleared: a
   // record there with none of the bits 0x04, 0x08, 0x10 is a manual one.
-  uint8_t KindBits(uint8_t flag) const override {
-    if (cardFormat_ == 2) return ManualRule(flag);
-    return (flag & 0x1C) ? flag : uint8_t(flag | kFlagManual);
-  }
+  KindRule Kinds() const override { return cardFormat_ == 2 ? KindRule::ManualWhenNone : KindRule::ArchivedShort; }
   bool SoundFilter() const override { return cardFormat_ == 2; }
   bool MarkedFilter() const override { return cardFormat_ == 0; }
   bool ShowsCompression() const override { return cardFormat_ == 2; }
@@ -122,7 +112,7 @@ class Archive : public SourceFormat {
 // No card recognised: an empty catalogue, no filters of its own.
 class NoFormat : public SourceFormat {
  public:
-  uint8_t KindBits(uint8_t flag) const override { return flag; }
+  KindRule Kinds() const override { return KindRule::AsRecorded; }
   bool SoundFilter() const override { return false; }
   bool MarkedFilter() const override { return false; }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "card/catalogue.h"
 #include "card/source.h"
 
 namespace quovil {
@@ -17,6 +18,25 @@ struct WalkRange {
   const uint16_t* indexTable = nullptr;
 };
 
+// How a flag byte reads for the kind filters.
+enum class KindRule {
+  AsRecorded,     // formats 0 and 1: the bits as they are
+  ManualWhenNone, // format 2: only 0x04 .. 0x20 count, and none of them is a manual record
+  ArchivedShort,  // an archive of a format 0 or 1 card, its manual bit cleared on saving
+};
+
+inline uint8_t KindBits(KindRule rule, uint8_t flag) {
+  switch (rule) {
+    case KindRule::ManualWhenNone:
+      flag &= 0x3C;
+      return flag ? flag : uint8_t(kFlagManual);
+    case KindRule::ArchivedShort:
+      return (flag & 0x1C) ? flag : uint8_t(flag | kFlagManual);
+    default:
+      return flag;
+  }
+}
+
 class SourceFormat {
  public:
   virtual ~SourceFormat() = default;
@@ -24,8 +44,9 @@ class SourceFormat {
   // catalogue however damaged the state table is. archiveArea: the archive
   // area of a format-0 card.
   WalkRange SelectionRange(const Source& src, bool archiveArea) const;
-  // The flag byte as the kind filters read it.
-  virtual uint8_t KindBits(uint8_t flag) const = 0;
+  // How the kind filters read a flag byte (the selection's walk dispatches
+  // on it once, not per record).
+  virtual KindRule Kinds() const = 0;
   // Records of the source carry sound, so the sound filter is offered.
   virtual bool SoundFilter() const = 0;
   // The flag's marked bit exists (format 0), so the "marked only" filter counts.

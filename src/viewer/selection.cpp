@@ -55,13 +55,18 @@ void Viewer::RebuildSelection() {
   const WalkRange r = format.SelectionRange(src, actions.Arhiv);
   SelList.clear();
   SelList.reserve(32);
-  auto kind = [&format](uint8_t f) { return format.KindBits(f); };
   if (src.ShortEntries()) {
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(src.ShortCatalogue.data());
-    Walk<sizeof(ShortEntry), 0>(r, bytes, src.AddressableEntries(), mask, kind, SelList);
+    Walk<sizeof(ShortEntry), 0>(r, bytes, src.AddressableEntries(), mask, [](uint8_t f) { return f; }, SelList);
   } else {
+    // One walk per rule, so that the rule is folded into the loop.
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(src.LongCatalogue.data());
-    Walk<sizeof(LongEntry), 4>(r, bytes, src.AddressableEntries(), mask, kind, SelList);
+    auto walk = [&](auto kind) { Walk<sizeof(LongEntry), 4>(r, bytes, src.AddressableEntries(), mask, kind, SelList); };
+    switch (format.Kinds()) {
+      case KindRule::ManualWhenNone: walk([](uint8_t f) { return KindBits(KindRule::ManualWhenNone, f); }); break;
+      case KindRule::ArchivedShort: walk([](uint8_t f) { return KindBits(KindRule::ArchivedShort, f); }); break;
+      default: walk([](uint8_t f) { return f; });
+    }
   }
   SelCount = int32_t(SelList.size());
   SelRangeStart = 0;
