@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <system_error>
 
 #include "card/archive_file.h"
 #include "platform/file_guard.h"

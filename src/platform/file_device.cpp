@@ -23,9 +23,6 @@ namespace {
 
 #ifdef _WIN32
 
-// Which file a handle is. A path that now names another file (an image
-// replaced while open) is another card.
-std::optional<FileIdentity> IdentityOf(HANDLE h) { return IdentityOfHandle(h); }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -37,8 +34,8 @@ HANDLE OpenHandle(const std::wstring& path, bool write) {
 class FileDevice : public BlockDevice {
  public:
   FileDevice(HANDLE h, std::string path, bool writable)
-      : h_(h), path_(std::move(path)), wpath_(WideFromUtf8(path_)), writable_(writable), id_(IdentityOf(h)),
-        held_(IdentityOfHandle(h)) {}
+      : h_(h), path_(std::move(path)), wpath_(WideFromUtf8(path_)), writable_(writable), id_(IdentityOfHandle(h)),
+        held_(id_) {}
   ~FileDevice() override { Drop(); }
 
   bool Read(uint64_t offset, void* buf, std::size_t n) override {
@@ -82,7 +79,8 @@ class FileDevice : public BlockDevice {
     if (h_ == INVALID_HANDLE_VALUE || !id_) return false;
     Drop();
     h_ = OpenHandle(wpath_, writable_);
-    if (h_ != INVALID_HANDLE_VALUE && IdentityOf(h_) == id_) return true;
+    // A path that now names another file (an image replaced while open) is another card.
+    if (h_ != INVALID_HANDLE_VALUE && IdentityOfHandle(h_) == id_) return true;
     Drop();
     return false;
   }
