@@ -22,22 +22,6 @@ bool SharedDevice::Write(uint64_t off, const void* buf, std::size_t n) {
   return true;
 }
 
-Bytes BootSector(int format, uint32_t stateSector) {
-  Bytes b(512, 0);
-  b[0] = 0xEB;
-  b[1] = 0x3C;
-  b[2] = 0x90;
-  std::memcpy(&b[3], format == 0 ? "KORAX2.0" : "KORAX-X ", 8);
-  if (format == 0) {
-    std::memcpy(&b[64], "KFAT2.02", 8);
-  } else {
-    b[72] = format == 1 ? 2 : 1;
-    PutU32(&b[73], stateSector);
-  }
-  SealRecord(b.data(), 116);
-  return b;
-}
-
 Bytes MakeFormat0(const Format0& f) {
   int width = ResolutionTable[f.resolution < 3 ? f.resolution : 0].width;
   uint64_t stride = uint64_t(RoundToSector(width * 256));

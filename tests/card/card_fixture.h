@@ -11,6 +11,7 @@
 #include "card/state_tables.h"
 #include "platform/block_device.h"
 #include "platform/host.h"
+#include "support/card_images.h"
 #include "support/recording_host.h"
 
 namespace cardfix {
@@ -42,7 +43,7 @@ class SharedDevice : public quovil::BlockDevice {
 
 using quovil::test::RecordingHost;
 
-Bytes BootSector(int format, uint32_t stateSector = 64);
+using quovil::test::BootSector;
 
 // Format 0: 16-byte table at both copies, identity index table, catalogue of
 // `records` short entries, data area of `records` frames (420 x 256 pictures

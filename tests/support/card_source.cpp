@@ -31,9 +31,16 @@ std::unique_ptr<DriveEnumerator> MemoryDrive(std::vector<uint8_t> bytes) {
   return std::make_unique<OneDrive>([bytes = std::move(bytes)] { return MemoryDevice(bytes); });
 }
 
+std::unique_ptr<DriveEnumerator> FaultyMemoryDrive(std::vector<uint8_t> bytes, std::shared_ptr<FaultPlan> plan) {
+  return std::make_unique<OneDrive>([bytes = std::move(bytes), plan]() -> std::unique_ptr<BlockDevice> {
+    if (plan->vanished) return nullptr;
+    return std::make_unique<FaultyDevice>(MemoryDevice(bytes), plan);
+  });
+}
+
 bool OpenCardThroughWatch(Viewer& v, std::unique_ptr<DriveEnumerator> drives) {
   v.drives = std::move(drives);
-  v.src.SourceIsCard = true;
+  if (!v.src.SourceIsCard) v.ActionOpenCARDExecute();
   v.CheckTimerTimer();
   return v.src.CardOpen;
 }

@@ -39,9 +39,13 @@ std::unique_ptr<DriveEnumerator> FaultyImageDrive(const std::string& path, std::
                                                   Access access = Access::ReadWrite);
 // A copy of the bytes as the drive, fresh at every scan.
 std::unique_ptr<DriveEnumerator> MemoryDrive(std::vector<uint8_t> bytes);
+// A copy of the bytes behind a FaultyDevice, fresh at every scan; a pulled
+// card is not found again.
+std::unique_ptr<DriveEnumerator> FaultyMemoryDrive(std::vector<uint8_t> bytes, std::shared_ptr<FaultPlan> plan);
 
 // Gives the viewer the drives and lets the card watch tick once, in card
-// mode; true when the card was taken.
+// mode (an archive file open is closed by the card-mode command first); true
+// when the card was taken.
 bool OpenCardThroughWatch(Viewer& v, std::unique_ptr<DriveEnumerator> drives);
 bool OpenCardImage(Viewer& v, const std::string& path, Access access = Access::ReadWrite);
 bool OpenCardBytes(Viewer& v, std::vector<uint8_t> bytes);
