@@ -1,4 +1,6 @@
 // Showing a record, the layout commands and the picture-box paint plan.
+#include <array>
+
 #include "viewer/layout.h"
 #include "viewer_fixture.h"
 
@@ -9,8 +11,13 @@ using namespace quovil;
 
 class DisplayTest : public ViewerTest {
  protected:
-  void TwoCameras() {
-    Format2({{0, 0x04, At(10, 0, 0)}, {1, 0x04, At(10, 0, 0)}, {0, 0x04, At(10, 0, 1)}, {1, 0x04, At(10, 0, 1)}});
+  // Records 0 and 1 at 10:00:00, 2 and 3 at 10:00:01, cameras alternating;
+  // intervals: the frame interval each entry records.
+  void TwoCameras(std::array<uint8_t, 4> intervals = {}) {
+    Format2({{0, 0x04, At(10, 0, 0), intervals[0]},
+             {1, 0x04, At(10, 0, 0), intervals[1]},
+             {0, 0x04, At(10, 0, 1), intervals[2]},
+             {1, 0x04, At(10, 0, 1), intervals[3]}});
     v.RebuildSelection();
   }
 };
@@ -39,8 +46,7 @@ TEST_F(DisplayTest, PositionOutsideTheSelectionDoesNothing) {
 }
 
 TEST_F(DisplayTest, ReadFailureEndsTheStepButKeepsThePosition) {
-  Format2({{0, 0x04, At(10, 0, 0)}, {1, 0x04, At(10, 0, 0)}, {0, 0x04, At(10, 0, 1)}});
-  v.src.LongCatalogue[2].SetFirstSector(1000);  // beyond the card's end
+  Format2({{0, 0x04, At(10, 0, 0)}, {1, 0x04, At(10, 0, 0)}, {.kind = 0x04, .t = At(10, 0, 1), .pastTheEnd = true}});
   v.RebuildSelection();
   v.ShowPosition(2);
   EXPECT_EQ(v.CurPos, 2);
@@ -51,7 +57,8 @@ TEST_F(DisplayTest, ReadFailureEndsTheStepButKeepsThePosition) {
 
 TEST_F(DisplayTest, ClosedSourceClearsTheTimeTexts) {
   TwoCameras();
-  v.src.CardOpen = false;
+  ASSERT_EQ(v.disp.CameraTimeText[0], "15.06.2024 10:00:00");
+  PullCard();
   v.ShowPosition(1);
   EXPECT_EQ(v.disp.CameraTimeText[0], "");
   EXPECT_EQ(v.CurPos, 0);
@@ -78,9 +85,7 @@ TEST_F(DisplayTest, FormatsZeroAndOneCountFramesOfThePreviousSecond) {
 }
 
 TEST_F(DisplayTest, Format2RateComesFromTheFrameInterval) {
-  TwoCameras();
-  v.src.LongCatalogue[2].b[5] = 20;
-  v.src.LongCatalogue[3].b[5] = 0;
+  TwoCameras({0, 0, 20, 0});
   v.ShowPosition(2);
   EXPECT_DOUBLE_EQ(v.disp.CameraFps[0], 5.0);
   v.ShowPosition(3);
@@ -198,8 +203,11 @@ TEST_F(DisplayTest, LayoutBoxesPlaceBothArrangements) {
 }
 
 TEST_F(DisplayTest, PaintPlanCarriesTheOverlays) {
-  TwoCameras();
-  v.src.EdgeTrim = 10;
+  // A format-1 card naming the 320x256 resolution row: its pictures lose 10 pixels at each edge.
+  Format1({{0, 0x04, At(10, 0, 0)}, {1, 0x04, At(10, 0, 0)}, {0, 0x04, At(10, 0, 1)}, {1, 0x04, At(10, 0, 1)}}, 4,
+          4, 1);
+  v.RebuildSelection();
+  ASSERT_EQ(v.src.EdgeTrim, 10);
   v.disp.CameraFps[0] = 4;
   v.info.GpsSpeedText = "12.5";
   v.info.SensorIndex = 0;

@@ -129,13 +129,17 @@ TEST_F(SelectionTest, WrappedFormat1RingRunsPastTheEndBackToSlotZero) {
   EXPECT_THAT(Indices(), ElementsAre(5, 6, 7, 0, 1));
 }
 
+// A state table that claims more records or slots than the card has is
+// refused when the card is opened, so nothing of it is ever selected. (How
+// the walk keeps inside the catalogue on such a table: source_format_test.)
 TEST_F(SelectionTest, DamagedStateTablesStayInsideTheCatalogue) {
   std::vector<Rec> slots(4, Rec{0, 0x02});
-  Format1(slots, 4000000, 900000);
+  EXPECT_FALSE(InsertCard(Format1Card(slots, 4000000, 900000)));
+  EXPECT_EQ(v.NoSourceText, "Испорчен заголовок карты памяти!");
   v.RebuildSelection();
-  EXPECT_EQ(v.SelCount, 4);
-  Format0({}, {}, 65000, 60000, 10, 65535, 3);
-  v.src.IndexTable.clear();
+  EXPECT_EQ(v.SelCount, 0);
+  EXPECT_FALSE(InsertCard(Format0Card({}, {}, 65000, 60000, 10, 65535, 3)));
+  EXPECT_EQ(v.NoSourceText, "Испорчен заголовок карты памяти!");
   v.RebuildSelection();
   EXPECT_EQ(v.SelCount, 0);
 }
