@@ -76,9 +76,10 @@ TEST_F(PlaybackTest, SoundStartUpFailuresShowTheirMessageAndSayWhetherTheProgram
                                                       "Проблема создания звукового потока!"}));
   EXPECT_EQ(host.kinds.back(), quovil::MsgKind::Error);
 
-  // A source opened later still plays, paced by the timer.
+  // A card with sound opened later still plays, paced by the timer.
+  InsertCard({{0, 1, 0, 1}, true});
+  ASSERT_TRUE(v.src.HasSound);
   v.play.PlaySpeed = 1;
-  v.src.HasSound = true;
   v.PlayBtnClick();
   EXPECT_EQ(v.play.PlayTimerInterval, 180);
 }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "support/card_images.h"
+#include "support/card_source.h"
+
 namespace playback_test {
 
 using namespace quovil;
@@ -39,6 +42,40 @@ namespace {
 
 constexpr int kWidth = 16, kHeight = 8;
 
+// Record i: camera cams[i], a time stamp a second after the one before, every
+// picture byte i, and (with sound) its camera's number of samples.
+test::ImageRecord Record(const CardSpec& card, int i, size_t pictureBytes) {
+  const int cam = card.cams[size_t(i)];
+  test::ImageRecord r;
+  r.flag = uint8_t(0x02 | cam);
+  r.time = TimeStamp{15, 6, 24, 12, uint8_t(i / 60), uint8_t(i % 60)};
+  r.picture.assign(pictureBytes, uint8_t(i));
+  if (card.sound) {
+    const int m = card.SamplesOf(cam);
+    r.sound.assign(size_t(2 + m), 0);
+    PutU16(r.sound.data(), uint16_t(m));
+    for (int j = 0; j < m; ++j) r.sound[size_t(2 + j)] = Sample(i, j);
+  }
+  return r;
+}
+
+test::Bytes CardImage(const CardSpec& card) {
+  const int n = int(card.cams.size());
+  if (!card.sound) {
+    test::Format0Image f;
+    f.mainCount = f.archiveFirst = f.totalSlots = uint16_t(n);
+    const size_t pictureBytes = size_t(test::Format0Width(f.resolution)) * test::kFormat0Height;
+    for (int i = 0; i < n; ++i) f.records.push_back(Record(card, i, pictureBytes));
+    return test::MakeCardImage(f);
+  }
+  test::Format1Image f;
+  f.recordCount = f.writeSlot = uint32_t(n);
+  f.width = kWidth;
+  f.height = kHeight;
+  for (int i = 0; i < n; ++i) f.slots.push_back(Record(card, i, size_t(kWidth) * kHeight));
+  return test::MakeCardImage(f);
+}
+
 }  // namespace
 
 std::vector<uint8_t> PlaybackTest::Samples(int record) const {
@@ -49,48 +86,18 @@ std::vector<uint8_t> PlaybackTest::Samples(int record) const {
   return out;
 }
 
+void PlaybackTest::InsertCard(const CardSpec& inserted) {
+  card = inserted;
+  ASSERT_TRUE(test::OpenCardBytes(v, CardImage(card))) << v.NoSourceText;
+  ASSERT_EQ(v.SelCount, int32_t(card.cams.size()));
+}
+
 void PlaybackTest::OpenCard(const CardSpec& spec, SoundSystem* sound) {
-  card = spec;
-  Source& s = v.src;
-  const int n = int(spec.cams.size());
-  s.SourceIsCard = true;
-  s.CardFormat = 1;
-  s.PictureWidth = kWidth;
-  s.PictureHeight = kHeight;
-  s.PictureBytes = kWidth * kHeight;
-  const int most = std::max(spec.SamplesOf(0), spec.SamplesOf(1));
-  s.SoundBytes = spec.sound ? int32_t(RoundToSector(2 + most)) : 0;
-  s.HasSound = spec.sound;
-  s.SampleRate = 11025;
-  s.DataFirstSector = 1;
-  s.FrameStride = s.SoundBytes + int32_t(RoundToSector(s.PictureBytes));
-
-  std::vector<uint8_t> bytes(size_t(512 + int64_t(n) * s.FrameStride), 0);
-  for (int i = 0; i < n; ++i) {
-    ShortEntry e;
-    e.b[0] = uint8_t(0x02 | spec.cams[size_t(i)]);
-    TimeStamp{15, 6, 24, 12, uint8_t(i / 60), uint8_t(i % 60)}.To(&e.b[1]);
-    s.ShortCatalogue.push_back(e);
-    uint8_t* rec = bytes.data() + 512 + size_t(i) * size_t(s.FrameStride);
-    if (spec.sound) {
-      const int m = spec.SamplesOf(spec.cams[size_t(i)]);
-      PutU16(rec, uint16_t(m));
-      for (int j = 0; j < m; ++j) rec[2 + j] = Sample(i, j);
-    }
-    std::fill(rec + s.SoundBytes, rec + s.SoundBytes + s.PictureBytes, uint8_t(i));
-  }
-  s.EntryCount = n;
-  s.Card = MemoryDevice(std::move(bytes));
-  s.CardOpen = true;
-  ASSERT_TRUE(v.PrepareBitmaps());
-
+  // The watch selects every record and shows position 0.
+  InsertCard(spec);
+  if (HasFatalFailure()) return;
   v.soundSystem = sound;
   ASSERT_EQ(v.InitSound(), Viewer::SoundInit::Ok);
-  v.SelUnfiltered = true;
-  v.SelCount = n;
-  v.CurPos = -1;
-  v.CurIndex = -1;
-  v.ShowPosition(0);
 }
 
 std::vector<uint8_t> PlaybackTest::Pull(int cam, uint32_t n) {

@@ -1,6 +1,7 @@
-// A viewer over a small format-1 card held in memory (every record a key frame
-// with its own sound block) and a sound system that records what the viewer
-// asked of it.
+// A viewer over a small card held in memory and opened through the card watch
+// (a format-1 card, every record a key frame with its own sound block; a
+// format-0 card when the records carry no sound), and a sound system that
+// records what the viewer asked of it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -47,7 +48,8 @@ class FakeSound : public quovil::SoundSystem {
 };
 
 
-// The card: record i belongs to camera cams[i] and carries its camera's number of samples.
+// The card: record i belongs to camera cams[i] and carries its camera's number
+// of samples. Without sound it is a format-0 card (whose recorder records none).
 struct CardSpec {
   std::vector<int> cams;
   bool sound = true;
@@ -62,9 +64,12 @@ class PlaybackTest : public ::testing::Test {
   FakeSound fake;
   quovil::Viewer v{host};
 
-  // Opens the card in the viewer and shows position 0 (all records selected).
+  // Opens the card in the viewer and shows position 0 (all records selected),
+  // then brings sound up over `sound`.
   void OpenCard(const CardSpec& spec, quovil::SoundSystem* sound);
   void OpenCard(const CardSpec& spec) { OpenCard(spec, &fake); }
+  // Only opens the card through the card watch; sound is left as it is.
+  void InsertCard(const CardSpec& inserted);
 
   FakeStream& Stream(int cam) { return fake.streams.at(v.play.SoundStream[size_t(cam)]); }
   // What camera cam's stream procedure delivers for a request of n bytes.
