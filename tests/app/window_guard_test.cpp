@@ -17,6 +17,7 @@
 #include "app/view_main.h"
 #include "mkcard/mkcard.h"
 #include "platform/block_device.h"
+#include "platform/serial_port.h"
 #include "support/card_source.h"
 #include "support/files.h"
 #include "support/qt/test_app.h"
@@ -46,6 +47,29 @@ class ThrowingDevice : public BlockDevice {
  private:
   std::unique_ptr<BlockDevice> inner_;
   std::shared_ptr<bool> armed_;
+};
+
+// The GPS output port, open, whose writes throw once armed (and disarm it).
+class ThrowingPort : public SerialPort {
+ public:
+  explicit ThrowingPort(std::shared_ptr<bool> armed) : armed_(std::move(armed)) {}
+  void SetPortName(const std::string& name) override { name_ = name; }
+  std::string PortName() const override { return name_; }
+  bool Open() override { return true; }
+  bool IsOpen() const override { return true; }
+  bool Write(const std::string&) override {
+    if (!*armed_) return true;
+    *armed_ = false;
+    ++throws;
+    throw std::bad_alloc();
+  }
+  void Close() override {}
+
+  int throws = 0;
+
+ private:
+  std::shared_ptr<bool> armed_;
+  std::string name_;
 };
 
 constexpr const char* kBadHeader = "Испорчен заголовок карты памяти!";
@@ -124,14 +148,17 @@ TEST_F(WindowGuardTest, AFailingCommandClosesTheCardItWorkedOn) {
 }
 
 TEST_F(WindowGuardTest, AFailingArchiveIsShownAsUnreadable) {
+  ThrowingPort port(armed_);
   auto form = Start(false);
   form->viewer.OpenArchive(archive_);
   ASSERT_TRUE(form->viewer.src.ArchiveOpen);
   ASSERT_GT(form->viewer.SelCount, 0);
-  // Its reads go through the throwing device from here on.
-  form->viewer.src.ArchiveStream = std::make_unique<ThrowingDevice>(std::move(form->viewer.src.ArchiveStream), armed_);
+  // The command on the archive fails: rebuilding its selection resets the
+  // GPS output, whose port throws from here on.
+  form->viewer.COMM1 = &port;
   *armed_ = true;
   form->ActionViewAll->trigger();
+  EXPECT_EQ(port.throws, 1);
   ExpectShownNotOpened(*form, "Ошибка чтения файла!");
   EXPECT_FALSE(form->viewer.src.SourceIsCard);
 }
