@@ -159,7 +159,7 @@ void TMainForm::CreateToolBars() {
 
 void TMainForm::SyncActions() {
   if (!ActionOpenCARD) return;
-  const ActionState& a = viewer.actions;
+  const ActionState& a = viewer.actions();
   SetChecked(ActionOpenCARD, a.OpenCARD);
   SetChecked(ActionOpenFile, a.OpenFile);
   SetChecked(ActionHand, a.Hand);

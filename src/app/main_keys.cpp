@@ -40,7 +40,7 @@ bool TMainForm::FormKeyDown(int key, Qt::KeyboardModifiers mods) {
       break;
     case Qt::Key_Space:
       Call([this] {
-        if (viewer.play.PlayTimerEnabled) {
+        if (viewer.play().PlayTimerEnabled) {
           viewer.StopBtnClick();
         } else {
           viewer.PlayBtnClick();

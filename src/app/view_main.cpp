@@ -185,11 +185,7 @@ void TMainForm::TakePendingFault() {
 }
 
 void TMainForm::ShowSourceNotOpened() {
-  const bool card = viewer.src.SourceIsCard;
-  viewer.StopBtnClick();
-  viewer.CloseCard();
-  viewer.CloseArchive();
-  viewer.NoSourceText = card ? kBadHeaderText : kArchiveReadFailedText;
+  viewer.CloseSource(viewer.source().SourceIsCard ? kBadHeaderText : kArchiveReadFailedText);
   // Long work that was given up had switched the window and the card watch off.
   HideProgress();
   EnableMainWindow(true);
@@ -201,10 +197,6 @@ void TMainForm::ShowSourceNotOpened() {
 // ---------------------------------------------------------------- start-up
 
 void TMainForm::FormCreate(const QStringList& args) {
-  viewer.timeline.TimelineDragging = false;
-  viewer.NoSourceText = "Карта памяти отсутствует!";
-  viewer.CurPos = 0;
-  viewer.disp.ViewLayout = 0;
   setMinimumSize(kDesignWidth, kDesignHeight);
 
   Settings = LoadSettings(settingsPath_);
@@ -246,7 +238,7 @@ void TMainForm::FormCreate(const QStringList& args) {
 }
 
 void TMainForm::ApplySettings(const AppSettings& s) {
-  viewer.CameraSettings = s.Cameras;
+  viewer.SetCameraSettings(s.Cameras);
   Repaint(kRepaintBars);
 }
 
@@ -355,7 +347,7 @@ AppSettings TMainForm::CollectSettings() const {
     const QRect j = JournalForm->geometry();
     s.Journal = {j.x(), j.y(), j.width(), j.height()};
   }
-  s.Cameras = viewer.CameraSettings;
+  s.Cameras = viewer.cameraSettings();
   return s;
 }
 
@@ -369,7 +361,7 @@ MsgResult TMainForm::ShowMessageBox(const std::string& text, MsgKind kind, MsgBu
 
 void TMainForm::Repaint(unsigned flags) {
   if (flags & kRepaintCaption) {
-    setWindowTitle(QString::fromStdString(viewer.Caption.empty() ? std::string(kAppCaption) : viewer.Caption));
+    setWindowTitle(QString::fromStdString(viewer.caption().empty() ? std::string(kAppCaption) : viewer.caption()));
   }
   if (flags & (kRepaintActions | kRepaintStatus)) SyncActions();
   if (flags & kRepaintStatus) SyncStatus();
@@ -383,7 +375,7 @@ void TMainForm::ProcessEvents() { QCoreApplication::processEvents(); }
 
 void TMainForm::SyncStatus() {
   for (size_t i = 0; i < StatusPanels.size(); ++i) {
-    const QString text = QString::fromStdString(viewer.StatusPanels[i]);
+    const QString text = QString::fromStdString(viewer.statusPanels()[i]);
     if (StatusPanels[i]->text() != text) StatusPanels[i]->setText(text);
   }
 }
@@ -399,16 +391,16 @@ void TMainForm::SyncTimers() {
     if (t->interval() != interval) t->setInterval(interval);
     if (!t->isActive()) t->start();
   };
-  follow(PlayTimer, viewer.play.PlayTimerEnabled, viewer.play.PlayTimerInterval);
-  follow(MapTimer, viewer.gps.MapTimerEnabled, 1000);
+  follow(PlayTimer, viewer.play().PlayTimerEnabled, viewer.play().PlayTimerInterval);
+  follow(MapTimer, viewer.gps().MapTimerEnabled, 1000);
 }
 
 // ---------------------------------------------------------------- commands
 
 void TMainForm::N1Click() {
-  viewer.actions.N1 = !viewer.actions.N1;
+  viewer.ToggleSettingsPanel();
   DatePanel->setFocus(Qt::OtherFocusReason);
-  JvPanel1->setVisible(viewer.actions.N1);
+  JvPanel1->setVisible(viewer.actions().N1);
   Image->Refresh(kRepaintActions);
 }
 

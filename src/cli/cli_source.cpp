@@ -56,7 +56,7 @@ std::vector<Option> FilterOptions() {
 }
 
 bool ApplyKindFilters(const Args& args, Viewer& viewer, std::string& error) {
-  ActionState& a = viewer.actions;
+  KindChoice a;
   if (args.Has("--kinds")) {
     a.Hand = a.External = a.Motion = a.Timer = a.Sound = false;
     std::string list = args.Get("--kinds");
@@ -77,6 +77,7 @@ bool ApplyKindFilters(const Args& args, Viewer& viewer, std::string& error) {
     }
   }
   a.Taget = args.Has("--marked");
+  viewer.SetKindFilters(a);
   return true;
 }
 
@@ -100,21 +101,21 @@ bool OpenSource(Context& ctx, const std::string& path, Access access, std::strin
   if (!error.empty()) return false;
   if (LooksLikeArchive(path)) {
     v.OpenArchive(path);
-    if (!v.src.ArchiveOpen) {
-      error = v.NoSourceText;
+    if (!v.source().ArchiveOpen) {
+      error = v.noSourceText();
       return false;
     }
   } else {
+    // A fresh viewer is in card mode: the path is the drive scan's one candidate.
     v.drives = std::make_unique<OnePath>(path, access);
-    v.src.SourceIsCard = true;
     if (!v.FindCard()) {
-      error = v.NoSourceText;
+      error = v.noSourceText();
       return false;
     }
   }
   // The archive area is a view of the open card: the viewer's user chooses it
   // after the card has been found.
-  if (ctx.args.Has("--archive-area") && !v.actions.Arhiv) {
+  if (ctx.args.Has("--archive-area") && !v.actions().Arhiv) {
     v.ActionFiltrChange(Viewer::Filter::Arhiv);
     v.ActionSelectAllExecute();
   }
@@ -128,7 +129,7 @@ bool OpenAtIndex(Context& ctx, int& index) {
     return false;
   }
   index = -1;
-  if (!ctx.args.GetInt("--index", -1, index) || !ctx.viewer.src.ValidIndex(index)) {
+  if (!ctx.args.GetInt("--index", -1, index) || !ctx.viewer.source().ValidIndex(index)) {
     ctx.Fail("no catalogue entry " + ctx.args.Get("--index"));
     return false;
   }

@@ -10,13 +10,12 @@ int Clear(Context& ctx) {
   std::string error;
   if (!OpenSource(ctx, ctx.args.positional[0], Access::Write, error)) return ctx.Fail(error);
   Viewer& v = ctx.viewer;
-  if (!v.src.SourceIsCard) return ctx.Fail("Карта памяти отсутствует!");
+  if (!v.source().SourceIsCard) return ctx.Fail("Карта памяти отсутствует!");
   // The viewer's command does nothing on an empty selection: look at
   // everything, so an empty-looking filter never stops the clearing.
-  v.actions.Hand = v.actions.External = v.actions.Motion = v.actions.Timer = v.actions.Sound = false;
-  v.actions.Taget = false;
+  v.SetKindFilters({false, false, false, false, false, false});
   v.RebuildSelection();
-  if (v.SelCount <= 0) {
+  if (v.selection().Count() <= 0) {
     // Nothing recorded: the viewer's command does nothing, and neither do we.
     ctx.out = {{"cleared", false}};
     return 0;

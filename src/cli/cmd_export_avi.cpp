@@ -13,10 +13,9 @@ int ExportAvi(Context& ctx) {
   Viewer& v = ctx.viewer;
   const std::string camera = ctx.args.Get("--camera", "1");
   if (camera != "1" && camera != "2") return ctx.Fail("unknown camera: " + camera);
-  if (v.SelCount <= 0) return ctx.Fail(v.NoSourceText);
-  v.ActiveCamera = camera[0] - '1';
-  if (ctx.args.Has("--start")) v.FragStart = ctx.args.Get("--start");
-  if (ctx.args.Has("--end")) v.FragEnd = ctx.args.Get("--end");
+  if (v.selection().Count() <= 0) return ctx.Fail(v.noSourceText());
+  v.SetActiveCamera(camera[0] - '1');
+  v.SetMarks(ctx.args.Get("--start", v.fragStart()), ctx.args.Get("--end", v.fragEnd()));
   AviExportList list;
   std::string refusal;
   if (!CollectAviEntries(v, list, &refusal)) return ctx.Fail(refusal);

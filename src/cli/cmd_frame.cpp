@@ -33,15 +33,17 @@ int Frame(Context& ctx) {
   Viewer& v = ctx.viewer;
   if (!BarOption(ctx, "--brightness", brightness) || !BarOption(ctx, "--contrast", contrast))
     return ctx.Fail("brightness and contrast are bar positions 0..200");
-  const int cam = v.src.CameraOf(index);
+  const int cam = v.source().CameraOf(index);
   if (cam < 0) return ctx.Fail(Format("entry %d belongs to no camera", index));
 
-  v.CameraSettings[size_t(cam)].Brightness = brightness;
-  v.CameraSettings[size_t(cam)].Contrast = contrast;
-  Picture8& pic = v.CameraBitmap[size_t(cam)];
+  auto settings = v.cameraSettings();
+  settings[size_t(cam)].Brightness = brightness;
+  settings[size_t(cam)].Contrast = contrast;
+  v.SetCameraSettings(settings);
+  Picture8 pic = v.bitmaps()[size_t(cam)];
   v.BuildPicture(index, pic);  // false also when only its frame information failed
   int slot = -1, pos = -1;
-  if (!FindInCache(v.src, v.cache, index, &slot, &pos))
+  if (!FindInCache(v.source(), v.cache(), index, &slot, &pos))
     return ctx.Fail(Format("the frame of entry %d cannot be decoded", index));
   std::string error;
   if (!WritePgm(pic, ctx.args.Get("--out"), error)) return ctx.Fail(error);

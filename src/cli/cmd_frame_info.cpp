@@ -13,10 +13,13 @@ int FrameInfo(Context& ctx) {
   Viewer& v = ctx.viewer;
   // Opening showed the first record already; the state asked for is that of
   // this record alone.
-  v.info = FrameInfoState{};
-  const int cam = v.src.CameraOf(index);
-  if (cam >= 0) v.BuildPicture(index, v.CameraBitmap[size_t(cam)]);
-  const FrameInfoState& i = v.info;
+  v.ForgetFrameInfo();
+  const int cam = v.source().CameraOf(index);
+  if (cam >= 0) {
+    Picture8 pic = v.bitmaps()[size_t(cam)];
+    v.BuildPicture(index, pic);
+  }
+  const FrameInfoState& i = v.info();
   nlohmann::json labels = nlohmann::json::array();
   if (i.SensorIndex >= 0)
     for (const std::string& l : i.Labels) labels.push_back(l);

@@ -11,13 +11,12 @@ int Gpx(Context& ctx) {
   std::string error;
   if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
   Viewer& v = ctx.viewer;
-  if (v.SelCount == 0) return ctx.Fail(v.NoSourceText);
-  if (ctx.args.Has("--start")) v.FragStart = ctx.args.Get("--start");
-  if (ctx.args.Has("--end")) v.FragEnd = ctx.args.Get("--end");
+  if (v.selection().Count() == 0) return ctx.Fail(v.noSourceText());
+  v.SetMarks(ctx.args.Get("--start", v.fragStart()), ctx.args.Get("--end", v.fragEnd()));
   int32_t first = 0, last = 0;
   if (!v.FragmentRange(-1, first, last)) return ctx.Fail("Отмеченный фрагмент не найден в выборке!");
   const std::vector<TrackPoint> points = RouteOfPositions(v, first, last);
-  if (!WriteGpxFile(ctx.args.positional[1], points, v.FragStart + " - " + v.FragEnd, error)) return ctx.Fail(error);
+  if (!WriteGpxFile(ctx.args.positional[1], points, v.fragStart() + " - " + v.fragEnd(), error)) return ctx.Fail(error);
   ctx.out = {{"points", points.size()}};
   return 0;
 }

@@ -9,7 +9,7 @@ int Info(Context& ctx) {
   std::string error;
   if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
   const Viewer& v = ctx.viewer;
-  const Source& s = v.src;
+  const Source& s = v.source();
   ctx.out = {
       {"source", s.SourceIsCard ? "card" : "archive"},
       {"format", s.CardFormat},
@@ -23,7 +23,7 @@ int Info(Context& ctx) {
       {"edgeTrim", s.EdgeTrim},
       {"entryCount", s.EntryCount},
       // Panel 3 belongs to the time scale's pointer: nothing points there.
-      {"status", {v.StatusPanels[0], v.StatusPanels[1], v.StatusPanels[2], "", v.StatusPanels[4]}},
+      {"status", {v.statusPanels()[0], v.statusPanels()[1], v.statusPanels()[2], "", v.statusPanels()[4]}},
   };
   return 0;
 }

@@ -48,7 +48,7 @@ int JournalCommand(Context& ctx) {
     // journal says so in its own words.
     std::string ignored;
     OpenSource(ctx, path, Access::ReadOnly, ignored);
-    journal.ReadJournalFromCard(ctx.viewer.src);
+    journal.ReadJournalFromCard(ctx.viewer.source());
   }
   // Nothing was read: the first status panel says why.
   if (journal.FillCount == 0) return ctx.Fail(journal.StatusPanels[0]);

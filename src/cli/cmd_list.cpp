@@ -8,7 +8,7 @@ namespace {
 
 nlohmann::json Position(const Viewer& v, int32_t pos) {
   const int32_t index = v.IndexAtPos(pos);
-  const Source& s = v.src;
+  const Source& s = v.source();
   return {
       {"pos", pos},
       {"index", index},
@@ -24,11 +24,11 @@ int List(Context& ctx) {
   if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
   const Viewer& v = ctx.viewer;
   nlohmann::json positions = nlohmann::json::array();
-  for (int32_t p = 0; p < v.SelCount; ++p) positions.push_back(Position(v, p));
+  for (int32_t p = 0; p < v.selection().Count(); ++p) positions.push_back(Position(v, p));
   // Unfiltered means no kind filter on, even where the positions go through
   // the list to keep the recording order.
-  ctx.out = {{"count", v.SelCount}, {"unfiltered", v.KindMask() == 0}, {"positions", std::move(positions)}};
-  if (v.SelCount == 0) ctx.out["text"] = v.NoSourceText;
+  ctx.out = {{"count", v.selection().Count()}, {"unfiltered", v.KindMask() == 0}, {"positions", std::move(positions)}};
+  if (v.selection().Count() == 0) ctx.out["text"] = v.noSourceText();
   return 0;
 }
 

@@ -25,9 +25,8 @@ int SaveKif(Context& ctx) {
   std::string error;
   if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
   Viewer& v = ctx.viewer;
-  if (v.SelCount <= 0) return ctx.Fail(v.NoSourceText);
-  if (ctx.args.Has("--start")) v.FragStart = ctx.args.Get("--start");
-  if (ctx.args.Has("--end")) v.FragEnd = ctx.args.Get("--end");
+  if (v.selection().Count() <= 0) return ctx.Fail(v.noSourceText());
+  v.SetMarks(ctx.args.Get("--start", v.fragStart()), ctx.args.Get("--end", v.fragEnd()));
   ctx.host.cameraAnswer = camera;
   ctx.host.saveFileAnswer = ctx.args.positional[1];
   const ArchiveSaveResult r = ActionSaveFileExecute(v);

@@ -12,17 +12,17 @@ int Snapshot(Context& ctx) {
   int index = -1;
   if (!OpenAtIndex(ctx, index)) return 1;
   Viewer& v = ctx.viewer;
-  const int cam = v.src.CameraOf(index);
+  const int cam = v.source().CameraOf(index);
   const int32_t pos = v.PosOfIndex(index);
   if (cam < 0 || pos < 0) return ctx.Fail(Format("entry %d is not in the selection", index));
-  v.ActiveCamera = cam;
+  v.SetActiveCamera(cam);
   v.ShowPosition(pos);
-  if (v.disp.ShownIndex[size_t(cam)] != index) return ctx.Fail(Format("entry %d cannot be shown", index));
+  if (v.disp().ShownIndex[size_t(cam)] != index) return ctx.Fail(Format("entry %d cannot be shown", index));
   ctx.host.saveFileAnswer = ctx.args.positional[1];
   const SnapshotResult r = ActionSaveImageExecute(v);
   if (r.status == SnapshotResult::Status::Failed) return ctx.Fail(r.message);
-  ctx.out = {{"file", ctx.args.positional[1]}, {"name", SnapshotFileName(v.src, index)},
-             {"stamp", v.disp.CameraTimeText[size_t(cam)]}};
+  ctx.out = {{"file", ctx.args.positional[1]}, {"name", SnapshotFileName(v.source(), index)},
+             {"stamp", v.disp().CameraTimeText[size_t(cam)]}};
   return 0;
 }
 

@@ -16,7 +16,7 @@ int Sound(Context& ctx) {
   if (!OpenAtIndex(ctx, index)) return 1;
   Viewer& v = ctx.viewer;
   std::array<uint8_t, kSoundBlockBytes> block{};
-  ReadSound(v.src, index, block.data());
+  ReadSound(v.source(), index, block.data());
   const size_t n = GetU16(block.data());
   const std::string out = ctx.args.Get("--out");
   std::string error;

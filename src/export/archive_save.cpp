@@ -145,7 +145,7 @@ std::string WithKifExtension(const std::string& name) {
 
 ArchiveSaveResult ActionSaveFileExecute(Viewer& v) {
   ArchiveSaveResult result;
-  if (v.SelCount <= 0) return result;
+  if (v.selection().Count() <= 0) return result;
   v.StopBtnClick();
   // The marks are checked before the camera is asked for.
   int32_t first = 0, last = -1;
@@ -154,7 +154,7 @@ ArchiveSaveResult ActionSaveFileExecute(Viewer& v) {
     v.ShowMessageBox(result.message, MsgKind::Error);
     return result;
   }
-  std::optional<int> chosen = v.host.ChooseCamera(v.SingleCameraLayout() ? v.ActiveCamera : -1);
+  std::optional<int> chosen = v.host.ChooseCamera(v.SingleCameraLayout() ? v.selection().ActiveCamera() : -1);
   if (!chosen) return result;
   const int camera = *chosen < 0 ? -1 : *chosen;
   const Viewer::Fragment fragment = v.MarkedFragment(camera);
@@ -163,10 +163,10 @@ ArchiveSaveResult ActionSaveFileExecute(Viewer& v) {
     v.ShowMessageBox(result.message, MsgKind::Error);
     return result;
   }
-  std::optional<std::string> picked = v.host.ChooseSaveFile(SuggestedArchiveName(camera, v.FragStart) + ".kif");
+  std::optional<std::string> picked = v.host.ChooseSaveFile(SuggestedArchiveName(camera, v.fragStart()) + ".kif");
   if (!picked) return result;
   // The open archive or card is refused as the target by the writer itself.
-  result = WriteArchiveFile(v.src, fragment.indices, WithKifExtension(*picked), v.host);
+  result = WriteArchiveFile(v.source(), fragment.indices, WithKifExtension(*picked), v.host);
   const bool opened = result.status != ArchiveSaveStatus::OpenFailed && result.status != ArchiveSaveStatus::Refused;
   v.ShowMessageBox(result.message, result.status == ArchiveSaveStatus::Saved || result.status == ArchiveSaveStatus::Cancelled
                                      ? MsgKind::Information

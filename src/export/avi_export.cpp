@@ -33,7 +33,7 @@ std::string FrameStampText(const TimeStamp& t) {
 class AviExporter {
  public:
   AviExporter(Viewer& v, const AviExportList& list, uint64_t splitBytes)
-      : v_(v), src_(v.src), list_(list), split_(splitBytes), sound_(src_.HasSound) {}
+      : v_(v), src_(v.source()), list_(list), split_(splitBytes), sound_(src_.HasSound) {}
 
   // Empty when the export can run, else the text that says why not.
   std::string Prepare();
@@ -219,7 +219,7 @@ void AviExporter::Run(const std::string& chosen, AviExportResult& result) {
 
 bool CollectAviEntries(Viewer& v, AviExportList& list, std::string* refusal) {
   list = {};
-  Viewer::Fragment f = v.MarkedFragment(v.ActiveCamera);
+  Viewer::Fragment f = v.MarkedFragment(v.selection().ActiveCamera());
   if (f.status != Viewer::Fragment::Status::Ok) {
     if (refusal) *refusal = f.Message();
     v.ShowMessageBox(f.Message(), MsgKind::Error);
@@ -227,18 +227,18 @@ bool CollectAviEntries(Viewer& v, AviExportList& list, std::string* refusal) {
   }
   list.entries = std::move(f.indices);
   list.count = int(list.entries.size());
-  if (v.src.HasSound) {
-    const int32_t q = v.NextPosOfCamera(f.last, v.ActiveCamera);
+  if (v.source().HasSound) {
+    const int32_t q = v.NextPosOfCamera(f.last, v.selection().ActiveCamera());
     list.entries.push_back(q >= 0 ? v.IndexAtPos(q) : -1);
   }
   return true;
 }
 
 std::string SuggestedAviName(const Viewer& v) {
-  std::string mark = v.FragStart;
+  std::string mark = v.fragStart();
   std::replace(mark.begin(), mark.end(), ' ', '_');
   std::replace(mark.begin(), mark.end(), ':', '_');
-  return Format("CAM%d_", v.ActiveCamera + 1) + mark;
+  return Format("CAM%d_", v.selection().ActiveCamera() + 1) + mark;
 }
 
 std::string AviPartName(const std::string& chosen, int part) {
@@ -273,7 +273,7 @@ AviExportResult WriteAviFragment(Viewer& v, const AviExportList& list, const std
 }
 
 void ActionSaveAVIExecute(Viewer& v) {
-  if (v.SelCount <= 0) return;
+  if (v.selection().Count() <= 0) return;
   v.StopBtnClick();
   AviExportList list;
   if (!CollectAviEntries(v, list)) return;

@@ -70,8 +70,8 @@ void ActionPrintExecute(Viewer& v, QWidget* parent) {
   QPrintDialog dialog(&printer, parent);
   if (dialog.exec() != QDialog::Accepted) return;
   printer.setDocName(QString::fromUtf8("QUOVIL - Печать фотографии"));
-  const size_t cam = size_t(v.ActiveCamera & 1);
-  if (!PrintPicture(printer, v.CameraBitmap[cam], v.disp.CameraTimeText[cam], v.src.EdgeTrim))
+  const size_t cam = size_t(v.selection().ActiveCamera() & 1);
+  if (!PrintPicture(printer, v.bitmaps()[cam], v.disp().CameraTimeText[cam], v.source().EdgeTrim))
     v.ShowMessageBox("Возникла проблема при печати документа!", MsgKind::Error);
 }
 

@@ -47,15 +47,15 @@ bool SaveStampedPicture(const std::string& file, const std::string& stamp, const
 
 SnapshotResult ActionSaveImageExecute(Viewer& v) {
   using Status = SnapshotResult::Status;
-  if (v.SelCount <= 0) return {};
+  if (v.selection().Count() <= 0) return {};
   v.StopBtnClick();
-  const size_t cam = size_t(v.ActiveCamera & 1);
-  const std::string suggested = SnapshotFileName(v.src, v.disp.ShownIndex[cam]);
+  const size_t cam = size_t(v.selection().ActiveCamera() & 1);
+  const std::string suggested = SnapshotFileName(v.source(), v.disp().ShownIndex[cam]);
   if (suggested.empty()) return {};  // the camera shows no record
   const std::optional<std::string> chosen = v.host.ChooseSaveFile(suggested);
   if (!chosen || chosen->empty()) return {};
   std::string error;
-  if (SaveStampedPicture(*chosen, v.disp.CameraTimeText[cam], v.CameraBitmap[cam], v.src, &error))
+  if (SaveStampedPicture(*chosen, v.disp().CameraTimeText[cam], v.bitmaps()[cam], v.source(), &error))
     return {Status::Saved, {}};
   v.ShowMessageBox(error, MsgKind::Error);
   return {Status::Failed, error};

@@ -73,7 +73,9 @@ MsgResult GpsWindow::ShowMessage(const std::string& text, MsgKind kind) {
 
 bool GpsWindow::CheckMapSetup() {
   if (!platform_) return false;
-  const bool ok = quovil::CheckMapSetup(*platform_, *wizard_, settings_, viewer_.gps.MapLaunchResult);
+  int launch = viewer_.gps().MapLaunchResult;
+  const bool ok = quovil::CheckMapSetup(*platform_, *wizard_, settings_, launch);
+  viewer_.SetMapLaunch(launch);
   host_.MapProgramChosen(settings_.MapProgramPath);
   return ok;
 }
@@ -88,13 +90,13 @@ void GpsWindow::StopMapProgram() { control_->StopMapProgram(); }
 void GpsWindow::SaveRouteGpx() {
   Viewer& v = viewer_;
   int32_t first = 0, last = 0;
-  if (v.SelCount == 0 || !v.FragmentRange(-1, first, last)) return;
+  if (v.selection().Count() == 0 || !v.FragmentRange(-1, first, last)) return;
   const QString path = QFileDialog::getSaveFileName(&host_.MainWindow(), QString::fromUtf8("Сохранить маршрут в GPX…"), QString(),
                                                     QStringLiteral("GPX (*.gpx)"));
   if (path.isEmpty()) return;
   std::string error;
   const auto points = RouteOfPositions(v, first, last);
-  if (!WriteGpxFile(path.toStdString(), points, v.FragStart + " - " + v.FragEnd, error))
+  if (!WriteGpxFile(path.toStdString(), points, v.fragStart() + " - " + v.fragEnd(), error))
     ShowMessage(error, MsgKind::Error);
 }
 

@@ -44,19 +44,19 @@ std::vector<TrackPoint> RouteOfPositions(const Viewer& v, int32_t first, int32_t
   std::set<int> seenEntries;
   InfoRunMemo memo;
   if (first < 0) first = 0;
-  if (last >= v.SelCount) last = v.SelCount - 1;
+  if (last >= v.selection().Count()) last = v.selection().Count() - 1;
   for (int32_t p = first; p <= last; ++p) {
     const int index = v.IndexAtPos(p);
-    const int entry = FindInfoEntry(v.src, index, memo);
+    const int entry = FindInfoEntry(v.source(), index, memo);
     if (entry < 0 || !seenEntries.insert(entry).second) continue;
     FrameInfoState info;
-    if (!ReadInfoBlock(v.src, info, entry) || info.GpsSentence.empty()) continue;
+    if (!ReadInfoBlock(v.source(), info, entry) || info.GpsSentence.empty()) continue;
     const GpsFix fix = ParseGpsText(info.GpsSentence);
     if (!fix.hasPosition) continue;
     if (!points.empty() && points.back().lat == fix.lat && points.back().lon == fix.lon) continue;
     TrackPoint t;
     t.lat = fix.lat, t.lon = fix.lon;
-    t.time = PointTime(fix, v.src.TimeOf(index));
+    t.time = PointTime(fix, v.source().TimeOf(index));
     t.hasSpeed = fix.hasSpeed;
     t.speedMs = fix.speedKmh / 3.6;
     points.push_back(std::move(t));

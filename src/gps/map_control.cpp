@@ -7,7 +7,7 @@
 namespace quovil {
 
 void MapControl::ActionMAPExecute() {
-  if (v_.actions.MAP) StopMapProgram();
+  if (v_.actions().MAP) StopMapProgram();
   else StartMapProgram();
 }
 
@@ -15,13 +15,13 @@ void MapControl::StartMapProgram() {
   StopMapProgram();
   if (!checkMapSetup_ || !checkMapSetup_()) return;
   if (!process_.Launch(s_.MapProgramPath)) {
-    v_.gps.MapLaunchResult = 0;
+    v_.SetMapLaunch(0);
     v_.ShowMessageBox("При запуске приложения \"" + s_.MapProgramPath + "\"\rпроизошла ошибка!\r\r"
                       "Попробуйте переустановить приложение.", MsgKind::Error);
     StopMapProgram();
     return;
   }
-  v_.gps.MapLaunchResult = 33;  // a launch the viewer watches
+  v_.SetMapLaunch(33);  // a launch the viewer watches
   SerialPort* port = v_.COMM1;
   if (port && port->IsOpen()) port->Close();
   if (!port || (port->SetPortName(MapPortName(s_.GpsPortName)), !port->Open())) {
@@ -31,23 +31,19 @@ void MapControl::StartMapProgram() {
     StopMapProgram();
     return;
   }
-  v_.actions.MAP = true;
-  v_.gps.MapTimerEnabled = true;
-  v_.Repaint(kRepaintActions | kRepaintTimers);
+  v_.SetMapOutput(true);
 }
 
 void MapControl::StopMapProgram() {
   if (!IsSasPlanet(s_.MapProgramPath)) return;
   if (!process_.CloseMapWindow()) return;
-  if (v_.gps.MapLaunchResult > 32) {
+  if (v_.gps().MapLaunchResult > 32) {
     process_.WaitForEnd(1000);
     process_.Release();
-    v_.gps.MapLaunchResult = 0;
+    v_.SetMapLaunch(0);
   }
-  v_.gps.MapTimerEnabled = false;
   if (v_.COMM1 && v_.COMM1->IsOpen()) v_.COMM1->Close();
-  v_.actions.MAP = false;
-  v_.Repaint(kRepaintActions | kRepaintTimers);
+  v_.SetMapOutput(false);
 }
 
 }  // namespace quovil

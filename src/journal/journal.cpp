@@ -201,7 +201,7 @@ void TJournalForm::ShowResult() {
 void TJournalForm::ToolButton1Click() {
   if (busy_) return;
   busy_ = true;
-  journal_.ReadJournalFromCard(viewer_.src);
+  journal_.ReadJournalFromCard(viewer_.source());
   busy_ = false;
   ShowResult();
 }

@@ -117,11 +117,11 @@ void BottomPanel::Run(void (Viewer::*handler)()) {
 }
 
 void BottomPanel::SyncPlayButton() {
-  PlayBtn->setChecked(viewer_.play.PlayTimerEnabled);
+  PlayBtn->setChecked(viewer_.play().PlayTimerEnabled);
 }
 
 void BottomPanel::Refresh(unsigned flags) {
-  if (flags & kRepaintDate) datePanel->setText(QString::fromStdString(viewer_.disp.DatePanelText));
+  if (flags & kRepaintDate) datePanel->setText(QString::fromStdString(viewer_.disp().DatePanelText));
   if (flags & (kRepaintTimers | kRepaintActions)) SyncPlayButton();
   useBox->Refresh(flags);
 }

@@ -20,28 +20,27 @@ void CheckViewItem(ActionState& a, int item) {
 }  // namespace
 
 void Viewer::ShowPosition(int32_t pos) {
-  if (pos < 0 || pos >= SelCount) return;
+  if (pos < 0 || pos >= sel_.Count()) return;
   const unsigned repaint = kRepaintImage | kRepaintTimeline | kRepaintDate | kRepaintSensors;
-  if (!src.Open()) {
-    disp.CameraTimeText[0].clear();
-    disp.CameraTimeText[1].clear();
+  if (!src_.Open()) {
+    disp_.CameraTimeText[0].clear();
+    disp_.CameraTimeText[1].clear();
     Repaint(repaint);
     return;
   }
   const int32_t index = IndexAtPos(pos);
-  if (!src.ValidIndex(index)) {
+  if (!src_.ValidIndex(index)) {
     Repaint(repaint);
     return;
   }
-  CurIndex = index;
-  CurPos = pos;
-  const int cam = src.CameraOf(index);
-  const TimeStamp t = src.TimeOf(index);
+  sel_.MoveTo(pos, index);
+  const int cam = src_.CameraOf(index);
+  const TimeStamp t = src_.TimeOf(index);
 
   const std::string date = Format("%.2d.%.2d.%.4d", t.day, t.month, t.year + 2000);
   const std::string timeText = TimeStampText(t);
-  if (disp.DatePanelText != date) {
-    disp.DatePanelText = date;
+  if (disp_.DatePanelText != date) {
+    disp_.DatePanelText = date;
     BuildDayMap(t.day, t.month, t.year);
   }
   // A record of no camera has no picture and no per-camera bookkeeping.
@@ -50,30 +49,30 @@ void Viewer::ShowPosition(int32_t pos) {
     return;
   }
   const size_t c = size_t(cam);
-  if (!BuildPicture(index, CameraBitmap[c])) {
+  if (!BuildPicture(index, bitmaps_[c])) {
     // The picture stays as it was, but the read-ahead sound must move on:
     // playback would otherwise queue this record's sound a second time.
     ReadNextSound(pos, cam);
     Repaint(repaint);
     return;
   }
-  disp.ShownIndex[c] = index;
-  disp.ShownPos[c] = pos;
-  disp.CameraTimeText[c] = timeText;
+  disp_.ShownIndex[c] = index;
+  disp_.ShownPos[c] = pos;
+  disp_.CameraTimeText[c] = timeText;
 
-  if (FormatOf(src).RecordsFrameInterval()) {
-    int v = src.LongCatalogue[size_t(index)].FrameInterval();
-    if (v != 0) disp.CameraFps[c] = 100.0 / v;
+  if (FormatOf(src_).RecordsFrameInterval()) {
+    int v = src_.LongCatalogue[size_t(index)].FrameInterval();
+    if (v != 0) disp_.CameraFps[c] = 100.0 / v;
   } else {
     // Formats 0 and 1 record no interval: the rate is the number of frames
     // of this camera shown with the previous second's stamp.
-    if (timeText != disp.LastSecondText[c]) {
-      disp.CameraFps[c] = disp.SecondFrameCount[c];
-      disp.SecondFrameCount[c] = 1;
+    if (timeText != disp_.LastSecondText[c]) {
+      disp_.CameraFps[c] = disp_.SecondFrameCount[c];
+      disp_.SecondFrameCount[c] = 1;
     } else {
-      ++disp.SecondFrameCount[c];
+      ++disp_.SecondFrameCount[c];
     }
-    disp.LastSecondText[c] = timeText;
+    disp_.LastSecondText[c] = timeText;
   }
 
   ReadNextSound(pos, cam);
@@ -83,36 +82,38 @@ void Viewer::ShowPosition(int32_t pos) {
 void Viewer::ReadNextSound(int32_t pos, int cam) {
   const size_t c = size_t(cam);
   const int32_t next = NextPosOfCamera(pos, cam);
-  disp.NextSoundPos[c] = next;
+  disp_.NextSoundPos[c] = next;
   if (next >= 0) {
-    ReadSound(src, IndexAtPos(next), sound.NextSoundBlock[c].data());
+    ReadSound(src_, IndexAtPos(next), sound_.NextSoundBlock[c].data());
   } else {
-    PutU16(sound.NextSoundBlock[c].data(), 0);
+    PutU16(sound_.NextSoundBlock[c].data(), 0);
   }
 }
 
 void Viewer::VIEW_Click(int tag) {
   if (tag < 0 || tag > 3) return;
-  CheckViewItem(actions, kMenuItemOfArrangement[tag]);
+  CheckViewItem(actions_, kMenuItemOfArrangement[tag]);
   Repaint(kRepaintActions);
   int t = tag;
-  if (disp.ViewLayout >= 4) t += 4;
-  if (t == disp.ViewLayout) return;
-  if (t == 1 || t == 5) t = ActiveCamera * 4 + 1;
-  disp.ViewLayout = t;
+  if (disp_.ViewLayout >= 4) t += 4;
+  if (t == disp_.ViewLayout) return;
+  if (t == 1 || t == 5) t = sel_.ActiveCamera() * 4 + 1;
+  disp_.ViewLayout = t;
+  FollowLayoutCamera();
   Repaint(kRepaintImage | kRepaintTimeline);
 }
 
 void Viewer::VIEW_SWAP_Click() {
-  disp.ViewLayout += 4;
-  if (disp.ViewLayout > 7) disp.ViewLayout -= 8;
+  disp_.ViewLayout += 4;
+  if (disp_.ViewLayout > 7) disp_.ViewLayout -= 8;
+  FollowLayoutCamera();
   Repaint(kRepaintImage | kRepaintTimeline);
 }
 
 void Viewer::ImageBoxDblClick() {
-  if (SelCount == 0) return;
-  const bool ac0 = ActiveCamera == 0, ac1 = ActiveCamera == 1;
-  int& l = disp.ViewLayout;
+  if (sel_.Count() == 0) return;
+  const bool ac0 = sel_.ActiveCamera() == 0, ac1 = sel_.ActiveCamera() == 1;
+  int& l = disp_.ViewLayout;
   switch (l) {
     case 0: l = ac0 ? 1 : 5; break;
     case 1: l = 2; break;
@@ -124,19 +125,20 @@ void Viewer::ImageBoxDblClick() {
     case 7: l = 4; break;
     default: l = 0; break;
   }
-  CheckViewItem(actions, kMenuItemOfArrangement[l & 3]);
+  CheckViewItem(actions_, kMenuItemOfArrangement[l & 3]);
+  FollowLayoutCamera();
   Repaint(kRepaintImage | kRepaintTimeline | kRepaintActions);
 }
 
 void Viewer::ImageBoxMouseDown(int x, int y) {
-  if (SingleCameraLayout() || SelCount == 0) return;
+  if (SingleCameraLayout() || sel_.Count() == 0) return;
   // The small window of window-in-window lies over the large one, so the
   // camera drawn last is tested first.
   const int order[2][2] = {{1, 0}, {0, 1}};
-  for (int cam : order[disp.ViewLayout >= 4 ? 1 : 0]) {
-    const auto& r = disp.CameraRect[size_t(cam)];
+  for (int cam : order[disp_.ViewLayout >= 4 ? 1 : 0]) {
+    const DisplayState::Rect r = CameraRect(cam);
     if (x < r.left || x > r.right || y < r.top || y > r.bottom) continue;
-    if (cam == ActiveCamera) return;
+    if (cam == sel_.ActiveCamera()) return;
     if (cam == 0) {
       ActionChannel1Execute();
     } else {
@@ -148,18 +150,20 @@ void Viewer::ImageBoxMouseDown(int x, int y) {
 
 void Viewer::BrightnessBarChange(int v) {
   v = std::clamp(v, 0, 200);
-  CameraSetting& s = CameraSettings[size_t(ActiveCamera & 1)];
+  CameraSetting& s = cameraSettings_[size_t(sel_.ActiveCamera() & 1)];
   if (v == s.Brightness) return;
   s.Brightness = v;
-  if (!play.PlayTimerEnabled) ShowPosition(disp.ShownPos[size_t(ActiveCamera & 1)]);
+  if (!play_.PlayTimerEnabled) ShowPosition(disp_.ShownPos[size_t(sel_.ActiveCamera() & 1)]);
 }
 
 void Viewer::ContrastBarChange(int v) {
   v = std::clamp(v, 0, 200);
-  CameraSetting& s = CameraSettings[size_t(ActiveCamera & 1)];
+  CameraSetting& s = cameraSettings_[size_t(sel_.ActiveCamera() & 1)];
   if (v == s.Contrast) return;
   s.Contrast = v;
-  if (!play.PlayTimerEnabled) ShowPosition(disp.ShownPos[size_t(ActiveCamera & 1)]);
+  if (!play_.PlayTimerEnabled) ShowPosition(disp_.ShownPos[size_t(sel_.ActiveCamera() & 1)]);
 }
+
+void Viewer::SetCameraSettings(const std::array<CameraSetting, 2>& settings) { cameraSettings_ = settings; }
 
 }  // namespace quovil

@@ -9,26 +9,34 @@ constexpr const char* kNoFixSentence = "$GPVTG,,,,,,,,,N*30";
 }  // namespace
 
 void Viewer::ResetGpsOutput() {
-  info.GpsSentence.clear();
-  info.GpsSpeedText.clear();
-  info.GpsIndex = -1;
-  info.SensorIndex = -1;
+  info_.GpsSentence.clear();
+  info_.GpsSpeedText.clear();
+  info_.GpsIndex = -1;
+  info_.SensorIndex = -1;
   if (COMM1 && COMM1->IsOpen()) COMM1->Write(kNoFixSentence);
+}
+
+void Viewer::SetMapLaunch(int result) { gps_.MapLaunchResult = result; }
+
+void Viewer::SetMapOutput(bool on) {
+  actions_.MAP = on;
+  gps_.MapTimerEnabled = on;
+  Repaint(kRepaintActions | kRepaintTimers);
 }
 
 void Viewer::MapTimerTimer() {
   // A map program the viewer started and that has ended switches the map off.
-  if (gps.MapLaunchResult > 32 && mapProcess && !mapProcess->Running()) {
-    gps.MapTimerEnabled = false;
+  if (gps_.MapLaunchResult > 32 && mapProcess && !mapProcess->Running()) {
+    gps_.MapTimerEnabled = false;
     if (COMM1 && COMM1->IsOpen()) COMM1->Close();
-    gps.MapLaunchResult = 0;
-    actions.MAP = false;
+    gps_.MapLaunchResult = 0;
+    actions_.MAP = false;
     mapProcess->Release();
     Repaint(kRepaintActions | kRepaintTimers);
     return;
   }
   if (!COMM1 || !COMM1->IsOpen()) return;
-  const std::string& text = info.GpsSentence.empty() ? std::string(kNoFixSentence) : info.GpsSentence;
+  const std::string& text = info_.GpsSentence.empty() ? std::string(kNoFixSentence) : info_.GpsSentence;
   if (!COMM1->Write(text)) COMM1->Close();
 }
 

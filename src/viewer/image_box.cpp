@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QPainter>
 
 #include "viewer/event_guard.h"
@@ -27,7 +28,7 @@ void DrawPlanText(QPainter& p, const PaintText& t) {
 }
 
 void DrawPlanCamera(QPainter& p, const Viewer& v, const PaintCamera& c) {
-  const QImage image = CameraImage(v.CameraBitmap[size_t(c.cam)]);
+  const QImage image = CameraImage(v.bitmaps()[size_t(c.cam)]);
   if (!image.isNull() && c.right > c.left && c.bottom > c.top)
     p.drawImage(QRect(c.left, c.top, c.right - c.left, c.bottom - c.top), image);
   if (c.outline) {
@@ -103,7 +104,7 @@ void ImageBox::BuildMenu() {
     update();
   });
   connect(N1, &QAction::triggered, this, [this] {
-    N1->setChecked(viewer_.actions.N1);  // the main window owns the check
+    N1->setChecked(viewer_.actions().N1);  // the main window owns the check
     emit N1Clicked();
   });
   SyncMenuChecks();
@@ -111,8 +112,8 @@ void ImageBox::BuildMenu() {
 
 void ImageBox::SyncMenuChecks() {
   QAction* items[5] = {nullptr, VIEW1, VIEW2, VIEW3, VIEW4};
-  for (int i = 1; i <= 4; ++i) items[i]->setChecked(viewer_.actions.View[size_t(i)]);
-  N1->setChecked(viewer_.actions.N1);
+  for (int i = 1; i <= 4; ++i) items[i]->setChecked(viewer_.actions().View[size_t(i)]);
+  N1->setChecked(viewer_.actions().N1);
 }
 
 void ImageBox::Refresh(unsigned flags) {
@@ -138,6 +139,11 @@ void ImageBox::paintEvent(QPaintEvent*) {
     for (const PaintImage& m : plan.marks) p.drawPixmap(m.x, m.y, FragmentMarkImage(m.image == kImageFragEnd));
     if (plan.playback) DrawPlanText(p, *plan.playback);
   });
+}
+
+void ImageBox::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  viewer_.SetImageArea(width(), height());
 }
 
 void ImageBox::mousePressEvent(QMouseEvent* event) {

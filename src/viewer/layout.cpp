@@ -73,47 +73,62 @@ std::array<BoxAssignment, 2> LayoutOrder(int layout) {
   return {{{first, 0, true}, {1 - first, 1, !pip}}};
 }
 
-void ApplyLayoutCamera(Viewer& v) {
-  const int want = v.disp.ViewLayout == 1 ? 0 : v.disp.ViewLayout == 5 ? 1 : -1;
-  if (want < 0 || want == v.ActiveCamera) return;
-  v.ActiveCamera = want;
+void Viewer::FollowLayoutCamera() {
+  const int want = disp_.ViewLayout == 1 ? 0 : disp_.ViewLayout == 5 ? 1 : -1;
+  if (want < 0 || want == sel_.ActiveCamera()) return;
+  sel_.SetActiveCamera(want);
   // The camera marks, the bars and the single strip of the time scale must
   // follow, or the bars would edit one camera while showing the other's values.
-  v.actions.Channel1 = want == 0;
-  v.actions.Channel2 = want == 1;
-  v.Repaint(kRepaintBars | kRepaintActions | kRepaintTimeline);
+  actions_.Channel1 = want == 0;
+  actions_.Channel2 = want == 1;
+  Repaint(kRepaintBars | kRepaintActions | kRepaintTimeline);
+}
+
+DisplayState::Rect Viewer::CameraRect(int cam) const {
+  const int layout = disp_.ViewLayout;
+  const int trim = src_.EdgeTrim;
+  const auto boxes = LayoutBoxes(layout, sel_.ActiveCamera(), disp_.AreaWidth, disp_.AreaHeight, trim);
+  for (const BoxAssignment& a : LayoutOrder(layout)) {
+    const PaintBox& b = boxes[size_t(a.box)];
+    if (a.cam == cam && b.w != 0) return {b.x + trim, b.y, b.x + b.w - trim, b.y + b.h};
+  }
+  return {};
+}
+
+void Viewer::SetImageArea(int w, int h) {
+  disp_.AreaWidth = w;
+  disp_.AreaHeight = h;
 }
 
 namespace {
 
 void AddCameraTexts(const Viewer& v, int cam, const PaintBox& b, std::vector<PaintText>& out) {
-  const int trim = v.src.EdgeTrim;
+  const int trim = v.source().EdgeTrim;
   const size_t c = size_t(cam);
-  if (v.disp.CameraFps[c] != 0)
-    out.push_back({Format("%3.2f fps", v.disp.CameraFps[c]), b.x + b.w - trim - 70, b.y + 10, kPaintRed});
-  if (!v.info.GpsSpeedText.empty())
-    out.push_back({v.info.GpsSpeedText + " км/ч", b.x + b.w - 10, b.y + b.h - 20, kPaintRed, TextAlign::Right});
+  if (v.disp().CameraFps[c] != 0)
+    out.push_back({Format("%3.2f fps", v.disp().CameraFps[c]), b.x + b.w - trim - 70, b.y + 10, kPaintRed});
+  if (!v.info().GpsSpeedText.empty())
+    out.push_back({v.info().GpsSpeedText + " км/ч", b.x + b.w - 10, b.y + b.h - 20, kPaintRed, TextAlign::Right});
   out.push_back(
-      {v.disp.CameraTimeText[c], b.x, b.y + b.h - 20, kPaintRed, TextAlign::CentreSpan, b.w});
-  if (v.info.SensorIndex >= 0) {
-    double uin = GetU16(&v.info.SensorData[1]) / 10.0;
-    Rgb colour = v.info.SensorIndex == v.CurIndex ? kPaintRed : kPaintGreen;
+      {v.disp().CameraTimeText[c], b.x, b.y + b.h - 20, kPaintRed, TextAlign::CentreSpan, b.w});
+  if (v.info().SensorIndex >= 0) {
+    double uin = GetU16(&v.info().SensorData[1]) / 10.0;
+    Rgb colour = v.info().SensorIndex == v.selection().Index() ? kPaintRed : kPaintGreen;
     out.push_back({Format("Uвх = %4.1fВ", uin), b.x + b.w - 10, b.y + b.h - 50, colour, TextAlign::Right});
   }
 }
 
-PaintCamera PlanCamera(Viewer& v, int cam, const PaintBox& b, bool texts) {
+PaintCamera PlanCamera(const Viewer& v, int cam, const PaintBox& b, bool texts) {
   PaintCamera pc;
   pc.cam = cam;
   pc.box = b;
-  const int trim = v.src.EdgeTrim;
+  const int trim = v.source().EdgeTrim;
   pc.left = b.x + trim;
   pc.top = b.y;
   pc.right = b.x + b.w - trim;
   pc.bottom = b.y + b.h;
-  v.disp.CameraRect[size_t(cam)] = {pc.left, pc.top, pc.right, pc.bottom};
-  const bool active = cam == v.ActiveCamera;
-  const int layout = v.disp.ViewLayout;
+  const bool active = cam == v.selection().ActiveCamera();
+  const int layout = v.disp().ViewLayout;
   if (active || layout == 2 || layout == 6) {
     pc.outline = true;
     pc.outlineColour = active ? kPaintRed : kPaintGreen;
@@ -133,15 +148,15 @@ PaintCamera PlanCamera(Viewer& v, int cam, const PaintBox& b, bool texts) {
 bool MarkShown(const std::string& mark, const std::string& text) { return !mark.empty() && mark == text; }
 
 void PlanMarks(const Viewer& v, int W, std::vector<PaintImage>& out) {
-  const auto& t = v.disp.CameraTimeText;
+  const auto& t = v.disp().CameraTimeText;
   bool start, end;
   if (v.SingleCameraLayout()) {
-    const std::string& shown = t[size_t(v.ActiveCamera & 1)];
-    start = MarkShown(v.FragStart, shown);
-    end = MarkShown(v.FragEnd, shown);
+    const std::string& shown = t[size_t(v.selection().ActiveCamera() & 1)];
+    start = MarkShown(v.fragStart(), shown);
+    end = MarkShown(v.fragEnd(), shown);
   } else {
-    start = MarkShown(v.FragStart, t[0]) || MarkShown(v.FragStart, t[1]);
-    end = MarkShown(v.FragEnd, t[0]) || MarkShown(v.FragEnd, t[1]);
+    start = MarkShown(v.fragStart(), t[0]) || MarkShown(v.fragStart(), t[1]);
+    end = MarkShown(v.fragEnd(), t[0]) || MarkShown(v.fragEnd(), t[1]);
   }
   if (start) out.push_back({kImageFragStart, 25, 25});
   if (end) out.push_back({kImageFragEnd, W - 45, 25});
@@ -149,25 +164,24 @@ void PlanMarks(const Viewer& v, int W, std::vector<PaintImage>& out) {
 
 }  // namespace
 
-PaintPlan ImagePaintPlan(Viewer& v, int W, int H) {
+PaintPlan ImagePaintPlan(const Viewer& v, int W, int H) {
   PaintPlan plan;
-  if ((!v.src.CardOpen && !v.src.ArchiveOpen) || v.SelCount <= 0) {
-    plan.noSource = !v.NoSourceText.empty();
-    plan.noSourceText = v.NoSourceText;
+  if ((!v.source().CardOpen && !v.source().ArchiveOpen) || v.selection().Count() <= 0) {
+    plan.noSource = !v.noSourceText().empty();
+    plan.noSourceText = v.noSourceText();
     plan.textTop = (H - 2 * kPictureFontHeight) / 2;
     return plan;
   }
-  ApplyLayoutCamera(v);
-  const int layout = v.disp.ViewLayout;
-  const auto boxes = LayoutBoxes(layout, v.ActiveCamera, W, H, v.src.EdgeTrim);
+  const int layout = v.disp().ViewLayout;
+  const auto boxes = LayoutBoxes(layout, v.selection().ActiveCamera(), W, H, v.source().EdgeTrim);
   for (const BoxAssignment& a : LayoutOrder(layout)) {
     const PaintBox& b = boxes[size_t(a.box)];
     if (b.w == 0) continue;
     plan.cameras.push_back(PlanCamera(v, a.cam, b, a.texts));
   }
   PlanMarks(v, W, plan.marks);
-  if (v.play.PlayTimerEnabled) {
-    const int speed = v.play.PlaySpeed;
+  if (v.play().PlayTimerEnabled) {
+    const int speed = v.play().PlaySpeed;
     plan.playback = PaintText{Format("%s %dX", speed > 0 ? ">>" : "<<", std::abs(speed)), 15, H - 25, kPaintRed};
   }
   return plan;

@@ -93,11 +93,7 @@ struct PaintPlan {
   std::optional<PaintText> playback;
 };
 
-// Layouts 1 and 5 always show their own camera: painting makes it active.
-void ApplyLayoutCamera(Viewer& v);
-
-// The whole picture-box paint for a W x H box. Stores each camera's
-// CameraRect (the click test uses them) and applies the layout camera.
-PaintPlan ImagePaintPlan(Viewer& v, int W, int H);
+// The whole picture-box paint for a W x H box.
+PaintPlan ImagePaintPlan(const Viewer& v, int W, int H);
 
 }  // namespace quovil

@@ -39,8 +39,8 @@ bool ParseTimeText(const std::string& text, int f[6]) {
 
 bool Matches(const Viewer& v, int32_t p, const int f[6], int camera) {
   int32_t i = v.IndexAtPos(p);
-  if (camera >= 0 && v.src.CameraOf(i) != camera) return false;
-  TimeStamp t = v.src.TimeOf(i);
+  if (camera >= 0 && v.source().CameraOf(i) != camera) return false;
+  TimeStamp t = v.source().TimeOf(i);
   return t.day == f[0] && t.month == f[1] && t.year == f[2] && t.hour == f[3] && t.minute == f[4] &&
          t.second == f[5];
 }
@@ -48,13 +48,13 @@ bool Matches(const Viewer& v, int32_t p, const int f[6], int camera) {
 int32_t LastPosOfTimeText(const Viewer& v, const std::string& text, int camera) {
   int f[6];
   if (!ParseTimeText(text, f)) return -1;
-  for (int32_t p = v.SelCount - 1; p >= 0; --p)
+  for (int32_t p = v.selection().Count() - 1; p >= 0; --p)
     if (Matches(v, p, f, camera)) return p;
   return -1;
 }
 
 CalendarDate DateOf(const Viewer& v, int32_t pos) {
-  TimeStamp t = v.src.TimeOf(v.IndexAtPos(pos));
+  TimeStamp t = v.source().TimeOf(v.IndexAtPos(pos));
   return {t.day, t.month, 2000 + t.year};
 }
 
@@ -63,15 +63,15 @@ CalendarDate DateOf(const Viewer& v, int32_t pos) {
 int32_t Viewer::PosOfTimeText(const std::string& text, int camera) const {
   int f[6];
   if (!ParseTimeText(text, f)) return -1;
-  for (int32_t p = 0; p < SelCount; ++p)
+  for (int32_t p = 0; p < sel_.Count(); ++p)
     if (Matches(*this, p, f, camera)) return p;
   return -1;
 }
 
 void Viewer::GoToTimeText(const std::string& text) {
-  if (SelCount <= 0) return;
-  info.GpsSpeedText.clear();
-  const int active = ActiveCamera & 1;
+  if (sel_.Count() <= 0) return;
+  info_.GpsSpeedText.clear();
+  const int active = sel_.ActiveCamera() & 1;
   for (int cam : {1 - active, active}) {
     int32_t p = PosOfTimeText(text, cam);
     if (p >= 0) {
@@ -80,44 +80,44 @@ void Viewer::GoToTimeText(const std::string& text) {
     }
     // Single window: keep the time asked for on the blank picture.
     if (SingleCameraLayout()) {
-      disp.CameraTimeText[size_t(cam)] = text;
+      disp_.CameraTimeText[size_t(cam)] = text;
     } else {
-      disp.CameraTimeText[size_t(cam)].clear();
+      disp_.CameraTimeText[size_t(cam)].clear();
     }
-    CameraBitmap[size_t(cam)].Fill(kBlankPictureGrey);
+    bitmaps_[size_t(cam)].Fill(kBlankPictureGrey);
     Repaint(kRepaintImage);
   }
 }
 
 void Viewer::ActionSelectStartExecute() {
-  if (SelCount <= 0) return;
-  FragStart = disp.CameraTimeText[size_t(ActiveCamera & 1)];
-  GoToTimeText(FragStart);
+  if (sel_.Count() <= 0) return;
+  fragStart_ = disp_.CameraTimeText[size_t(sel_.ActiveCamera() & 1)];
+  GoToTimeText(fragStart_);
   UpdateStatusBar();
 }
 
 void Viewer::ActionSelectEndExecute() {
-  if (SelCount <= 0) return;
-  FragEnd = disp.CameraTimeText[size_t(ActiveCamera & 1)];
-  GoToTimeText(FragEnd);
+  if (sel_.Count() <= 0) return;
+  fragEnd_ = disp_.CameraTimeText[size_t(sel_.ActiveCamera() & 1)];
+  GoToTimeText(fragEnd_);
   UpdateStatusBar();
 }
 
 void Viewer::ActionSelectAllExecute() {
-  if (SelCount <= 0) return;
-  FragStart = TimeStampText(src.TimeOf(IndexAtPos(0)));
-  FragEnd = TimeStampText(src.TimeOf(IndexAtPos(SelCount - 1)));
+  if (sel_.Count() <= 0) return;
+  fragStart_ = TimeStampText(src_.TimeOf(IndexAtPos(0)));
+  fragEnd_ = TimeStampText(src_.TimeOf(IndexAtPos(sel_.Count() - 1)));
   Repaint(kRepaintImage);
   UpdateStatusBar();
 }
 
 bool Viewer::FragmentRange(int camera, int32_t& first, int32_t& last) const {
-  int32_t a = PosOfTimeText(FragStart, camera);
-  int32_t b = PosOfTimeText(FragEnd, camera);
+  int32_t a = PosOfTimeText(fragStart_, camera);
+  int32_t b = PosOfTimeText(fragEnd_, camera);
   if (a < 0 || b < 0) return false;
   // The later mark stands for its whole second: every record of it belongs
   // to the fragment, not only the first.
-  const std::string& later = a <= b ? FragEnd : FragStart;
+  const std::string& later = a <= b ? fragEnd_ : fragStart_;
   first = std::min(a, b);
   last = LastPosOfTimeText(*this, later, camera);
   return last >= first;
@@ -128,7 +128,7 @@ Viewer::Fragment Viewer::MarkedFragment(int camera) const {
   if (!FragmentRange(-1, f.first, f.last)) return f;
   for (int32_t p = f.first; p <= f.last; ++p) {
     const int32_t i = IndexAtPos(p);
-    if (camera < 0 || src.CameraOf(i) == camera) f.indices.push_back(i);
+    if (camera < 0 || src_.CameraOf(i) == camera) f.indices.push_back(i);
   }
   f.status = f.indices.empty() ? Fragment::Status::NoRecords : Fragment::Status::Ok;
   return f;
@@ -144,11 +144,11 @@ std::string Viewer::Fragment::Message() const {
 
 int32_t Viewer::FirstPosOfDay(int d, int m, int y) const {
   const bool single = SingleCameraLayout();
-  for (int32_t p = 0; p < SelCount; ++p) {
+  for (int32_t p = 0; p < sel_.Count(); ++p) {
     int32_t i = IndexAtPos(p);
-    TimeStamp t = src.TimeOf(i);
+    TimeStamp t = src_.TimeOf(i);
     if (t.day != d || t.month != m || t.year != y) continue;
-    if (!single || src.CameraOf(i) == ActiveCamera) return p;
+    if (!single || src_.CameraOf(i) == sel_.ActiveCamera()) return p;
   }
   return -1;
 }
@@ -164,17 +164,17 @@ std::vector<std::string> DateDialogData::BoldDayStrings() const {
 }
 
 std::optional<DateDialogData> DatePanelClick(Viewer& v) {
-  if (v.SelCount <= 0) return std::nullopt;
+  if (v.selection().Count() <= 0) return std::nullopt;
   v.StopBtnClick();
   v.ResetGpsOutput();
   DateDialogData d;
   d.earliest = DateOf(v, 0);
-  d.latest = DateOf(v, v.SelCount - 1);
-  d.shown = v.disp.DatePanelText;
+  d.latest = DateOf(v, v.selection().Count() - 1);
+  d.shown = v.disp().DatePanelText;
   std::map<int, std::set<int>> days;
   TimeStamp prev{};
-  for (int32_t p = 0; p < v.SelCount; ++p) {
-    TimeStamp t = v.src.TimeOf(v.IndexAtPos(p));
+  for (int32_t p = 0; p < v.selection().Count(); ++p) {
+    TimeStamp t = v.source().TimeOf(v.IndexAtPos(p));
     bool changed = t.day != prev.day || t.month != prev.month || t.year != prev.year;
     prev = t;
     if (!changed || t.year > 99 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31) continue;
@@ -184,13 +184,15 @@ std::optional<DateDialogData> DatePanelClick(Viewer& v) {
   return d;
 }
 
-bool CalendarSelect(Viewer& v, int day, int month, int year) {
-  int32_t p = v.FirstPosOfDay(day, month, year % 100);
+bool Viewer::SelectDate(int day, int month, int year) {
+  int32_t p = FirstPosOfDay(day, month, year % 100);
   if (p < 0) return false;
-  v.CameraBitmap[0].Fill(kBlankPictureGrey);
-  v.CameraBitmap[1].Fill(kBlankPictureGrey);
-  v.ShowPosition(p);
+  bitmaps_[0].Fill(kBlankPictureGrey);
+  bitmaps_[1].Fill(kBlankPictureGrey);
+  ShowPosition(p);
   return true;
 }
+
+bool CalendarSelect(Viewer& v, int day, int month, int year) { return v.SelectDate(day, month, year); }
 
 }  // namespace quovil

@@ -19,28 +19,21 @@ int TimerInterval(int speed) { return 205 - 25 * std::abs(speed); }
 // Whether anything drains the rings. Without it the sound could never pace
 // the pictures (they would wait for good), so the timer paces them instead.
 bool SoundOutput(const Viewer& v) {
-  return v.soundSystem && v.play.SoundStream[0] != 0 && v.play.SoundStream[1] != 0;
+  return v.soundSystem && v.play().SoundStream[0] != 0 && v.play().SoundStream[1] != 0;
 }
 
 // Speeds 1 and 2 with sound: a camera moves on only when its queued sound has played.
 bool SoundPaced(const Viewer& v) {
-  return (v.play.PlaySpeed == 1 || v.play.PlaySpeed == 2) && v.src.HasSound && SoundOutput(v);
+  return (v.play().PlaySpeed == 1 || v.play().PlaySpeed == 2) && v.source().HasSound && SoundOutput(v);
 }
 
-int PacedFrequency(const Viewer& v) { return (v.play.PlaySpeed + 1) * v.src.SampleRate / 2; }
-
-void SetPlayTimer(Viewer& v, bool enabled, int interval) {
-  if (v.play.PlayTimerEnabled == enabled && v.play.PlayTimerInterval == interval) return;
-  v.play.PlayTimerEnabled = enabled;
-  v.play.PlayTimerInterval = interval;
-  v.Repaint(kRepaintTimers);
-}
+int PacedFrequency(const Viewer& v) { return (v.play().PlaySpeed + 1) * v.source().SampleRate / 2; }
 
 // The stream calls; nothing happens without a sound system or for a stream
 // that could not be created.
 void ForStreams(Viewer& v, auto&& call) {
   if (!v.soundSystem) return;
-  for (SoundHandle h : v.play.SoundStream)
+  for (SoundHandle h : v.play().SoundStream)
     if (h != 0) call(*v.soundSystem, h);
 }
 
@@ -57,24 +50,11 @@ void SetStreamFrequency(Viewer& v, int hz) {
 }
 
 void SetStreamVolume(Viewer& v, int cam) {
-  const SoundHandle h = v.play.SoundStream[size_t(cam)];
+  const SoundHandle h = v.play().SoundStream[size_t(cam)];
   if (!v.soundSystem || h == 0) return;
-  const int bar = std::clamp(v.CameraSettings[size_t(cam)].Volume, 0, kVolumeBarMax);
-  const float volume = v.play.Muted ? 0.0f : float(kVolumeBarMax - bar) / 100.0f;
+  const int bar = std::clamp(v.cameraSettings()[size_t(cam)].Volume, 0, kVolumeBarMax);
+  const float volume = v.play().Muted ? 0.0f : float(kVolumeBarMax - bar) / 100.0f;
   v.soundSystem->ChannelSetAttribute(h, kSoundAttribVol, volume);
-}
-
-// Speed up and down share this tail once the speed is settled.
-void ApplySpeed(Viewer& v, bool stopStreams) {
-  if (SoundPaced(v)) {
-    SetStreamFrequency(v, PacedFrequency(v));
-    PlayStreams(v);
-    SetPlayTimer(v, true, kPacedInterval);
-  } else {
-    if (stopStreams) StopStreams(v);
-    SetPlayTimer(v, true, TimerInterval(v.play.PlaySpeed));
-  }
-  v.Repaint(kRepaintImage);  // the speed label
 }
 
 // Appends n bytes (samples, or silence when samples is null) to cam's ring.
@@ -110,11 +90,11 @@ int BlockCount(const SoundRings& s, int cam) {
   return std::min(n, kSoundBlockBytes - 2);
 }
 
-int CameraAt(const Viewer& v, int32_t pos) { return v.src.CameraOf(v.IndexAtPos(pos)); }
+int CameraAt(const Viewer& v, int32_t pos) { return v.source().CameraOf(v.IndexAtPos(pos)); }
 
 // True when some position after CurPos holds a record of either camera.
 bool LaterRecordExists(const Viewer& v) {
-  for (int32_t q = std::max(v.CurPos + 1, 0); q < v.SelCount; ++q)
+  for (int32_t q = std::max(v.selection().Pos() + 1, 0); q < v.selection().Count(); ++q)
     if (CameraAt(v, q) >= 0) return true;
   return false;
 }
@@ -123,12 +103,12 @@ bool LaterRecordExists(const Viewer& v) {
 
 int Viewer::FeedSound(int cam) {
   if (cam < 0 || cam > 1) return 0;
-  return Feed(sound, cam, sound.NextSoundBlock[size_t(cam)].data() + 2, BlockCount(sound, cam));
+  return Feed(sound_, cam, sound_.NextSoundBlock[size_t(cam)].data() + 2, BlockCount(sound_, cam));
 }
 
 int Viewer::FeedSilence(int cam) {
   if (cam < 0 || cam > 1) return 0;
-  return Feed(sound, cam, nullptr, BlockCount(sound, cam));
+  return Feed(sound_, cam, nullptr, BlockCount(sound_, cam));
 }
 
 uint32_t Viewer::StreamProcedure(SoundHandle, void* buffer, uint32_t length, void* user) {
@@ -158,27 +138,47 @@ uint32_t Viewer::StreamProcedure(SoundHandle, void* buffer, uint32_t length, voi
   return n;
 }
 
-namespace {
+void Viewer::SetPlayTimer(bool enabled, int interval) {
+  if (play_.PlayTimerEnabled == enabled && play_.PlayTimerInterval == interval) return;
+  play_.PlayTimerEnabled = enabled;
+  play_.PlayTimerInterval = interval;
+  Repaint(kRepaintTimers);
+}
+
+// Speed up and down share this tail once the speed is settled.
+void Viewer::ApplySpeed(bool stopStreams) {
+  Viewer& v = *this;
+  if (SoundPaced(v)) {
+    SetStreamFrequency(v, PacedFrequency(v));
+    PlayStreams(v);
+    SetPlayTimer(true, kPacedInterval);
+  } else {
+    if (stopStreams) StopStreams(v);
+    SetPlayTimer(true, TimerInterval(v.play().PlaySpeed));
+  }
+  v.Repaint(kRepaintImage);  // the speed label
+}
 
 // One camera's part of a playback step; false when it stopped playback.
-bool StepCamera(Viewer& v, int cam, bool paced) {
+bool Viewer::StepCamera(int cam, bool paced) {
+  Viewer& v = *this;
   const size_t c = size_t(cam);
-  if (!v.sound.NeedFrame[c]) return true;
-  const bool forward = v.play.PlaySpeed > 0;
-  if (v.SingleCameraLayout() && v.ActiveCamera == cam) {
-    const int32_t p = forward ? v.NextPosOfCamera(v.CurPos, cam) : v.PrevPosOfCamera(v.CurPos, cam);
-    v.disp.NextSoundPos[c] = p;
+  if (!v.sound().NeedFrame[c]) return true;
+  const bool forward = v.play().PlaySpeed > 0;
+  if (v.SingleCameraLayout() && v.selection().ActiveCamera() == cam) {
+    const int32_t p = forward ? v.NextPosOfCamera(v.selection().Pos(), cam) : v.PrevPosOfCamera(v.selection().Pos(), cam);
+    disp_.NextSoundPos[c] = p;
     if (p < 0) {
       v.StopBtnClick();
       return false;
     }
     v.ShowPosition(p);
     if (paced) v.FeedSound(cam);
-    v.sound.NeedFrame[c] = false;
+    sound_.NeedFrame[c] = false;
     return true;
   }
-  const int32_t p = forward ? v.CurPos + 1 : v.CurPos - 1;
-  if (p < 0 || p >= v.SelCount) return true;
+  const int32_t p = forward ? v.selection().Pos() + 1 : v.selection().Pos() - 1;
+  if (p < 0 || p >= v.selection().Count()) return true;
   const int owner = CameraAt(v, p);
   if (owner < 0) {
     // A damaged entry of no camera would hold both cameras back for good.
@@ -190,109 +190,108 @@ bool StepCamera(Viewer& v, int cam, bool paced) {
   if (paced) {
     // The other camera gets silence as long as its own record's sound, so it
     // stays paced by its own recording.
-    if (v.ActiveCamera == cam) v.FeedSound(cam);
+    if (v.selection().ActiveCamera() == cam) v.FeedSound(cam);
     else v.FeedSilence(cam);
   }
-  v.sound.NeedFrame[c] = false;
+  sound_.NeedFrame[c] = false;
   return true;
 }
 
-}  // namespace
 
 void Viewer::PlayTimerTimer() {
-  const bool forward = play.PlaySpeed > 0;
-  if ((forward && !LaterRecordExists(*this)) || (!forward && CurPos <= 0) || SelCount <= 0) {
+  const bool forward = play_.PlaySpeed > 0;
+  if ((forward && !LaterRecordExists(*this)) || (!forward && sel_.Pos() <= 0) || sel_.Count() <= 0) {
     StopBtnClick();
     return;
   }
-  std::lock_guard<std::mutex> flagLock(sound.SoundFlagLock);
+  std::lock_guard<std::mutex> flagLock(sound_.SoundFlagLock);
   const bool paced = SoundPaced(*this);
-  if (!paced) sound.NeedFrame = {true, true};
-  if (StepCamera(*this, 0, paced)) StepCamera(*this, 1, paced);
+  if (!paced) sound_.NeedFrame = {true, true};
+  if (StepCamera(0, paced)) StepCamera(1, paced);
 }
 
 void Viewer::PlayBtnClick() {
-  actions.PlayBtnDown = true;
-  if (play.PlaySpeed <= 0) play.PlaySpeed = 1;
+  actions_.PlayBtnDown = true;
+  if (play_.PlaySpeed <= 0) play_.PlaySpeed = 1;
   bool paced = false;
   {
-    std::lock_guard<std::mutex> flagLock(sound.SoundFlagLock);
-    sound.NeedFrame = {true, true};
+    std::lock_guard<std::mutex> flagLock(sound_.SoundFlagLock);
+    sound_.NeedFrame = {true, true};
     // A remembered speed of 3 or more plays timer-paced and silent, as the
     // speed buttons leave it; only speeds 1 and 2 start the sound.
     if (SoundPaced(*this)) {
       paced = true;
-      FeedSound(ActiveCamera);
+      FeedSound(sel_.ActiveCamera());
     }
   }
-  if (src.HasSound) {
+  if (src_.HasSound) {
     SetStreamVolume(*this, 0);
     SetStreamVolume(*this, 1);
   }
   if (paced) {
     SetStreamFrequency(*this, PacedFrequency(*this));
     PlayStreams(*this);
-    SetPlayTimer(*this, true, kPacedInterval);
+    SetPlayTimer(true, kPacedInterval);
   } else {
-    SetPlayTimer(*this, true, TimerInterval(play.PlaySpeed));
+    SetPlayTimer(true, TimerInterval(play_.PlaySpeed));
   }
   Repaint(kRepaintActions | kRepaintImage);
 }
 
 void Viewer::StopBtnClick() {
-  SetPlayTimer(*this, false, play.PlayTimerInterval);
+  SetPlayTimer(false, play_.PlayTimerInterval);
   StopStreams(*this);
-  actions.PlayBtnDown = false;
+  actions_.PlayBtnDown = false;
   Repaint(kRepaintActions | kRepaintImage);
 }
 
 void Viewer::SpeedUpClick() {
-  if (!play.PlayTimerEnabled) {
+  if (!play_.PlayTimerEnabled) {
     PlayBtnClick();
-  } else if (play.PlaySpeed == 8 || play.PlaySpeed == -1) {
+  } else if (play_.PlaySpeed == 8 || play_.PlaySpeed == -1) {
     return;
   } else {
-    ++play.PlaySpeed;
+    ++play_.PlaySpeed;
   }
-  ApplySpeed(*this, src.HasSound);
+  ApplySpeed(src_.HasSound);
 }
 
 void Viewer::SpeedDownClick() {
-  if (!play.PlayTimerEnabled) {
+  if (!play_.PlayTimerEnabled) {
     PlayBtnClick();
-    play.PlaySpeed = -1;
-  } else if (play.PlaySpeed == -8 || play.PlaySpeed == 1) {
+    play_.PlaySpeed = -1;
+  } else if (play_.PlaySpeed == -8 || play_.PlaySpeed == 1) {
     return;
   } else {
-    --play.PlaySpeed;
+    --play_.PlaySpeed;
   }
   // Backward from a stopped start keeps the streams running, so the block the
   // start queued plays out once.
-  ApplySpeed(*this, play.PlaySpeed > 0 && src.HasSound);
+  ApplySpeed(play_.PlaySpeed > 0 && src_.HasSound);
 }
 
 void Viewer::VolumeBarChange(int v) {
-  const size_t cam = size_t(ActiveCamera == 1 ? 1 : 0);
-  CameraSettings[cam].Volume = std::clamp(v, 0, kVolumeBarMax);
-  if (play.PlayTimerEnabled) SetStreamVolume(*this, int(cam));
+  const size_t cam = size_t(sel_.ActiveCamera() == 1 ? 1 : 0);
+  cameraSettings_[cam].Volume = std::clamp(v, 0, kVolumeBarMax);
+  if (play_.PlayTimerEnabled) SetStreamVolume(*this, int(cam));
 }
 
 void Viewer::MuteLabelClick() {
-  play.Muted = !play.Muted;
+  play_.Muted = !play_.Muted;
   SetStreamVolume(*this, 0);
   SetStreamVolume(*this, 1);
   Repaint(kRepaintBars);
 }
 
 bool Viewer::FormMouseWheel(bool up) {
-  if (SelCount <= 0) return false;
-  if (play.PlayTimerEnabled) {
+  if (sel_.Count() <= 0) return false;
+  if (play_.PlayTimerEnabled) {
     if (up) SpeedUpClick();
     else SpeedDownClick();
   } else if (SingleCameraLayout()) {
-    ShowPosition(up ? NextPosOfCamera(CurPos, ActiveCamera) : PrevPosOfCamera(CurPos, ActiveCamera));
+    ShowPosition(up ? NextPosOfCamera(sel_.Pos(), sel_.ActiveCamera()) : PrevPosOfCamera(sel_.Pos(), sel_.ActiveCamera()));
   } else {
-    ShowPosition(up ? CurPos + 1 : CurPos - 1);
+    ShowPosition(up ? sel_.Pos() + 1 : sel_.Pos() - 1);
   }
   return true;
 }

@@ -31,62 +31,90 @@ void Walk(const WalkRange& r, const uint8_t* entries, int32_t addressable, uint8
 
 uint8_t Viewer::KindMask() const {
   uint8_t m = 0;
-  if (actions.Hand) m |= kFlagManual;
-  if (actions.External) m |= kFlagExternal;
-  if (actions.Motion) m |= kFlagMotion;
-  if (actions.Timer) m |= kFlagTimer;
+  if (actions_.Hand) m |= kFlagManual;
+  if (actions_.External) m |= kFlagExternal;
+  if (actions_.Motion) m |= kFlagMotion;
+  if (actions_.Timer) m |= kFlagTimer;
   // The sound filter counts even while hidden (formats 0 and 1), where its
   // bit is the marked-record bit.
-  if (actions.Sound) m |= kFlagSound;
-  if (actions.Taget && FormatOf(src).MarkedFilter()) m |= kFlagMarked;
+  if (actions_.Sound) m |= kFlagSound;
+  if (actions_.Taget && FormatOf(src_).MarkedFilter()) m |= kFlagMarked;
   return m;
 }
 
-void Viewer::RebuildSelection() {
-  StopBtnClick();
-  disp.ShownIndex = {-1, -1};
-  disp.ShownPos = {-1, -1};
-  disp.NextSoundPos = {-1, -1};
-  const SourceFormat& format = FormatOf(src);
-  actions.SoundVisible = format.SoundFilter();
-  ResetGpsOutput();
-
-  const uint8_t mask = KindMask();
-  const WalkRange r = format.SelectionRange(src, actions.Arhiv);
-  SelList.clear();
-  SelList.reserve(32);
+void Selection::Build(const Source& src, const WalkRange& r, KindRule rule, uint8_t mask) {
+  list_.clear();
+  list_.reserve(32);
   if (src.ShortEntries()) {
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(src.ShortCatalogue.data());
-    Walk<sizeof(ShortEntry), 0>(r, bytes, src.AddressableEntries(), mask, [](uint8_t f) { return f; }, SelList);
+    Walk<sizeof(ShortEntry), 0>(r, bytes, src.AddressableEntries(), mask, [](uint8_t f) { return f; }, list_);
   } else {
     // One walk per rule, so that the rule is folded into the loop.
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(src.LongCatalogue.data());
-    auto walk = [&](auto kind) { Walk<sizeof(LongEntry), 4>(r, bytes, src.AddressableEntries(), mask, kind, SelList); };
-    switch (format.Kinds()) {
+    auto walk = [&](auto kind) { Walk<sizeof(LongEntry), 4>(r, bytes, src.AddressableEntries(), mask, kind, list_); };
+    switch (rule) {
       case KindRule::ManualWhenNone: walk([](uint8_t f) { return KindBits(KindRule::ManualWhenNone, f); }); break;
       case KindRule::ArchivedShort: walk([](uint8_t f) { return KindBits(KindRule::ArchivedShort, f); }); break;
       default: walk([](uint8_t f) { return f; });
     }
   }
-  SelCount = int32_t(SelList.size());
-  SelRangeStart = 0;
+  count_ = int32_t(list_.size());
+  rangeStart_ = 0;
 
   // Unfiltered, positions stand for catalogue indices themselves; that holds
   // only when the walk gave 0, 1, 2, ... (otherwise the list keeps the
   // recording order, exactly as the filtered walk with every kind on).
   bool identity = true;
-  for (int32_t k = 0; identity && k < SelCount; ++k) identity = SelList[size_t(k)] == k;
-  SelUnfiltered = mask == 0 && identity;
-  if (SelUnfiltered) SelList.clear();
+  for (int32_t k = 0; identity && k < count_; ++k) identity = list_[size_t(k)] == k;
+  unfiltered_ = mask == 0 && identity;
+  if (unfiltered_) list_.clear();
+}
 
-  if (SelCount > 0) {
-    int32_t p = PosOfIndex(CurIndex);
+void Selection::Drop() {
+  list_.clear();
+  count_ = 0;
+}
+
+int32_t Selection::PosOfIndex(int32_t i) const {
+  if (i < 0) return -1;
+  if (unfiltered_) return i < count_ ? i : -1;
+  auto end = list_.begin() + count_;
+  auto it = std::find(list_.begin(), end, i);
+  return it == end ? -1 : int32_t(it - list_.begin());
+}
+
+int32_t Selection::NextPosOfCamera(const Source& src, int32_t p, int cam) const {
+  for (int32_t q = std::max(p + 1, 0); q < count_; ++q)
+    if (src.CameraOf(IndexAtPos(q)) == cam) return q;
+  return -1;
+}
+
+int32_t Selection::PrevPosOfCamera(const Source& src, int32_t p, int cam) const {
+  for (int32_t q = std::min(p, count_) - 1; q >= 0; --q)
+    if (src.CameraOf(IndexAtPos(q)) == cam) return q;
+  return -1;
+}
+
+void Viewer::RebuildSelection() {
+  StopBtnClick();
+  disp_.ShownIndex = {-1, -1};
+  disp_.ShownPos = {-1, -1};
+  disp_.NextSoundPos = {-1, -1};
+  const SourceFormat& format = FormatOf(src_);
+  actions_.SoundVisible = format.SoundFilter();
+  ResetGpsOutput();
+
+  const uint8_t mask = KindMask();
+  sel_.Build(src_, format.SelectionRange(src_, actions_.Arhiv), format.Kinds(), mask);
+
+  if (sel_.Count() > 0) {
+    int32_t p = sel_.PosOfIndex(sel_.Index());
     if (p < 0) p = 0;
     ShowPosition(p);
-    TimeStamp t = src.TimeOf(IndexAtPos(p));
+    TimeStamp t = src_.TimeOf(IndexAtPos(p));
     BuildDayMap(t.day, t.month, t.year);
   } else {
-    NoSourceText = mask == 0 ? "Карта памяти пуста!" : "Нет данных, соответствующих заданному фильтру!";
+    noSourceText_ = mask == 0 ? "Карта памяти пуста!" : "Нет данных, соответствующих заданному фильтру!";
     Repaint(kRepaintImage);
     UpdateStatusBar();
   }
@@ -94,71 +122,62 @@ void Viewer::RebuildSelection() {
 }
 
 void Viewer::ActionFotoExecute() {
-  actions.Foto = true;
-  actions.Arhiv = false;
+  actions_.Foto = true;
+  actions_.Arhiv = false;
   RebuildSelection();
 }
 
 void Viewer::ActionFiltrChange(Filter which) {
   switch (which) {
-    case Filter::Hand: actions.Hand = !actions.Hand; break;
-    case Filter::External: actions.External = !actions.External; break;
-    case Filter::Motion: actions.Motion = !actions.Motion; break;
-    case Filter::Timer: actions.Timer = !actions.Timer; break;
-    case Filter::Sound: actions.Sound = !actions.Sound; break;
-    case Filter::Taget: actions.Taget = !actions.Taget; break;
+    case Filter::Hand: actions_.Hand = !actions_.Hand; break;
+    case Filter::External: actions_.External = !actions_.External; break;
+    case Filter::Motion: actions_.Motion = !actions_.Motion; break;
+    case Filter::Timer: actions_.Timer = !actions_.Timer; break;
+    case Filter::Sound: actions_.Sound = !actions_.Sound; break;
+    case Filter::Taget: actions_.Taget = !actions_.Taget; break;
     case Filter::Arhiv:
-      actions.Arhiv = !actions.Arhiv;
-      actions.Foto = !actions.Arhiv;
+      actions_.Arhiv = !actions_.Arhiv;
+      actions_.Foto = !actions_.Arhiv;
       break;
   }
-  actions.Refresh = false;
+  actions_.Refresh = false;
   RebuildSelection();
 }
 
+void Viewer::SetKindFilters(const KindChoice& k) {
+  actions_.Hand = k.Hand;
+  actions_.External = k.External;
+  actions_.Motion = k.Motion;
+  actions_.Timer = k.Timer;
+  actions_.Sound = k.Sound;
+  actions_.Taget = k.Taget;
+}
+
 void Viewer::ActionViewAllExecute() {
-  actions.Hand = actions.External = actions.Motion = actions.Timer = actions.Sound = true;
-  actions.Taget = false;
-  actions.Arhiv = false;
-  actions.Foto = true;
+  actions_.Hand = actions_.External = actions_.Motion = actions_.Timer = actions_.Sound = true;
+  actions_.Taget = false;
+  actions_.Arhiv = false;
+  actions_.Foto = true;
   // The camera marks keep showing the active camera.
-  actions.Channel1 = ActiveCamera == 0;
-  actions.Channel2 = ActiveCamera == 1;
+  actions_.Channel1 = sel_.ActiveCamera() == 0;
+  actions_.Channel2 = sel_.ActiveCamera() == 1;
   RebuildSelection();
 }
 
 void Viewer::ActionChannel1Execute() {
-  ActiveCamera = 0;
-  actions.Channel1 = true;
-  actions.Channel2 = false;
+  sel_.SetActiveCamera(0);
+  actions_.Channel1 = true;
+  actions_.Channel2 = false;
+  FollowLayoutCamera();
   Repaint(kRepaintBars | kRepaintActions | kRepaintImage | kRepaintTimeline);
 }
 
 void Viewer::ActionChannel2Execute() {
-  ActiveCamera = 1;
-  actions.Channel1 = false;
-  actions.Channel2 = true;
+  sel_.SetActiveCamera(1);
+  actions_.Channel1 = false;
+  actions_.Channel2 = true;
+  FollowLayoutCamera();
   Repaint(kRepaintBars | kRepaintActions | kRepaintImage | kRepaintTimeline);
-}
-
-int32_t Viewer::PosOfIndex(int32_t i) const {
-  if (i < 0) return -1;
-  if (SelUnfiltered) return i < SelCount ? i : -1;
-  auto end = SelList.begin() + SelCount;
-  auto it = std::find(SelList.begin(), end, i);
-  return it == end ? -1 : int32_t(it - SelList.begin());
-}
-
-int32_t Viewer::NextPosOfCamera(int32_t p, int cam) const {
-  for (int32_t q = std::max(p + 1, 0); q < SelCount; ++q)
-    if (src.CameraOf(IndexAtPos(q)) == cam) return q;
-  return -1;
-}
-
-int32_t Viewer::PrevPosOfCamera(int32_t p, int cam) const {
-  for (int32_t q = std::min(p, SelCount) - 1; q >= 0; --q)
-    if (src.CameraOf(IndexAtPos(q)) == cam) return q;
-  return -1;
 }
 
 }  // namespace quovil

@@ -186,7 +186,7 @@ bool SettingsPanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SettingsPanel::SyncBars() {
-  const auto& s = viewer_.CameraSettings[size_t(viewer_.ActiveCamera == 1 ? 1 : 0)];
+  const auto& s = viewer_.cameraSettings()[size_t(viewer_.selection().ActiveCamera() == 1 ? 1 : 0)];
   syncing_ = true;
   BrightnessBar->setValue(s.Brightness);
   ContrastBar->setValue(s.Contrast);
@@ -196,11 +196,11 @@ void SettingsPanel::SyncBars() {
 }
 
 void SettingsPanel::SyncMute() {
-  MuteLabel->setPixmap(SpeakerImage(viewer_.play.Muted));
+  MuteLabel->setPixmap(SpeakerImage(viewer_.play().Muted));
 }
 
 void SettingsPanel::SyncSensors() {
-  const auto& labels = viewer_.info.Labels;
+  const auto& labels = viewer_.info().Labels;
   const char* captions[5] = {"Uвх", "Uакб", "U_BAT", "U_IN", "ENGINE"};
   for (size_t i = 0; i < 5; ++i) {
     const std::string& text = labels[i];

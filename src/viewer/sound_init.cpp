@@ -20,11 +20,11 @@ Viewer::SoundInit Viewer::InitSound() {
     return SoundInit::EndProgram;
   }
   for (int cam = 0; cam < 2; ++cam) {
-    sound.Users[size_t(cam)] = {&sound, cam};
-    play.SoundStream[size_t(cam)] =
-        soundSystem->StreamCreate(kStreamRate, 1, &Viewer::StreamProcedure, &sound.Users[size_t(cam)]);
+    sound_.Users[size_t(cam)] = {&sound_, cam};
+    play_.SoundStream[size_t(cam)] =
+        soundSystem->StreamCreate(kStreamRate, 1, &Viewer::StreamProcedure, &sound_.Users[size_t(cam)]);
   }
-  if (play.SoundStream[0] == 0 || play.SoundStream[1] == 0) {
+  if (play_.SoundStream[0] == 0 || play_.SoundStream[1] == 0) {
     ShowMessageBox("Проблема создания звукового потока!", MsgKind::Error, MsgButtons::Ok);
     return SoundInit::NoStreams;
   }
@@ -36,7 +36,7 @@ void Viewer::FreeSound() {
   // Free returns once the audio thread has stopped, so the rings and locks are
   // no longer in use after this.
   soundSystem->Free();
-  play.SoundStream = {0, 0};
+  play_.SoundStream = {0, 0};
 }
 
 }  // namespace quovil

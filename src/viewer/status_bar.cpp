@@ -49,35 +49,35 @@ bool MeanCompression(const Source& src, double& mean) {
 }  // namespace
 
 void Viewer::UpdateStatusBar() {
-  actions.DeleteAllVisible = src.SourceIsCard;
-  const SourceFormat& format = FormatOf(src);
+  actions_.DeleteAllVisible = src_.SourceIsCard;
+  const SourceFormat& format = FormatOf(src_);
   std::string size, quality, written, fragment;
-  if (src.SourceIsCard && src.CardOpen) {
-    actions.ArhivVisible = actions.TagetVisible = actions.ViewAllSeparatorVisible = format.HasArchiveArea();
-    size = src.SourceSize < 0 ? "Карта памяти пуста!" : DecimalSize(src.SourceSize);
-    if (!format.ShowsCompression()) quality = ResolutionName(src.ResolutionIndex);
-    const SourceFormat::Fill fill = format.Written(src);
+  if (src_.SourceIsCard && src_.CardOpen) {
+    actions_.ArhivVisible = actions_.TagetVisible = actions_.ViewAllSeparatorVisible = format.HasArchiveArea();
+    size = src_.SourceSize < 0 ? "Карта памяти пуста!" : DecimalSize(src_.SourceSize);
+    if (!format.ShowsCompression()) quality = ResolutionName(src_.ResolutionIndex);
+    const SourceFormat::Fill fill = format.Written(src_);
     written = Percent(fill.part, fill.whole);
-  } else if (src.SourceSize > 0 && src.ArchiveOpen) {
-    actions.TagetVisible = actions.ViewAllSeparatorVisible = false;
-    size = BinarySize(src.SourceSize);
-    quality = ResolutionName(src.Archive.CardFormat);
-    written = Format("%d кадров", int(src.Archive.EntryCount));
+  } else if (src_.SourceSize > 0 && src_.ArchiveOpen) {
+    actions_.TagetVisible = actions_.ViewAllSeparatorVisible = false;
+    size = BinarySize(src_.SourceSize);
+    quality = ResolutionName(src_.Archive.CardFormat);
+    written = Format("%d кадров", int(src_.Archive.EntryCount));
   } else {
-    actions.ArhivVisible = actions.TagetVisible = actions.ViewAllSeparatorVisible = false;
+    actions_.ArhivVisible = actions_.TagetVisible = actions_.ViewAllSeparatorVisible = false;
   }
-  if (src.CardOpen || src.ArchiveOpen) {
-    fragment = FragStart.empty() && FragEnd.empty() ? "не задан" : FragStart + " - " + FragEnd;
+  if (src_.CardOpen || src_.ArchiveOpen) {
+    fragment = fragStart_.empty() && fragEnd_.empty() ? "не задан" : fragStart_ + " - " + fragEnd_;
   }
-  StatusPanels[0] = " Размер: " + size;
+  statusPanels_[0] = " Размер: " + size;
   if (format.ShowsCompression()) {
     double mean = 0;
-    if (MeanCompression(src, mean)) StatusPanels[1] = Format(" Сжатие: %.2f", mean);
+    if (MeanCompression(src_, mean)) statusPanels_[1] = Format(" Сжатие: %.2f", mean);
   } else {
-    StatusPanels[1] = " Качество: " + quality;
+    statusPanels_[1] = " Качество: " + quality;
   }
-  StatusPanels[2] = " Записано: " + written;
-  StatusPanels[4] = " Фрагмент: " + fragment;
+  statusPanels_[2] = " Записано: " + written;
+  statusPanels_[4] = " Фрагмент: " + fragment;
   Repaint(kRepaintStatus | kRepaintActions);
 }
 

@@ -9,49 +9,49 @@
 namespace quovil {
 
 void Viewer::BuildDayMap(int d, int m, int y) {
-  for (auto& row : timeline.DayMap) row.fill(-1);
-  for (int32_t p = 0; p < SelCount; ++p) {
+  for (auto& row : timeline_.DayMap) row.fill(-1);
+  for (int32_t p = 0; p < sel_.Count(); ++p) {
     int32_t i = IndexAtPos(p);
-    TimeStamp t = src.TimeOf(i);
+    TimeStamp t = src_.TimeOf(i);
     if (t.day != d || t.month != m || t.year != y) continue;
     int minute = t.hour * 60 + t.minute;
-    int cam = src.CameraOf(i);
+    int cam = src_.CameraOf(i);
     if (minute >= 1440 || cam < 0) continue;
-    int32_t& slot = timeline.DayMap[size_t(cam)][size_t(minute)];
+    int32_t& slot = timeline_.DayMap[size_t(cam)][size_t(minute)];
     if (slot == -1) slot = p;
   }
-  ++timeline.DayMapVersion;
+  ++timeline_.DayMapVersion;
   Repaint(kRepaintTimeline);
 }
 
 void Viewer::UseBoxMouseMove(int x, int y, int w, int h) {
   // A box too narrow to hold a column per pixel has no minutes to point at.
   if (x < 1 || x >= w || w < 3) return;
-  if (!timeline.TimelineDragging) timeline.ClickCamera = y >= h / 2 ? 1 : 0;
+  if (!timeline_.TimelineDragging) timeline_.ClickCamera = y >= h / 2 ? 1 : 0;
   const int t = int((int64_t(x - 1) * 1440) / (w - 2));
-  timeline.Tag = t;
-  StatusPanels[3] = Format("   %.2d:%.2d", t / 60, t % 60);
+  timeline_.Tag = t;
+  statusPanels_[3] = Format("   %.2d:%.2d", t / 60, t % 60);
   Repaint(kRepaintStatus);
-  if (timeline.TimelineDragging) UseBoxClick();
+  if (timeline_.TimelineDragging) UseBoxClick();
 }
 
-void Viewer::UseBoxMouseDown() { timeline.TimelineDragging = true; }
+void Viewer::UseBoxMouseDown() { timeline_.TimelineDragging = true; }
 
-void Viewer::UseBoxMouseUp() { timeline.TimelineDragging = false; }
+void Viewer::UseBoxMouseUp() { timeline_.TimelineDragging = false; }
 
 void Viewer::UseBoxClick() {
   ResetGpsOutput();
   const bool two = !SingleCameraLayout();
-  if (two && ActiveCamera != timeline.ClickCamera) {
-    if (timeline.ClickCamera == 0) {
+  if (two && sel_.ActiveCamera() != timeline_.ClickCamera) {
+    if (timeline_.ClickCamera == 0) {
       ActionChannel1Execute();
     } else {
       ActionChannel2Execute();
     }
   }
-  const int cam = ActiveCamera & 1;
-  const auto& row = timeline.DayMap[size_t(cam)];
-  const int t = std::clamp(timeline.Tag, 0, 1440);
+  const int cam = sel_.ActiveCamera() & 1;
+  const auto& row = timeline_.DayMap[size_t(cam)];
+  const int t = std::clamp(timeline_.Tag, 0, 1440);
   int f = -1, b = -1;
   for (int k = t; k < 1440 && f < 0; ++k)
     if (row[size_t(k)] >= 0) f = k;
@@ -61,13 +61,13 @@ void Viewer::UseBoxClick() {
   int chosen = f < 0 ? b : b < 0 ? f : (f - t < t - b ? f : b);
   ShowPosition(row[size_t(chosen)]);
   if (two) {
-    int32_t other = timeline.DayMap[size_t(1 - cam)][size_t(chosen)];
+    int32_t other = timeline_.DayMap[size_t(1 - cam)][size_t(chosen)];
     if (other >= 0) ShowPosition(other);
   }
 }
 
 void Viewer::UseBoxDblClick() {
-  if (!play.PlayTimerEnabled) PlayBtnClick();
+  if (!play_.PlayTimerEnabled) PlayBtnClick();
 }
 
 Rgb StripColour(const TimelineState& t, int cam, int x) {

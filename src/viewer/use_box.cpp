@@ -59,7 +59,7 @@ void UseBox::UpdateStrips() {
     for (auto& s : strips_) s = QImage(1440, h, QImage::Format_RGB888);
     stripsValid_ = true;
     DrawStrips();
-  } else if (drawnVersion_ != viewer_.timeline.DayMapVersion) {
+  } else if (drawnVersion_ != viewer_.timeline().DayMapVersion) {
     DrawStrips();
   }
 }
@@ -72,16 +72,16 @@ void UseBox::DrawStrips() {
     QImage& strip = strips_[size_t(c)];
     uchar* px = line.scanLine(0);
     for (int x = 0; x < 1440; ++x, px += 3) {
-      const Rgb colour = StripColour(viewer_.timeline, c, x);
+      const Rgb colour = StripColour(viewer_.timeline(), c, x);
       px[0] = colour.r, px[1] = colour.g, px[2] = colour.b;
     }
     for (int y = 0; y < strip.height(); ++y) memcpy(strip.scanLine(y), line.constScanLine(0), 1440 * 3);
   }
-  drawnVersion_ = viewer_.timeline.DayMapVersion;
+  drawnVersion_ = viewer_.timeline().DayMapVersion;
 }
 
 void UseBox::Refresh(unsigned flags) {
-  if (drawnVersion_ != viewer_.timeline.DayMapVersion) UpdateStrips();
+  if (drawnVersion_ != viewer_.timeline().DayMapVersion) UpdateStrips();
   if (flags & (kRepaintTimeline | kRepaintImage | kRepaintActions)) update();
 }
 
@@ -104,13 +104,13 @@ void UseBox::UseBoxPaint(QPainter& p) {
   p.setPen(Qt::black);
   p.setBrush(palette().color(QPalette::Window));
   p.drawRect(0, 0, W - 1, H - 1);
-  if (viewer_.SelCount <= 0) return;
+  if (viewer_.selection().Count() <= 0) return;
   const StripPlacement place = PlaceStrips(viewer_.SingleCameraLayout(), W, H);
   const auto stretch = [&](int cam, const BoxRect& r) {
     if (r.right > r.left && r.bottom > r.top) p.drawImage(ToQRect(r), Squeeze(strips_[size_t(cam)], r.right - r.left));
   };
   if (place.single) {
-    stretch(viewer_.ActiveCamera & 1, place.strip[0]);
+    stretch(viewer_.selection().ActiveCamera() & 1, place.strip[0]);
   } else {
     stretch(0, place.strip[0]);
     stretch(1, place.strip[1]);
@@ -119,9 +119,9 @@ void UseBox::UseBoxPaint(QPainter& p) {
   }
   p.setPen(ToQColor(kTimelineRed));
   for (int x : HourLineX(W)) p.drawLine(x, 1, x, H - 2);
-  const int pos = viewer_.CurPos;
-  if (pos >= 0 && pos < viewer_.SelCount) {
-    const TimeStamp t = viewer_.src.TimeOf(viewer_.IndexAtPos(pos));
+  const int pos = viewer_.selection().Pos();
+  if (pos >= 0 && pos < viewer_.selection().Count()) {
+    const TimeStamp t = viewer_.source().TimeOf(viewer_.IndexAtPos(pos));
     const QRect mark = ToQRect(MinuteMark(W, H, t.hour * 60 + t.minute));
     p.setPen(Qt::black);
     p.setBrush(ToQColor(kTimelineMark));

@@ -3,7 +3,7 @@
 namespace quovil {
 
 Viewer::Viewer(ViewerHost& h) : host(h) {
-  ResetFrameCache(cache);
+  ResetFrameCache(cache_);
 }
 
 Viewer::~Viewer() = default;

@@ -19,10 +19,14 @@
 #include "platform/serial_port.h"
 #include "platform/sound.h"
 #include "viewer/camera_setting.h"
+#include "viewer/selection.h"
 
 namespace quovil {
 
 class MapProcess;
+namespace test {
+struct ViewerProbe;
+}
 
 // Check marks and visibility of the actions the core switches.
 struct ActionState {
@@ -49,7 +53,7 @@ struct DisplayState {
   struct Rect {
     int left = 0, top = 0, right = 0, bottom = 0;
   };
-  std::array<Rect, 2> CameraRect{};
+  int AreaWidth = 0, AreaHeight = 0;  // size of the picture box
   std::array<std::string, 2> CameraTimeText;
   std::array<int, 2> ShownPos{-1, -1};
   std::array<int, 2> ShownIndex{-1, -1};
@@ -113,6 +117,12 @@ struct GpsOutputState {
   int MapLaunchResult = 0;  // above 32: the viewer started the map program
 };
 
+// The kind filters' check marks as a whole.
+struct KindChoice {
+  bool Hand = true, External = true, Motion = true, Timer = true, Sound = true;
+  bool Taget = false;
+};
+
 class Viewer {
  public:
   explicit Viewer(ViewerHost& host);
@@ -122,34 +132,27 @@ class Viewer {
 
   ViewerHost& host;
 
-  // ---- source, card values, catalogue (card/) ----
-  Source src;
-  std::string NoSourceText = "Карта памяти отсутствует!";
-
-  // ---- frame decoding (decode/) ----
-  FrameCache cache;
-  FrameInfoState info;
-  std::array<Picture8, 2> CameraBitmap;  // freed (Empty) while no source is open
-
-  // ---- selection (viewer/selection) ----
-  std::vector<int32_t> SelList;
-  int32_t SelCount = 0;
-  bool SelUnfiltered = false;
-  int32_t SelRangeStart = 0;
-  int32_t CurPos = 0;
-  int32_t CurIndex = -1;
-  int32_t ActiveCamera = 0;
-
-  ActionState actions;
-  DisplayState disp;
-  SoundRings sound;
-  PlaybackState play;
-  TimelineState timeline;
-  GpsOutputState gps;
-  std::array<CameraSetting, 2> CameraSettings;
-  std::string FragStart, FragEnd;
-  std::array<std::string, 5> StatusPanels;
-  std::string Caption;
+  // ---- what the window and the commands read ----
+  // The session: the open source (card or archive file), its card values and
+  // catalogues. Built by the opening routines, read-only until it is closed.
+  const Source& source() const { return src_; }
+  const Selection& selection() const { return sel_; }
+  const DisplayState& disp() const { return disp_; }
+  const FrameCache& cache() const { return cache_; }
+  const FrameInfoState& info() const { return info_; }
+  const std::array<Picture8, 2>& bitmaps() const { return bitmaps_; }
+  const ActionState& actions() const { return actions_; }
+  const SoundRings& sound() const { return sound_; }
+  const PlaybackState& play() const { return play_; }
+  const TimelineState& timeline() const { return timeline_; }
+  const GpsOutputState& gps() const { return gps_; }
+  const std::array<CameraSetting, 2>& cameraSettings() const { return cameraSettings_; }
+  const std::string& fragStart() const { return fragStart_; }
+  const std::string& fragEnd() const { return fragEnd_; }
+  const std::array<std::string, 5>& statusPanels() const { return statusPanels_; }
+  const std::string& caption() const { return caption_; }
+  // What the picture area says while it shows no record.
+  const std::string& noSourceText() const { return noSourceText_; }
 
   // Platform layers; any may be null (then the feature is silent).
   SoundSystem* soundSystem = nullptr;
@@ -164,12 +167,15 @@ class Viewer {
   void CheckTimerTimer();
   // The card watch's opening of a card: the drive scan, and a card found is
   // shown as a newly inserted one is (camera 1, the whole selection marked).
-  // False when no card was found; NoSourceText then says why.
+  // False when no card was found; noSourceText() then says why.
   bool FindCard();
   void ActionOpenCARDExecute();
   enum class ClearResult { Nothing, Declined, Cleared, WriteFailed };
   static constexpr const char* kClearFailedText = "Возникла ошибка при очистки карты.";
   ClearResult ActionDeleteAllExecute();
+  // Closes whatever source is open after its reading failed half-way; the
+  // picture area then says why.
+  void CloseSource(const std::string& why);
   // Drops everything loaded from a source (shared by CloseCard and CloseArchive).
   void DropSourceData();
 
@@ -178,6 +184,8 @@ class Viewer {
   // Builds index's picture into pic and reads its frame information; false
   // when a read failed (the picture then keeps its previous content).
   bool BuildPicture(int index, Picture8& pic);
+  // Forgets the sensor and GPS state of the records shown so far.
+  void ForgetFrameInfo() { info_ = FrameInfoState{}; }
 
   // ---- selection ----
   uint8_t KindMask() const;
@@ -186,24 +194,35 @@ class Viewer {
   void ActionFotoExecute();
   enum class Filter { Hand, External, Motion, Timer, Sound, Taget, Arhiv };
   void ActionFiltrChange(Filter which);
+  // Sets the kind filters' check marks; the selection follows at its next rebuild.
+  void SetKindFilters(const KindChoice& k);
   void ActionViewAllExecute();
   void ActionChannel1Execute();
   void ActionChannel2Execute();
-  int32_t IndexAtPos(int32_t p) const { return SelUnfiltered ? p : SelList[size_t(p)]; }
-  int32_t PosOfIndex(int32_t i) const;
-  int32_t NextPosOfCamera(int32_t p, int cam) const;
-  int32_t PrevPosOfCamera(int32_t p, int cam) const;
+  // Camera 0 or 1 becomes the active one, as its camera mark does.
+  void SetActiveCamera(int cam) { cam == 1 ? ActionChannel2Execute() : ActionChannel1Execute(); }
+  int32_t IndexAtPos(int32_t p) const { return sel_.IndexAtPos(p); }
+  int32_t PosOfIndex(int32_t i) const { return sel_.PosOfIndex(i); }
+  int32_t NextPosOfCamera(int32_t p, int cam) const { return sel_.NextPosOfCamera(src_, p, cam); }
+  int32_t PrevPosOfCamera(int32_t p, int cam) const { return sel_.PrevPosOfCamera(src_, p, cam); }
 
   // ---- frame display ----
   void ShowPosition(int32_t pos);
   // Fills the read-ahead sound block of cam with its record after pos.
   void ReadNextSound(int32_t pos, int cam);
-  bool SingleCameraLayout() const { return disp.ViewLayout == 1 || disp.ViewLayout == 5; }
+  bool SingleCameraLayout() const { return disp_.ViewLayout == 1 || disp_.ViewLayout == 5; }
   void VIEW_Click(int tag);
   void VIEW_SWAP_Click();
   void ImageBoxDblClick();
   void ImageBoxMouseDown(int x, int y);
+  // The picture box's size; each camera's picture lies at CameraRect (empty
+  // when the layout does not show it).
+  void SetImageArea(int w, int h);
+  DisplayState::Rect CameraRect(int cam) const;
   void BrightnessBarChange(int v);
+  void SetCameraSettings(const std::array<CameraSetting, 2>& settings);
+  // The picture area's menu item "Настройка параметров" (the settings panel).
+  void ToggleSettingsPanel() { actions_.N1 = !actions_.N1; }
   void ContrastBarChange(int v);
 
   // ---- playback and sound ----
@@ -238,10 +257,18 @@ class Viewer {
   void ActionSelectStartExecute();
   void ActionSelectEndExecute();
   void ActionSelectAllExecute();
-  void MoveToStart() { GoToTimeText(FragStart); }
-  void MoveToEnd() { GoToTimeText(FragEnd); }
+  // Both marks as texts given by the user; no record need match them.
+  void SetMarks(const std::string& start, const std::string& end) {
+    fragStart_ = start;
+    fragEnd_ = end;
+  }
+  void MoveToStart() { GoToTimeText(fragStart_); }
+  void MoveToEnd() { GoToTimeText(fragEnd_); }
   // First position of the given day (single-camera layouts: of ActiveCamera), or -1.
   int32_t FirstPosOfDay(int d, int m, int y) const;
+  // The calendar's choice of a day (four-digit year): both pictures blank,
+  // then the day's first record; false when the day has none.
+  bool SelectDate(int day, int month, int year);
   // The fragment between the two marks as positions of camera's records (-1:
   // either camera), first <= last: the earlier mark's first record to the
   // later mark's last record of its second. False when a mark matches nothing.
@@ -273,12 +300,43 @@ class Viewer {
   // ---- GPS output ----
   void ResetGpsOutput();
   void MapTimerTimer();
+  // The map program: above 32 a launch the viewer watches, 0 none.
+  void SetMapLaunch(int result);
+  // The GPS output to the map program on or off (the MAP check, its timer).
+  void SetMapOutput(bool on);
 
   // Message box through the host.
   MsgResult ShowMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons = MsgButtons::Ok) {
     return host.ShowMessageBox(text, kind, buttons);
   }
   void Repaint(unsigned flags) { host.Repaint(flags); }
+
+ private:
+  friend struct test::ViewerProbe;
+
+  // Playback steps.
+  void SetPlayTimer(bool enabled, int interval);
+  void ApplySpeed(bool stopStreams);
+  bool StepCamera(int cam, bool paced);
+  // Layouts 1 and 5 always show their own camera: it becomes the active one.
+  void FollowLayoutCamera();
+
+  Source src_;
+  Selection sel_;
+  FrameCache cache_;
+  FrameInfoState info_;
+  std::array<Picture8, 2> bitmaps_;  // freed (Empty) while no source is open
+  ActionState actions_;
+  DisplayState disp_;
+  SoundRings sound_;
+  PlaybackState play_;
+  TimelineState timeline_;
+  GpsOutputState gps_;
+  std::array<CameraSetting, 2> cameraSettings_;
+  std::string fragStart_, fragEnd_;
+  std::array<std::string, 5> statusPanels_;
+  std::string caption_;
+  std::string noSourceText_ = "Карта памяти отсутствует!";
 };
 
 }  // namespace quovil

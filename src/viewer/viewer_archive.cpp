@@ -17,63 +17,62 @@ constexpr const char* kReadFailedText = "Ошибка чтения файла!";
 }  // namespace
 
 void Viewer::CloseArchive() {
-  src.ArchiveStream.reset();
-  src.ArchiveOpen = false;
-  src.ArchiveFileName.clear();
+  src_.ArchiveStream.reset();
+  src_.ArchiveOpen = false;
+  src_.ArchiveFileName.clear();
   DropSourceData();
 }
 
 void Viewer::OpenArchive(const std::string& name) {
   CloseCard();
   CloseArchive();
-  src.SourceIsCard = false;
-  NoSourceText = "Не открыт файл видеоархива!";
-  actions.OpenCARD = false;
-  actions.OpenFile = true;
-  Caption = kAppCaption;
+  src_.SourceIsCard = false;
+  noSourceText_ = "Не открыт файл видеоархива!";
+  actions_.OpenCARD = false;
+  actions_.OpenFile = true;
+  caption_ = kAppCaption;
   ResetGpsOutput();
   const unsigned all = kRepaintImage | kRepaintTimeline | kRepaintStatus | kRepaintActions | kRepaintCaption |
                        kRepaintDate | kRepaintSensors;
 
-  src.ArchiveStream = OpenReadOnlyFile(name);
-  if (!src.ArchiveStream) {
-    NoSourceText = kOpenFailedText;
+  src_.ArchiveStream = OpenReadOnlyFile(name);
+  if (!src_.ArchiveStream) {
+    noSourceText_ = kOpenFailedText;
     UpdateStatusBar();
     Repaint(all);
     return;
   }
-  src.ArchiveOpen = true;
-  src.SourceSize = src.ArchiveStream->Length();
+  src_.ArchiveOpen = true;
+  src_.SourceSize = src_.ArchiveStream->Length();
   ArchiveHeader header;
   std::vector<LongEntry> entries;
-  bool ok = ReadArchive(*src.ArchiveStream, header, entries) && header.CardFormat <= 2;
+  bool ok = ReadArchive(*src_.ArchiveStream, header, entries) && header.CardFormat <= 2;
   if (ok) {
-    src.Archive = header;
-    src.LongCatalogue = std::move(entries);
-    src.CatalogueChanged();
-    src.CardFormat = int(header.CardFormat);
-    src.PictureWidth = int32_t(header.Width);
-    src.PictureHeight = int32_t(header.Height);
+    src_.Archive = header;
+    src_.LongCatalogue = std::move(entries);
+    src_.CatalogueChanged();
+    src_.CardFormat = int(header.CardFormat);
+    src_.PictureWidth = int32_t(header.Width);
+    src_.PictureHeight = int32_t(header.Height);
     ok = PrepareBitmaps();
   }
   if (!ok) {
     CloseArchive();
-    src.CardFormat = -1;
-    NoSourceText = kReadFailedText;
+    src_.CardFormat = -1;
+    noSourceText_ = kReadFailedText;
     UpdateStatusBar();
     Repaint(all);
     return;
   }
-  src.PictureBytes = src.PictureWidth * src.PictureHeight;
-  src.SoundBytes = int32_t(std::min<uint32_t>(header.SoundBytes, INT32_MAX));
-  src.SampleRate = int32_t(std::min<uint32_t>(header.SampleRate, INT32_MAX));
-  src.EntryCount = int32_t(header.EntryCount);
-  src.HasSound = header.SoundBytes != 0 && header.SampleRate != 0;
-  src.ArchiveFileName = name;
+  src_.PictureBytes = src_.PictureWidth * src_.PictureHeight;
+  src_.SoundBytes = int32_t(std::min<uint32_t>(header.SoundBytes, INT32_MAX));
+  src_.SampleRate = int32_t(std::min<uint32_t>(header.SampleRate, INT32_MAX));
+  src_.EntryCount = int32_t(header.EntryCount);
+  src_.HasSound = header.SoundBytes != 0 && header.SampleRate != 0;
+  src_.ArchiveFileName = name;
 
-  CurPos = -1;
-  CurIndex = -1;
-  Caption = std::string(kAppCaption) + " - " + name;
+  sel_.ForgetPosition();
+  caption_ = std::string(kAppCaption) + " - " + name;
   ActionRefreshExecute();
   ActionChannel1Execute();
   ActionSelectAllExecute();

@@ -42,7 +42,7 @@ struct OpeningScope {
 }  // namespace
 
 bool Viewer::OpenCard() {
-  src.CardOpen = false;
+  src_.CardOpen = false;
   if (!drives) return false;
   int count = drives->Count();
   int last = count < 0 ? kMaxDrives : std::min(count, kMaxDrives);
@@ -56,13 +56,13 @@ bool Viewer::OpenCard() {
     if (!dev->Removable() || !dev->Read(0, sector0.data(), sector0.size()) || !HasCardMagic(sector0.data())) {
       continue;
     }
-    src.Card = std::move(dev);
-    src.CardOpen = true;
-    src.CardFormat = -1;
+    src_.Card = std::move(dev);
+    src_.CardOpen = true;
+    src_.CardFormat = -1;
     bool ok;
     {
       OpeningScope scope(this);
-      ok = ReadCardHeader(src, sector0.data(), host, NoSourceText) && PrepareBitmaps();
+      ok = ReadCardHeader(src_, sector0.data(), host, noSourceText_) && PrepareBitmaps();
     }
     if (!ok) CloseCard();
     return ok;
@@ -71,39 +71,44 @@ bool Viewer::OpenCard() {
 }
 
 void Viewer::DropSourceData() {
-  src.IndexTable.clear();
-  src.ShortCatalogue.clear();
-  src.LongCatalogue.clear();
-  src.EntryCount = 0;
-  src.CatalogueChanged();
-  SelList.clear();
-  ResetFrameCache(cache);
-  for (auto& pic : CameraBitmap) pic.Free();
-  disp.ForgetCameras();
-  SelCount = 0;
+  src_.IndexTable.clear();
+  src_.ShortCatalogue.clear();
+  src_.LongCatalogue.clear();
+  src_.EntryCount = 0;
+  src_.CatalogueChanged();
+  ResetFrameCache(cache_);
+  for (auto& pic : bitmaps_) pic.Free();
+  disp_.ForgetCameras();
+  sel_.Drop();
+}
+
+void Viewer::CloseSource(const std::string& why) {
+  StopBtnClick();
+  CloseCard();
+  CloseArchive();
+  noSourceText_ = why;
 }
 
 void Viewer::CloseCard() {
-  src.Card.reset();
-  src.CardOpen = false;
-  src.CardFormat = -1;
+  src_.Card.reset();
+  src_.CardOpen = false;
+  src_.CardFormat = -1;
   DropSourceData();
 }
 
 bool Viewer::CardStillPresent() {
-  if (!src.Card || !src.Card->Present() || !src.Card->Removable()) return false;
+  if (!src_.Card || !src_.Card->Present() || !src_.Card->Removable()) return false;
   std::array<uint8_t, kSectorSize> sector0;
-  return src.Card->Read(0, sector0.data(), sector0.size()) && HasCardMagic(sector0.data());
+  return src_.Card->Read(0, sector0.data(), sector0.size()) && HasCardMagic(sector0.data());
 }
 
 bool Viewer::FindCard() {
-  std::string before = NoSourceText;
+  std::string before = noSourceText_;
   if (!OpenCard()) {
-    if (NoSourceText != before) Repaint(kRepaintImage);
+    if (noSourceText_ != before) Repaint(kRepaintImage);
     return false;
   }
-  CurPos = -1;
-  CurIndex = -1;
+  sel_.ForgetPosition();
   host.TrayBalloon(kAppCaption, " Обнаружена карта памяти");
   ActionFotoExecute();
   ActionChannel1Execute();
@@ -113,29 +118,29 @@ bool Viewer::FindCard() {
 }
 
 void Viewer::CheckTimerTimer() {
-  if (!src.SourceIsCard || IsOpening(this)) return;
-  if (!src.CardOpen) {
+  if (!src_.SourceIsCard || IsOpening(this)) return;
+  if (!src_.CardOpen) {
     FindCard();
     return;
   }
   if (CardStillPresent()) return;
   StopBtnClick();
   CloseCard();
-  NoSourceText = kNoCardText;
+  noSourceText_ = kNoCardText;
   host.HideToTray();
   UpdateStatusBar();
   Repaint(kRepaintImage | kRepaintTimeline | kRepaintStatus | kRepaintActions);
 }
 
 void Viewer::ActionOpenCARDExecute() {
-  Caption = std::string(kAppCaption) + " " + kAppVersion + " - Карта SD";
-  actions.OpenFile = false;
-  actions.OpenCARD = true;
-  NoSourceText = kNoCardText;
-  if (!src.SourceIsCard) {
+  caption_ = std::string(kAppCaption) + " " + kAppVersion + " - Карта SD";
+  actions_.OpenFile = false;
+  actions_.OpenCARD = true;
+  noSourceText_ = kNoCardText;
+  if (!src_.SourceIsCard) {
     CloseArchive();
-    SelCount = 0;
-    src.SourceIsCard = true;
+    sel_.Drop();
+    src_.SourceIsCard = true;
     // The panels still describe the closed archive file.
     UpdateStatusBar();
   }
@@ -143,20 +148,20 @@ void Viewer::ActionOpenCARDExecute() {
 }
 
 Viewer::ClearResult Viewer::ActionDeleteAllExecute() {
-  if (!src.SourceIsCard || !src.CardOpen || SelCount <= 0) return ClearResult::Nothing;
+  if (!src_.SourceIsCard || !src_.CardOpen || sel_.Count() <= 0) return ClearResult::Nothing;
   StopBtnClick();
-  bool archiveArea = FormatOf(src).HasArchiveArea() && actions.Arhiv;
+  bool archiveArea = FormatOf(src_).HasArchiveArea() && actions_.Arhiv;
   std::string question = std::string("Вы уверены, что хотите удалить\r") +
                          (archiveArea ? "все фотографии из архива?" : "все содержимое с карты памяти?");
   if (ShowMessageBox(question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgResult::Yes)
     return ClearResult::Declined;
   // The card may have been pulled out while the question was open.
-  if (!src.CardOpen || !src.Card) return ClearResult::Nothing;
-  ApplyClearing(src, archiveArea);
+  if (!src_.CardOpen || !src_.Card) return ClearResult::Nothing;
+  ApplyClearing(src_, archiveArea);
   // Also when the write fails: the held table, cleared, is what is shown.
   // A clear changes the table the fill pair was taken from.
-  SetFillPair(src);
-  const bool written = WriteStateTables(src);
+  SetFillPair(src_);
+  const bool written = WriteStateTables(src_);
   if (written) {
     ActionFotoExecute();
     ShowMessageBox("Карта памяти очищена успешно!", MsgKind::Information);

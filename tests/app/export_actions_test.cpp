@@ -54,7 +54,7 @@ class ExportActionsTest : public ::testing::Test {
     auto form = std::make_unique<TMainForm>(QStringList{}, Path("quovil.INI"));
     form->StartShown(true);
     form->CheckTimerTimer();
-    EXPECT_TRUE(form->viewer.src.CardOpen);
+    EXPECT_TRUE(form->viewer.source().CardOpen);
     form->viewer.ActionSelectAllExecute();
     return form;
   }
@@ -89,12 +89,12 @@ TEST_F(ExportActionsTest, OpeningAnArchiveShowsItsPicturesUnderItsName) {
   EXPECT_EQ(dialogs_.questions[0].title, "Выберите файл видеоархива");
   EXPECT_EQ(dialogs_.questions[0].filter, "KORAX Image File (*.kif)");
   EXPECT_FALSE(dialogs_.questions[0].save);
-  EXPECT_FALSE(form->viewer.src.SourceIsCard);
-  EXPECT_TRUE(form->viewer.src.ArchiveOpen);
+  EXPECT_FALSE(form->viewer.source().SourceIsCard);
+  EXPECT_TRUE(form->viewer.source().ArchiveOpen);
   EXPECT_TRUE(form->ActionOpenFile->isChecked());
   EXPECT_EQ(form->windowTitle().toStdString(), "KORAX-X CARD VIEWER - " + file);
-  EXPECT_GT(form->viewer.SelCount, 0);
-  EXPECT_FALSE(form->viewer.CameraBitmap[0].Empty());
+  EXPECT_GT(form->viewer.selection().Count(), 0);
+  EXPECT_FALSE(form->viewer.bitmaps()[0].Empty());
   EXPECT_EQ(form->Settings.LastOpenDir, QDir(dir_.path()).absolutePath().toStdString());
   EXPECT_TRUE(dialogs_.messages.empty());
   form->resize(900, 600);
@@ -107,8 +107,8 @@ TEST_F(ExportActionsTest, CancelledOpenDialogLeavesTheCardShown) {
   dialogs_.fileAnswers.clear();
   form->ActionOpenFile->trigger();
   EXPECT_EQ(dialogs_.questions.size(), 1u);
-  EXPECT_TRUE(form->viewer.src.SourceIsCard);
-  EXPECT_TRUE(form->viewer.src.CardOpen);
+  EXPECT_TRUE(form->viewer.source().SourceIsCard);
+  EXPECT_TRUE(form->viewer.source().CardOpen);
 }
 
 TEST_F(ExportActionsTest, SavedFragmentOfTheChosenCameraOpensAgain) {
@@ -135,9 +135,9 @@ TEST_F(ExportActionsTest, SavedFragmentOfTheChosenCameraOpensAgain) {
   EXPECT_TRUE(form->CheckTimer->isActive());
 
   OpenThroughAction(*form, file);
-  EXPECT_TRUE(form->viewer.src.ArchiveOpen);
-  EXPECT_EQ(form->viewer.src.AddressableEntries(), RecordsOfCamera(0));
-  for (int32_t i = 0; i < form->viewer.src.AddressableEntries(); ++i) EXPECT_EQ(form->viewer.src.CameraOf(i), 0);
+  EXPECT_TRUE(form->viewer.source().ArchiveOpen);
+  EXPECT_EQ(form->viewer.source().AddressableEntries(), RecordsOfCamera(0));
+  for (int32_t i = 0; i < form->viewer.source().AddressableEntries(); ++i) EXPECT_EQ(form->viewer.source().CameraOf(i), 0);
 }
 
 TEST_F(ExportActionsTest, ClosedCameraChoiceSavesNothing) {

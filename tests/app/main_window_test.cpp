@@ -106,15 +106,15 @@ TEST_F(MainWindowTest, CardIsFoundOnTheTimerTickAndShown) {
   InsertCard(2);
   auto form = Start();
   EXPECT_TRUE(form->StartedFully());
-  EXPECT_FALSE(form->viewer.src.CardOpen);
-  EXPECT_EQ(form->viewer.NoSourceText, "Карта памяти отсутствует!");
+  EXPECT_FALSE(form->viewer.source().CardOpen);
+  EXPECT_EQ(form->viewer.noSourceText(), "Карта памяти отсутствует!");
   EXPECT_TRUE(form->HiddenToTray());
   EXPECT_TRUE(form->CheckTimer->isActive());
   EXPECT_EQ(form->CheckTimer->interval(), 1000);
 
   form->CheckTimerTimer();
-  EXPECT_TRUE(form->viewer.src.CardOpen);
-  EXPECT_EQ(form->viewer.SelCount, 60);
+  EXPECT_TRUE(form->viewer.source().CardOpen);
+  EXPECT_EQ(form->viewer.selection().Count(), 60);
   EXPECT_FALSE(form->HiddenToTray());
   EXPECT_TRUE(form->isVisible());
   EXPECT_FALSE(form->isMinimized());
@@ -124,12 +124,12 @@ TEST_F(MainWindowTest, CardIsFoundOnTheTimerTickAndShown) {
 
 TEST_F(MainWindowTest, PulledCardIsClosedAndTheWindowGoesAway) {
   auto form = StartWithCard(2);
-  ASSERT_TRUE(form->viewer.src.CardOpen);
+  ASSERT_TRUE(form->viewer.source().CardOpen);
   ASSERT_EQ(std::remove(card_.c_str()), 0);
 
   form->CheckTimerTimer();
-  EXPECT_FALSE(form->viewer.src.CardOpen);
-  EXPECT_EQ(form->viewer.NoSourceText, "Карта памяти отсутствует!");
+  EXPECT_FALSE(form->viewer.source().CardOpen);
+  EXPECT_EQ(form->viewer.noSourceText(), "Карта памяти отсутствует!");
   EXPECT_TRUE(form->HiddenToTray());
   if (!form->TrayAvailable()) {
     EXPECT_TRUE(form->isMinimized());  // reachable from the task bar
@@ -145,7 +145,7 @@ class StatusBarTest : public MainWindowTest, public ::testing::WithParamInterfac
 TEST_P(StatusBarTest, DescribesTheCardOfEachFormat) {
   const int format = GetParam();
   auto form = StartWithCard(format);
-  ASSERT_TRUE(form->viewer.src.CardOpen);
+  ASSERT_TRUE(form->viewer.source().CardOpen);
 
   const std::array<int, 5> widths{100, 115, 150, 60, 200};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(form->StatusPanels[size_t(i)]->width(), widths[size_t(i)]) << i;
@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, StatusBarTest, ::testing::Values(0, 1, 2));
 TEST_F(MainWindowTest, KeysChooseLayoutsBeforeAnyControlSeesThem) {
   auto form = StartWithCard(2);
   QWidget* target = form->Image;
-  const int& layout = form->viewer.disp.ViewLayout;
+  const int& layout = form->viewer.disp().ViewLayout;
   ASSERT_EQ(layout, 0);
 
   QTest::keyClick(target, Qt::Key_1, Qt::ControlModifier);
@@ -208,17 +208,17 @@ TEST_F(MainWindowTest, EscTogglesTheSettingsPanelAndSpacePlaysAndStops) {
   EXPECT_FALSE(form->JvPanel1->isVisibleTo(form.get()));
 
   QTest::keyClick(form->Image, Qt::Key_Escape);
-  EXPECT_TRUE(form->viewer.actions.N1);
+  EXPECT_TRUE(form->viewer.actions().N1);
   EXPECT_TRUE(form->JvPanel1->isVisibleTo(form.get()));
   Screenshot(*form, QStringLiteral("main_settings_panel.png"));
   QTest::keyClick(form->Image, Qt::Key_Escape);
   EXPECT_FALSE(form->JvPanel1->isVisibleTo(form.get()));
 
   QTest::keyClick(form->Image, Qt::Key_Space);
-  EXPECT_TRUE(form->viewer.play.PlayTimerEnabled);
+  EXPECT_TRUE(form->viewer.play().PlayTimerEnabled);
   EXPECT_TRUE(form->PlayTimer->isActive());
   QTest::keyClick(form->Image, Qt::Key_Space);
-  EXPECT_FALSE(form->viewer.play.PlayTimerEnabled);
+  EXPECT_FALSE(form->viewer.play().PlayTimerEnabled);
   EXPECT_FALSE(form->PlayTimer->isActive());
 }
 
@@ -236,12 +236,12 @@ TEST_F(MainWindowTest, WheelStepsThroughTheRecordsOnlyWhenThereAreAny) {
   InsertCard(2);
   form->viewer.drives = SystemDriveEnumerator();
   form->CheckTimerTimer();
-  ASSERT_TRUE(form->viewer.src.CardOpen);
-  const int before = form->viewer.CurPos;
+  ASSERT_TRUE(form->viewer.source().CardOpen);
+  const int before = form->viewer.selection().Pos();
   EXPECT_TRUE(wheel(120));
-  EXPECT_EQ(form->viewer.CurPos, before + 1);
+  EXPECT_EQ(form->viewer.selection().Pos(), before + 1);
   EXPECT_TRUE(wheel(-120));
-  EXPECT_EQ(form->viewer.CurPos, before);
+  EXPECT_EQ(form->viewer.selection().Pos(), before);
 }
 
 TEST_F(MainWindowTest, DatePanelOpensTheCalendarAndJumpsToTheChosenDay) {
@@ -255,7 +255,7 @@ TEST_F(MainWindowTest, DatePanelOpensTheCalendarAndJumpsToTheChosenDay) {
   qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
   auto form = Start();
   form->CheckTimerTimer();
-  ASSERT_EQ(form->viewer.disp.DatePanelText, "15.06.2024");
+  ASSERT_EQ(form->viewer.disp().DatePanelText, "15.06.2024");
 
   bool shown = false;
   QTimer::singleShot(0, [&] {
@@ -264,7 +264,7 @@ TEST_F(MainWindowTest, DatePanelOpensTheCalendarAndJumpsToTheChosenDay) {
   });
   QTest::mouseClick(form->DatePanel, Qt::LeftButton);
   EXPECT_TRUE(shown);
-  EXPECT_EQ(form->viewer.disp.DatePanelText, "16.06.2024");
+  EXPECT_EQ(form->viewer.disp().DatePanelText, "16.06.2024");
   EXPECT_EQ(static_cast<QLabel*>(form->DatePanel)->text(), QStringLiteral("16.06.2024"));
 }
 
@@ -278,7 +278,7 @@ TEST_F(MainWindowTest, ClearingAnsweredNoLeavesTheCardAlone) {
   form->ActionDeleteAll->trigger();
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(dialogs_.messages[0], "Вы уверены, что хотите удалить\rвсе содержимое с карты памяти?");
-  EXPECT_EQ(form->viewer.SelCount, 60);
+  EXPECT_EQ(form->viewer.selection().Count(), 60);
   EXPECT_EQ(ReadBytes(card_), before);
 }
 
@@ -292,8 +292,8 @@ TEST_F(MainWindowTest, ClearingAnsweredYesEmptiesTheCard) {
   }
   ASSERT_EQ(dialogs_.messages.size(), 2u);
   EXPECT_EQ(dialogs_.messages[1], "Карта памяти очищена успешно!");
-  EXPECT_EQ(form->viewer.SelCount, 0);
-  EXPECT_TRUE(form->viewer.src.CardOpen);  // clearing keeps the card open
+  EXPECT_EQ(form->viewer.selection().Count(), 0);
+  EXPECT_TRUE(form->viewer.source().CardOpen);  // clearing keeps the card open
 }
 
 // Formats 0 and 1 show the fill of the state table: right after a clear it
@@ -315,7 +315,7 @@ TEST_P(ClearedFillTest, ClearingEmptiesTheFillInTheStatusBar) {
   form.reset();
   auto reopened = Start();
   reopened->CheckTimerTimer();
-  ASSERT_TRUE(reopened->viewer.src.CardOpen);
+  ASSERT_TRUE(reopened->viewer.source().CardOpen);
   EXPECT_EQ(Panel(*reopened, 2), empty);
 }
 
@@ -354,7 +354,7 @@ TEST_F(MainWindowTest, ASwitchOfSourceTakesTheCamerasTextsAlongWithTheirPictures
   // Steps on until camera 2 shows a record; its time stamp.
   const auto showBoth = [](TMainForm& form) {
     for (int i = 0; i < 8; ++i) form.viewer.FormMouseWheel(true);
-    const std::string stamp = form.viewer.disp.CameraTimeText[1];
+    const std::string stamp = form.viewer.disp().CameraTimeText[1];
     EXPECT_FALSE(stamp.empty());
     EXPECT_TRUE(Carries(CameraTexts(form, 1), stamp));
     EXPECT_TRUE(Carries(CameraTexts(form, 1), " fps"));
@@ -362,11 +362,11 @@ TEST_F(MainWindowTest, ASwitchOfSourceTakesTheCamerasTextsAlongWithTheirPictures
   };
   const auto expectCamera2Blank = [](TMainForm& form, const std::string& oldStamp, const char* what) {
     SCOPED_TRACE(what);
-    EXPECT_TRUE(form.viewer.src.Open());
-    EXPECT_FALSE(form.viewer.disp.CameraTimeText[0].empty());  // camera 1 shows the new source
-    EXPECT_TRUE(form.viewer.disp.CameraTimeText[1].empty());
-    EXPECT_EQ(form.viewer.disp.CameraFps[1], 0.0);
-    EXPECT_EQ(form.viewer.disp.ShownIndex[1], -1);
+    EXPECT_TRUE(form.viewer.source().Open());
+    EXPECT_FALSE(form.viewer.disp().CameraTimeText[0].empty());  // camera 1 shows the new source
+    EXPECT_TRUE(form.viewer.disp().CameraTimeText[1].empty());
+    EXPECT_EQ(form.viewer.disp().CameraFps[1], 0.0);
+    EXPECT_EQ(form.viewer.disp().ShownIndex[1], -1);
     const std::vector<std::string> texts = CameraTexts(form, 1);
     EXPECT_FALSE(Carries(texts, oldStamp));
     EXPECT_FALSE(Carries(texts, " fps"));
@@ -377,7 +377,7 @@ TEST_F(MainWindowTest, ASwitchOfSourceTakesTheCamerasTextsAlongWithTheirPictures
   std::string stamp = showBoth(*form);
   ASSERT_EQ(std::remove(card_.c_str()), 0);
   form->CheckTimerTimer();
-  ASSERT_FALSE(form->viewer.src.CardOpen);
+  ASSERT_FALSE(form->viewer.source().CardOpen);
   ASSERT_EQ(mkcard::WriteCard(only1, card_).format, 2);
   form->CheckTimerTimer();
   expectCamera2Blank(*form, stamp, "another card");
@@ -397,8 +397,8 @@ TEST_F(MainWindowTest, StartsWithTheDummySoundDriver) {
   auto form = Start();
   EXPECT_TRUE(form->StartedFully());
   EXPECT_FALSE(form->EndAtStart());
-  EXPECT_NE(form->viewer.play.SoundStream[0], 0u);
-  EXPECT_NE(form->viewer.play.SoundStream[1], 0u);
+  EXPECT_NE(form->viewer.play().SoundStream[0], 0u);
+  EXPECT_NE(form->viewer.play().SoundStream[1], 0u);
   EXPECT_TRUE(form->ActionOpenCARD->isChecked());
   EXPECT_FALSE(form->ActionOpenFile->isChecked());
 }
@@ -424,12 +424,12 @@ TEST_F(MainWindowTest, AFileOnTheCommandLineIsOpenedInsteadOfTheCard) {
   auto form = Start({QString::fromStdString(Path("missing.kif"))});
   EXPECT_FALSE(form->HiddenToTray());
   EXPECT_TRUE(form->isVisible());
-  EXPECT_FALSE(form->viewer.src.SourceIsCard);
+  EXPECT_FALSE(form->viewer.source().SourceIsCard);
   EXPECT_TRUE(form->ActionOpenFile->isChecked());
   EXPECT_FALSE(form->ActionOpenCARD->isChecked());
-  EXPECT_EQ(form->viewer.NoSourceText, "Ошибка открытия файла!");
+  EXPECT_EQ(form->viewer.noSourceText(), "Ошибка открытия файла!");
   form->CheckTimerTimer();  // archive mode: no scan for the card
-  EXPECT_FALSE(form->viewer.src.CardOpen);
+  EXPECT_FALSE(form->viewer.source().CardOpen);
 }
 
 TEST_F(MainWindowTest, MessageBoxSpeaksRussianWithTheViewersCaption) {

@@ -22,6 +22,9 @@
 #include "app/view_main.h"
 #include "platform/file_guard.h"
 #include "support/qt/test_app.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace {
 
@@ -56,7 +59,7 @@ TEST_F(SettingsTest, FirstStartWithoutAFileGivesTheDefaultsCentred) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE(std::abs(form->geometry().center().x() - screen.center().x()), 1);
     EXPECT_LE(std::abs(form->geometry().center().y() - screen.center().y()), 1);
-    for (const CameraSetting& c : form->viewer.CameraSettings) {
+    for (const CameraSetting& c : form->viewer.cameraSettings()) {
       EXPECT_EQ(c.Brightness, 100);
       EXPECT_EQ(c.Contrast, 100);
       EXPECT_EQ(c.Volume, 50);
@@ -88,11 +91,11 @@ TEST_F(SettingsTest, ValuesComeBackAndForeignContentSurvives) {
   {
     auto form = Start();
     EXPECT_EQ(form->geometry(), QRect(40, 30, 720, 500));
-    EXPECT_EQ(form->viewer.CameraSettings[1].Brightness, 150);
-    EXPECT_EQ(form->viewer.CameraSettings[0].Contrast, 100);  // not a number: missing
-    EXPECT_EQ(form->viewer.CameraSettings[1].Volume, 20);
+    EXPECT_EQ(form->viewer.cameraSettings()[1].Brightness, 150);
+    EXPECT_EQ(form->viewer.cameraSettings()[0].Contrast, 100);  // not a number: missing
+    EXPECT_EQ(form->viewer.cameraSettings()[1].Volume, 20);
     EXPECT_EQ(form->Settings.LastBMPDir, "/home/user/Снимки");
-    form->viewer.CameraSettings[0].Brightness = 120;
+    ViewerProbe::CameraSettings(form->viewer)[0].Brightness = 120;
   }
   const AppSettings back = LoadSettings(ini_);
   EXPECT_EQ(back.Cameras[0].Brightness, 120);
@@ -135,9 +138,9 @@ TEST_F(SettingsTest, AbsurdValuesAreKeptInRangeAndOnScreen) {
   EXPECT_TRUE(screen.intersects(form->geometry()));
   EXPECT_GE(form->width(), 682);
   EXPECT_GE(form->height(), 451);
-  EXPECT_EQ(form->viewer.CameraSettings[0].Brightness, 200);
-  EXPECT_EQ(form->viewer.CameraSettings[1].Contrast, 0);
-  EXPECT_EQ(form->viewer.CameraSettings[0].Volume, 50);  // does not fit: missing
+  EXPECT_EQ(form->viewer.cameraSettings()[0].Brightness, 200);
+  EXPECT_EQ(form->viewer.cameraSettings()[1].Contrast, 0);
+  EXPECT_EQ(form->viewer.cameraSettings()[0].Volume, 50);  // does not fit: missing
 }
 
 // Sizes far beyond the desktop and positions whose sums overflow: the window

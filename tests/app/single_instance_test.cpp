@@ -238,15 +238,15 @@ TEST_F(HandOverWindowTest, BlankOnlyBringsTheWindowToTheFront) {
   ASSERT_TRUE(HandOverEndpoint::Send(name_, " "));
   ASSERT_TRUE(WaitFor([&] { return !form_->HiddenToTray(); }));
   EXPECT_TRUE(form_->isVisible());
-  EXPECT_TRUE(form_->viewer.src.SourceIsCard);
-  EXPECT_EQ(form_->viewer.NoSourceText, "Карта памяти отсутствует!");
+  EXPECT_TRUE(form_->viewer.source().SourceIsCard);
+  EXPECT_EQ(form_->viewer.noSourceText(), "Карта памяти отсутствует!");
 }
 
 TEST_F(HandOverWindowTest, FileNameOpensTheArchiveAndECloses) {
   QSignalSpy closed(form_.get(), &TMainForm::Closed);
   ASSERT_TRUE(HandOverEndpoint::Send(name_, Path("missing.kif").toStdString()));
-  ASSERT_TRUE(WaitFor([&] { return !form_->viewer.src.SourceIsCard; }));
-  EXPECT_EQ(form_->viewer.NoSourceText, "Ошибка открытия файла!");
+  ASSERT_TRUE(WaitFor([&] { return !form_->viewer.source().SourceIsCard; }));
+  EXPECT_EQ(form_->viewer.noSourceText(), "Ошибка открытия файла!");
   EXPECT_FALSE(form_->HiddenToTray());
   EXPECT_EQ(closed.count(), 0);
 

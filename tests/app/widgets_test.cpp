@@ -28,6 +28,9 @@
 #include "viewer/settings_panel.h"
 #include "viewer/use_box.h"
 #include "viewer/viewer.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 // Fontconfig keeps its pattern caches until the process ends; they are not the
 // program's leaks. Weak, so that another test file of this program may give
@@ -55,8 +58,8 @@ class WidgetsTest : public ::testing::Test {
 
   void Open(const mkcard::Options& o) {
     truth = std::make_unique<mkcard::Recorded>();
-    ASSERT_TRUE(test::OpenCardBytes(v, mkcard::MakeCard(o, truth.get()))) << v.NoSourceText;
-    ASSERT_GT(v.SelCount, 0);
+    ASSERT_TRUE(test::OpenCardBytes(v, mkcard::MakeCard(o, truth.get()))) << v.noSourceText();
+    ASSERT_GT(v.selection().Count(), 0);
   }
 
   // Shows the first record of each camera, camera `last` last.
@@ -119,18 +122,18 @@ TEST_F(WidgetsTest, ClickInTheSmallWindowOfWindowInWindowPicksItsCamera) {
   ImageBox box(v);
   box.resize(682, 380);
   v.VIEW_Click(2);  // "Окно в окне": camera 1 large, camera 2 small
-  ASSERT_EQ(v.disp.ViewLayout, 2);
-  ASSERT_EQ(v.ActiveCamera, 0);
+  ASSERT_EQ(v.disp().ViewLayout, 2);
+  ASSERT_EQ(v.selection().ActiveCamera(), 0);
   box.grab();  // painting places the pictures
 
-  const QPoint inSmall = Centre(v.disp.CameraRect[1]);
-  ASSERT_TRUE(Holds(v.disp.CameraRect[0], inSmall)) << "the small window lies over the large one";
+  const QPoint inSmall = Centre(v.CameraRect(1));
+  ASSERT_TRUE(Holds(v.CameraRect(0), inSmall)) << "the small window lies over the large one";
   QTest::mouseClick(&box, Qt::LeftButton, {}, inSmall);
-  EXPECT_EQ(v.ActiveCamera, 1);
+  EXPECT_EQ(v.selection().ActiveCamera(), 1);
 
-  const auto& large = v.disp.CameraRect[0];
+  const auto& large = v.CameraRect(0);
   QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(large.left + 20, large.bottom - 20));
-  EXPECT_EQ(v.ActiveCamera, 0);
+  EXPECT_EQ(v.selection().ActiveCamera(), 0);
 }
 
 TEST_F(WidgetsTest, PicturesAreStretchedSmoothly) {
@@ -138,11 +141,11 @@ TEST_F(WidgetsTest, PicturesAreStretchedSmoothly) {
   ImageBox box(v);
   box.resize(682, 450);
   v.VIEW_Click(1);
-  Picture8& pic = v.CameraBitmap[0];
+  Picture8& pic = ViewerProbe::Bitmaps(v)[0];
   for (int y = 0; y < pic.height; ++y)
     for (int x = 0; x < pic.width; ++x) pic.Row(y)[x] = x % 2 ? 255 : 0;
   const QImage shot = box.grab().toImage();
-  const auto& r = v.disp.CameraRect[0];
+  const auto& r = v.CameraRect(0);
   ASSERT_GT(r.right - r.left, pic.width) << "the picture is enlarged";
   int between = 0;
   for (int x = r.left + 4; x < r.right - 4; ++x) {
@@ -157,9 +160,9 @@ TEST_F(WidgetsTest, DoubleClickStepsTheLayoutAndTicksItsMenuItem) {
   ImageBox box(v);
   box.resize(682, 380);
   box.grab();
-  const QPoint onCamera1 = Centre(v.disp.CameraRect[0]);
+  const QPoint onCamera1 = Centre(v.CameraRect(0));
   QTest::mouseDClick(&box, Qt::LeftButton, {}, onCamera1);
-  EXPECT_EQ(v.disp.ViewLayout, 1);
+  EXPECT_EQ(v.disp().ViewLayout, 1);
   EXPECT_TRUE(box.VIEW1->isChecked());
   EXPECT_FALSE(box.VIEW2->isChecked());
 }
@@ -172,10 +175,10 @@ TEST_F(WidgetsTest, MenuItemsCarryTheirShortcutsAndChooseTheLayout) {
   EXPECT_EQ(box.N1->text(), QStringLiteral("Настройка параметров"));
   v.ActionChannel2Execute();
   box.VIEW1->trigger();  // "Одно окно" with camera 2 active
-  EXPECT_EQ(v.disp.ViewLayout, 5);
+  EXPECT_EQ(v.disp().ViewLayout, 5);
   EXPECT_TRUE(box.VIEW1->isChecked());
   box.VIEW_SWAP->trigger();
-  EXPECT_EQ(v.disp.ViewLayout, 1);
+  EXPECT_EQ(v.disp().ViewLayout, 1);
 }
 
 TEST_F(WidgetsTest, ClickOnCamera2StripMakesCamera2ActiveAndShowsItsRecord) {
@@ -184,15 +187,15 @@ TEST_F(WidgetsTest, ClickOnCamera2StripMakesCamera2ActiveAndShowsItsRecord) {
   box.resize(1442, UseBox::kDesignHeight);  // one pixel column per minute
   ShowBoth();
   ASSERT_FALSE(v.SingleCameraLayout());
-  ASSERT_EQ(v.ActiveCamera, 0);
+  ASSERT_EQ(v.selection().ActiveCamera(), 0);
   const int minute = 10 * 60 + 16;
-  const int32_t target = v.timeline.DayMap[1][minute];
+  const int32_t target = v.timeline().DayMap[1][minute];
   ASSERT_GE(target, 0);
 
   QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(minute + 1, UseBox::kDesignHeight - 5));
-  EXPECT_EQ(v.ActiveCamera, 1);
-  EXPECT_EQ(v.disp.ShownPos[1], target);
-  EXPECT_FALSE(v.timeline.TimelineDragging);
+  EXPECT_EQ(v.selection().ActiveCamera(), 1);
+  EXPECT_EQ(v.disp().ShownPos[1], target);
+  EXPECT_FALSE(v.timeline().TimelineDragging);
 }
 
 TEST_F(WidgetsTest, DraggingKeepsTheCameraOfThePress) {
@@ -205,10 +208,10 @@ TEST_F(WidgetsTest, DraggingKeepsTheCameraOfThePress) {
   QMouseEvent move(QEvent::MouseMove, QPointF(minute + 2, 3), box.mapToGlobal(QPointF(minute + 2, 3)),
                    Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&box, &move);  // scrubbing, now over camera 1's strip
-  EXPECT_EQ(v.ActiveCamera, 1);
-  EXPECT_EQ(v.src.CameraOf(v.IndexAtPos(v.disp.ShownPos[1])), 1);
+  EXPECT_EQ(v.selection().ActiveCamera(), 1);
+  EXPECT_EQ(v.source().CameraOf(v.IndexAtPos(v.disp().ShownPos[1])), 1);
   QTest::mouseRelease(&box, Qt::LeftButton, {}, QPoint(minute + 2, 3));
-  EXPECT_FALSE(v.timeline.TimelineDragging);
+  EXPECT_FALSE(v.timeline().TimelineDragging);
 }
 
 TEST_F(WidgetsTest, StripsFollowTheDayMap) {
@@ -229,30 +232,30 @@ TEST_F(WidgetsTest, BarsEditTheActiveCameraOnly) {
   Forward(nullptr, nullptr, &panel);
   ShowBoth(1);
   v.ActionChannel2Execute();  // puts camera 2's settings on the bars
-  const double before = MeanGrey(v.CameraBitmap[1]);
+  const double before = MeanGrey(v.bitmaps()[1]);
 
   panel.BrightnessBar->setValue(0);  // top: 100 added to every pixel
-  EXPECT_EQ(v.CameraSettings[1].Brightness, 0);
-  EXPECT_EQ(v.CameraSettings[0].Brightness, 100);
+  EXPECT_EQ(v.cameraSettings()[1].Brightness, 0);
+  EXPECT_EQ(v.cameraSettings()[0].Brightness, 100);
   EXPECT_EQ(panel.BarToolTipValue(panel.BrightnessBar), 100);
-  EXPECT_GT(MeanGrey(v.CameraBitmap[1]), before + 50) << "the shown picture is rebuilt with the new brightness";
+  EXPECT_GT(MeanGrey(v.bitmaps()[1]), before + 50) << "the shown picture is rebuilt with the new brightness";
 
   panel.ContrastBar->setValue(150);
   panel.VolumeBar->setValue(20);
-  EXPECT_EQ(v.CameraSettings[1].Contrast, 150);
-  EXPECT_EQ(v.CameraSettings[1].Volume, 20);
+  EXPECT_EQ(v.cameraSettings()[1].Contrast, 150);
+  EXPECT_EQ(v.cameraSettings()[1].Volume, 20);
   EXPECT_EQ(panel.BarToolTipValue(panel.ContrastBar), -50);
   EXPECT_EQ(panel.BarToolTipValue(panel.VolumeBar), 80);
 
   QTest::mouseClick(panel.JvLabel3, Qt::LeftButton);
   QTest::mouseClick(panel.JvLabel1, Qt::LeftButton);
-  EXPECT_EQ(v.CameraSettings[1].Brightness, 100);
-  EXPECT_EQ(v.CameraSettings[1].Contrast, 100);
+  EXPECT_EQ(v.cameraSettings()[1].Brightness, 100);
+  EXPECT_EQ(v.cameraSettings()[1].Contrast, 100);
 
   v.ActionChannel1Execute();  // the bars show camera 1 and write nothing back
   EXPECT_EQ(panel.VolumeBar->value(), 50);
-  EXPECT_EQ(v.CameraSettings[1].Volume, 20);
-  EXPECT_EQ(v.CameraSettings[0].Volume, 50);
+  EXPECT_EQ(v.cameraSettings()[1].Volume, 20);
+  EXPECT_EQ(v.cameraSettings()[0].Volume, 50);
 }
 
 TEST_F(WidgetsTest, SensorLabelsShowTheShownSecond) {
@@ -260,9 +263,9 @@ TEST_F(WidgetsTest, SensorLabelsShowTheShownSecond) {
   SettingsPanel panel(v);
   Forward(nullptr, nullptr, &panel);
   ShowBoth();
-  ASSERT_TRUE(v.info.HasLabels());
-  EXPECT_EQ(panel.SensorLabels[0]->text().toStdString(), v.info.Labels[0]);
-  EXPECT_EQ(panel.SensorLabels[4]->text().toStdString(), v.info.Labels[4]);
+  ASSERT_TRUE(v.info().HasLabels());
+  EXPECT_EQ(panel.SensorLabels[0]->text().toStdString(), v.info().Labels[0]);
+  EXPECT_EQ(panel.SensorLabels[4]->text().toStdString(), v.info().Labels[4]);
 }
 
 TEST_F(WidgetsTest, PlayButtonIsDownWhilePlaying) {
@@ -272,12 +275,12 @@ TEST_F(WidgetsTest, PlayButtonIsDownWhilePlaying) {
   ShowBoth();
   EXPECT_EQ(panel.datePanel->text(), QStringLiteral("15.06.2024"));
   QTest::mouseClick(panel.PlayBtn, Qt::LeftButton);
-  EXPECT_TRUE(v.play.PlayTimerEnabled);
+  EXPECT_TRUE(v.play().PlayTimerEnabled);
   EXPECT_TRUE(panel.PlayBtn->isChecked());
   QTest::mouseClick(panel.PlayBtn, Qt::LeftButton);  // a second click does not release it
   EXPECT_TRUE(panel.PlayBtn->isChecked());
   QTest::mouseClick(panel.StopBtn, Qt::LeftButton);
-  EXPECT_FALSE(v.play.PlayTimerEnabled);
+  EXPECT_FALSE(v.play().PlayTimerEnabled);
   EXPECT_FALSE(panel.PlayBtn->isChecked());
 }
 
@@ -297,10 +300,10 @@ TEST_F(WidgetsTest, MuteLabelTogglesAndShowsItsState) {
   SettingsPanel panel(v);
   const QImage soundOn = panel.MuteLabel->pixmap().toImage();
   QTest::mouseClick(panel.MuteLabel, Qt::LeftButton);
-  EXPECT_TRUE(v.play.Muted);
+  EXPECT_TRUE(v.play().Muted);
   EXPECT_NE(panel.MuteLabel->pixmap().toImage(), soundOn);
   QTest::mouseClick(panel.MuteLabel, Qt::LeftButton);
-  EXPECT_FALSE(v.play.Muted);
+  EXPECT_FALSE(v.play().Muted);
   EXPECT_EQ(panel.MuteLabel->pixmap().toImage(), soundOn);
 }
 
@@ -339,10 +342,10 @@ TEST_F(WidgetsTest, ChoosingADayJumpsThereAndEscapeChangesNothing) {
   QTableView* days = form.Calendar->findChild<QTableView*>();
   ASSERT_NE(days, nullptr);
 
-  const int32_t before = v.CurPos;
+  const int32_t before = v.selection().Pos();
   QTimer::singleShot(0, &form, [&] { QTest::keyClick(&form, Qt::Key_Escape); });
   EXPECT_FALSE(RunDateChoice(v, form, nullptr));
-  EXPECT_EQ(v.CurPos, before);
+  EXPECT_EQ(v.selection().Pos(), before);
 
   QTimer::singleShot(0, &form, [&] {
     form.Calendar->setSelectedDate(QDate(2024, 7, 1));
@@ -350,7 +353,7 @@ TEST_F(WidgetsTest, ChoosingADayJumpsThereAndEscapeChangesNothing) {
   });
   EXPECT_TRUE(RunDateChoice(v, form, nullptr));
   EXPECT_EQ(form.ChosenDate(), QDate(2024, 7, 1));
-  EXPECT_EQ(v.disp.DatePanelText, "01.07.2024");
+  EXPECT_EQ(v.disp().DatePanelText, "01.07.2024");
 }
 
 // Fewer colours than a recorded picture has grey levels: no picture shown.
@@ -369,8 +372,8 @@ TEST_F(WidgetsTest, ScreensOfEveryWidgetAndArrangement) {
   Forward(&box);
   ShowBoth();
   v.ActionSelectAllExecute();
-  v.FragStart = v.disp.CameraTimeText[0];  // both marks on screen
-  v.FragEnd = v.disp.CameraTimeText[1];
+  ViewerProbe::FragStart(v) = ViewerProbe::Disp(v).CameraTimeText[0];  // both marks on screen
+  ViewerProbe::FragEnd(v) = ViewerProbe::Disp(v).CameraTimeText[1];
   const std::pair<int, const char*> arrangements[] = {
       {0, "image_side_by_side"}, {1, "image_one_window"}, {2, "image_window_in_window"}, {3, "image_one_above"}};
   // Each arrangement shows the recorded pictures (their many grey levels),
@@ -385,10 +388,10 @@ TEST_F(WidgetsTest, ScreensOfEveryWidgetAndArrangement) {
       EXPECT_NE(shots[i], shots[j]) << arrangements[i].second << " and " << arrangements[j].second;
   v.VIEW_Click(0);
   v.VIEW_SWAP_Click();
-  v.play.PlayTimerEnabled = true;  // the playback label
-  v.play.PlaySpeed = -3;
+  ViewerProbe::Play(v).PlayTimerEnabled = true;  // the playback label
+  ViewerProbe::Play(v).PlaySpeed = -3;
   EXPECT_NE(Save(box, "image_swapped_playing", kPictureGreys), shots[0]);
-  v.play.PlayTimerEnabled = false;
+  ViewerProbe::Play(v).PlayTimerEnabled = false;
   v.VIEW_SWAP_Click();
 
   BottomPanel bottom(v);
@@ -396,9 +399,9 @@ TEST_F(WidgetsTest, ScreensOfEveryWidgetAndArrangement) {
   bottom.Refresh(~0u);
   const QImage quiet = Save(bottom, "bottom_panel");
   // A busier day than the card holds, to judge the scale's legibility.
-  for (int m : {0, 1, 2, 3, 360, 361, 700, 701, 702, 1000, 1439}) v.timeline.DayMap[0][size_t(m)] = 0;
-  for (int m = 480; m < 560; ++m) v.timeline.DayMap[1][size_t(m)] = 0;
-  ++v.timeline.DayMapVersion;
+  for (int m : {0, 1, 2, 3, 360, 361, 700, 701, 702, 1000, 1439}) ViewerProbe::Timeline(v).DayMap[0][size_t(m)] = 0;
+  for (int m = 480; m < 560; ++m) ViewerProbe::Timeline(v).DayMap[1][size_t(m)] = 0;
+  ++ViewerProbe::Timeline(v).DayMapVersion;
   bottom.Refresh(kRepaintTimeline);
   EXPECT_NE(Save(bottom, "bottom_panel_busy_day"), quiet);
   SettingsPanel settings(v);

@@ -110,10 +110,10 @@ class WindowGuardTest : public ::testing::Test {
 
   // The source is closed and the picture area says why; the window is whole.
   static void ExpectShownNotOpened(TMainForm& form, const std::string& text) {
-    EXPECT_FALSE(form.viewer.src.CardOpen);
-    EXPECT_FALSE(form.viewer.src.ArchiveOpen);
-    EXPECT_EQ(form.viewer.NoSourceText, text);
-    EXPECT_EQ(form.viewer.SelCount, 0);
+    EXPECT_FALSE(form.viewer.source().CardOpen);
+    EXPECT_FALSE(form.viewer.source().ArchiveOpen);
+    EXPECT_EQ(form.viewer.noSourceText(), text);
+    EXPECT_EQ(form.viewer.selection().Count(), 0);
     EXPECT_EQ(Panel(form, 0), QStringLiteral(" Размер: "));
     EXPECT_EQ(Panel(form, 4), QStringLiteral(" Фрагмент: "));
     EXPECT_TRUE(form.CheckTimer->isActive());
@@ -135,13 +135,13 @@ TEST_F(WindowGuardTest, AFailingCardScanOnTheTimerTickShowsTheCardNotOpened) {
   ExpectShownNotOpened(*form, kBadHeader);
   *armed_ = false;
   form->CheckTimerTimer();
-  EXPECT_TRUE(form->viewer.src.CardOpen);
-  EXPECT_EQ(form->viewer.SelCount, 60);
+  EXPECT_TRUE(form->viewer.source().CardOpen);
+  EXPECT_EQ(form->viewer.selection().Count(), 60);
 }
 
 TEST_F(WindowGuardTest, AFailingCommandClosesTheCardItWorkedOn) {
   auto form = Start(false);
-  ASSERT_TRUE(form->viewer.src.CardOpen);
+  ASSERT_TRUE(form->viewer.source().CardOpen);
   *armed_ = true;
   form->ActionViewAll->trigger();
   ExpectShownNotOpened(*form, kBadHeader);
@@ -151,8 +151,8 @@ TEST_F(WindowGuardTest, AFailingArchiveIsShownAsUnreadable) {
   ThrowingPort port(armed_);
   auto form = Start(false);
   form->viewer.OpenArchive(archive_);
-  ASSERT_TRUE(form->viewer.src.ArchiveOpen);
-  ASSERT_GT(form->viewer.SelCount, 0);
+  ASSERT_TRUE(form->viewer.source().ArchiveOpen);
+  ASSERT_GT(form->viewer.selection().Count(), 0);
   // The command on the archive fails: rebuilding its selection resets the
   // GPS output, whose port throws from here on.
   form->viewer.COMM1 = &port;
@@ -160,14 +160,14 @@ TEST_F(WindowGuardTest, AFailingArchiveIsShownAsUnreadable) {
   form->ActionViewAll->trigger();
   EXPECT_EQ(port.throws, 1);
   ExpectShownNotOpened(*form, "Ошибка чтения файла!");
-  EXPECT_FALSE(form->viewer.src.SourceIsCard);
+  EXPECT_FALSE(form->viewer.source().SourceIsCard);
 }
 
 // The playback buttons call the viewer straight from their click, outside
 // any command of the window.
 TEST_F(WindowGuardTest, AFailingEventOutsideAnyCommandClosesTheCard) {
   auto form = Start(false);
-  ASSERT_TRUE(form->viewer.src.CardOpen);
+  ASSERT_TRUE(form->viewer.source().CardOpen);
   *armed_ = true;
   QTest::mouseClick(form->JvPanel2->MoveToEndBtn, Qt::LeftButton);
   ExpectShownNotOpened(*form, kBadHeader);
@@ -182,7 +182,7 @@ TEST_F(WindowGuardTest, AnExceptionLeavingAnyEventIsStoppedByTheApplication) {
     }
   } failing;
   auto form = Start(false);
-  ASSERT_TRUE(form->viewer.src.CardOpen);
+  ASSERT_TRUE(form->viewer.source().CardOpen);
   QEvent e(QEvent::User);
   EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &e));
   ExpectShownNotOpened(*form, kBadHeader);
@@ -192,12 +192,12 @@ TEST_F(WindowGuardTest, AnExceptionLeavingAnyEventIsStoppedByTheApplication) {
 // closes the card only once that command has returned.
 TEST_F(WindowGuardTest, AFaultDuringAQuestionWaitsForTheCommandToReturn) {
   auto form = Start(false);
-  ASSERT_TRUE(form->viewer.src.CardOpen);
+  ASSERT_TRUE(form->viewer.source().CardOpen);
   bool openDuringQuestion = false;
   dialogs_.whileShown = [&] {
     *armed_ = true;
     QTest::mouseClick(form->JvPanel2->MoveToEndBtn, Qt::LeftButton);
-    openDuringQuestion = form->viewer.src.CardOpen;
+    openDuringQuestion = form->viewer.source().CardOpen;
   };
   form->ActionDeleteAll->trigger();
   ASSERT_EQ(dialogs_.messages.size(), 1u);

@@ -12,6 +12,9 @@
 #include "support/files.h"
 #include "test_env.h"
 #include "viewer/viewer.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 using namespace quovil;
 using namespace cardfix;
@@ -75,7 +78,7 @@ TEST(DriveScan, MissingDriveIsSkippedInAKnownList) {
   Watch w;
   w.Use({{nullptr}, {Card(Format2Card(4))}});
   EXPECT_TRUE(w.viewer.OpenCard());
-  EXPECT_EQ(w.viewer.src.EntryCount, 4);
+  EXPECT_EQ(w.viewer.source().EntryCount, 4);
 }
 
 TEST(DriveScan, FixedDiskAndForeignDisksAreSkipped) {
@@ -83,9 +86,9 @@ TEST(DriveScan, FixedDiskAndForeignDisksAreSkipped) {
   Watch w;
   w.Use({{Card(Format2Card(3)), false}, {Card(foreign)}, {Card(Format2Card(5))}}, true);
   ASSERT_TRUE(w.viewer.OpenCard());
-  EXPECT_EQ(w.viewer.src.EntryCount, 5);
-  EXPECT_TRUE(w.viewer.src.CardOpen);
-  EXPECT_EQ(w.viewer.src.CardFormat, 2);
+  EXPECT_EQ(w.viewer.source().EntryCount, 5);
+  EXPECT_TRUE(w.viewer.source().CardOpen);
+  EXPECT_EQ(w.viewer.source().CardFormat, 2);
 }
 
 TEST(DriveScan, DamagedCardStopsTheScanAndSaysWhy) {
@@ -95,10 +98,10 @@ TEST(DriveScan, DamagedCardStopsTheScanAndSaysWhy) {
   Watch w;
   w.Use({{Card(damaged)}, {Card(Format2Card(5))}});
   EXPECT_FALSE(w.viewer.OpenCard());
-  EXPECT_FALSE(w.viewer.src.CardOpen);
-  EXPECT_EQ(w.viewer.src.Card, nullptr);
-  EXPECT_EQ(w.viewer.src.CardFormat, -1);
-  EXPECT_EQ(w.viewer.NoSourceText, "Испорчен заголовок карты памяти!");
+  EXPECT_FALSE(w.viewer.source().CardOpen);
+  EXPECT_EQ(w.viewer.source().Card, nullptr);
+  EXPECT_EQ(w.viewer.source().CardFormat, -1);
+  EXPECT_EQ(w.viewer.noSourceText(), "Испорчен заголовок карты памяти!");
   EXPECT_EQ(w.drives->opens, 1);
 }
 
@@ -106,16 +109,16 @@ TEST(CardWatch, NewCardPopsUpWithEverythingSelected) {
   Watch w;
   w.Use({{Card(Format2Card(12))}});
   w.viewer.CheckTimerTimer();
-  ASSERT_TRUE(w.viewer.src.CardOpen);
+  ASSERT_TRUE(w.viewer.source().CardOpen);
   EXPECT_EQ(w.host.trayEvents, (std::vector<std::string>{"KORAX-X CARD VIEWER| Обнаружена карта памяти", "show"}));
-  EXPECT_EQ(w.viewer.SelCount, 12);
-  EXPECT_EQ(w.viewer.ActiveCamera, 0);
-  EXPECT_FALSE(w.viewer.FragStart.empty());
-  EXPECT_EQ(w.viewer.StatusPanels[4], " Фрагмент: " + w.viewer.FragStart + " - " + w.viewer.FragEnd);
-  EXPECT_FALSE(w.viewer.CameraBitmap[0].Empty());
+  EXPECT_EQ(w.viewer.selection().Count(), 12);
+  EXPECT_EQ(w.viewer.selection().ActiveCamera(), 0);
+  EXPECT_FALSE(w.viewer.fragStart().empty());
+  EXPECT_EQ(w.viewer.statusPanels()[4], " Фрагмент: " + w.viewer.fragStart() + " - " + w.viewer.fragEnd());
+  EXPECT_FALSE(w.viewer.bitmaps()[0].Empty());
   // Still there on the next tick: nothing changes.
   w.viewer.CheckTimerTimer();
-  EXPECT_TRUE(w.viewer.src.CardOpen);
+  EXPECT_TRUE(w.viewer.source().CardOpen);
   EXPECT_EQ(w.host.trayEvents.size(), 2u);
 }
 
@@ -123,18 +126,18 @@ TEST(CardWatch, PulledCardClosesAndHides) {
   Watch w;
   w.Use({{Card(Format2Card(12))}});
   w.viewer.CheckTimerTimer();
-  ASSERT_TRUE(w.viewer.src.CardOpen);
+  ASSERT_TRUE(w.viewer.source().CardOpen);
   w.drives->last->present = false;
   w.viewer.CheckTimerTimer();
-  EXPECT_FALSE(w.viewer.src.CardOpen);
-  EXPECT_EQ(w.viewer.src.Card, nullptr);
-  EXPECT_EQ(w.viewer.NoSourceText, "Карта памяти отсутствует!");
+  EXPECT_FALSE(w.viewer.source().CardOpen);
+  EXPECT_EQ(w.viewer.source().Card, nullptr);
+  EXPECT_EQ(w.viewer.noSourceText(), "Карта памяти отсутствует!");
   EXPECT_EQ(w.host.trayEvents.back(), "hide");
-  EXPECT_EQ(w.viewer.SelCount, 0);
-  EXPECT_TRUE(w.viewer.src.LongCatalogue.empty());
-  EXPECT_TRUE(w.viewer.CameraBitmap[0].Empty());
-  EXPECT_EQ(w.viewer.StatusPanels[0], " Размер: ");
-  EXPECT_EQ(w.viewer.StatusPanels[4], " Фрагмент: ");
+  EXPECT_EQ(w.viewer.selection().Count(), 0);
+  EXPECT_TRUE(w.viewer.source().LongCatalogue.empty());
+  EXPECT_TRUE(w.viewer.bitmaps()[0].Empty());
+  EXPECT_EQ(w.viewer.statusPanels()[0], " Размер: ");
+  EXPECT_EQ(w.viewer.statusPanels()[4], " Фрагмент: ");
 }
 
 TEST(CardWatch, RemovedImageFileCountsAsPulled) {
@@ -148,11 +151,11 @@ TEST(CardWatch, RemovedImageFileCountsAsPulled) {
   viewer.drives = SystemDriveEnumerator();
   test::UnsetEnv("QUOVIL_DRIVES");
   viewer.CheckTimerTimer();
-  ASSERT_TRUE(viewer.src.CardOpen);
+  ASSERT_TRUE(viewer.source().CardOpen);
   fs::remove(path);
   viewer.CheckTimerTimer();
-  EXPECT_FALSE(viewer.src.CardOpen);
-  EXPECT_EQ(viewer.NoSourceText, "Карта памяти отсутствует!");
+  EXPECT_FALSE(viewer.source().CardOpen);
+  EXPECT_EQ(viewer.noSourceText(), "Карта памяти отсутствует!");
 }
 
 TEST(CardWatch, DamagedCardIsRetriedEveryTick) {
@@ -165,12 +168,12 @@ TEST(CardWatch, DamagedCardIsRetriedEveryTick) {
   Watch w;
   w.Use({{bytes}});
   w.viewer.CheckTimerTimer();
-  EXPECT_FALSE(w.viewer.src.CardOpen);
-  EXPECT_EQ(w.viewer.NoSourceText, "Испорчен заголовок карты памяти!");
+  EXPECT_FALSE(w.viewer.source().CardOpen);
+  EXPECT_EQ(w.viewer.noSourceText(), "Испорчен заголовок карты памяти!");
   PutTable2(*bytes, f, good, 2);
   w.viewer.CheckTimerTimer();
-  EXPECT_TRUE(w.viewer.src.CardOpen);
-  EXPECT_EQ(w.viewer.src.EntryCount, 3);
+  EXPECT_TRUE(w.viewer.source().CardOpen);
+  EXPECT_EQ(w.viewer.source().EntryCount, 3);
 }
 
 TEST(CardWatch, TickDuringTheCopyQuestionLeavesTheOpeningAlone) {
@@ -185,22 +188,22 @@ TEST(CardWatch, TickDuringTheCopyQuestionLeavesTheOpeningAlone) {
   host.whileShown = [&viewer] { viewer.CheckTimerTimer(); };
   viewer.drives = std::make_unique<FakeDrives>(std::vector<FakeDrives::Slot>{{bytes}}, false);
   viewer.CheckTimerTimer();
-  ASSERT_TRUE(viewer.src.CardOpen);
-  EXPECT_EQ(viewer.src.EntryCount, 3);
+  ASSERT_TRUE(viewer.source().CardOpen);
+  EXPECT_EQ(viewer.source().EntryCount, 3);
   EXPECT_EQ(host.messages.size(), 1u);
 }
 
 TEST(CardMode, OpenCardCommandOnlyRelabels) {
   Watch w;
   w.Use({{Card(Format2Card(2))}});
-  w.viewer.NoSourceText = "x";
+  ViewerProbe::NoSourceText(w.viewer) = "x";
   w.viewer.ActionOpenCARDExecute();
-  EXPECT_EQ(w.viewer.Caption.rfind("KORAX-X CARD VIEWER V.3.19", 0), 0u);
-  EXPECT_TRUE(w.viewer.actions.OpenCARD);
-  EXPECT_FALSE(w.viewer.actions.OpenFile);
-  EXPECT_EQ(w.viewer.NoSourceText, "Карта памяти отсутствует!");
+  EXPECT_EQ(w.viewer.caption().rfind("KORAX-X CARD VIEWER V.3.19", 0), 0u);
+  EXPECT_TRUE(w.viewer.actions().OpenCARD);
+  EXPECT_FALSE(w.viewer.actions().OpenFile);
+  EXPECT_EQ(w.viewer.noSourceText(), "Карта памяти отсутствует!");
   EXPECT_EQ(w.drives->opens, 0);
-  EXPECT_FALSE(w.viewer.src.CardOpen);
+  EXPECT_FALSE(w.viewer.source().CardOpen);
 }
 
 // ---- clearing from the viewer ----
@@ -218,7 +221,7 @@ TEST(ClearCommand, AsksAndClearsTheWholeCard) {
   Format2 f;
   f.head = 20;
   Clearing c(MakeFormat2(f));
-  ASSERT_EQ(c.viewer.SelCount, 20);
+  ASSERT_EQ(c.viewer.selection().Count(), 20);
   c.host.answer = MsgResult::No;
   c.viewer.ActionDeleteAllExecute();
   ASSERT_EQ(c.host.messages.size(), 1u);
@@ -234,8 +237,8 @@ TEST(ClearCommand, AsksAndClearsTheWholeCard) {
   EXPECT_EQ(c.host.kinds.back(), MsgKind::Information);
   EXPECT_EQ(state2::RingHead.Get(&(*c.bytes)[64 * 512]), 0u);
   EXPECT_EQ(state2::RingHead.Get(&(*c.bytes)[65 * 512]), 0u);
-  EXPECT_EQ(c.viewer.SelCount, 0);
-  EXPECT_TRUE(c.viewer.src.CardOpen);
+  EXPECT_EQ(c.viewer.selection().Count(), 0);
+  EXPECT_TRUE(c.viewer.source().CardOpen);
   // Nothing left to clear: no question.
   size_t asked = c.host.messages.size();
   c.viewer.ActionDeleteAllExecute();
@@ -247,8 +250,8 @@ TEST(ClearCommand, Format0ArchiveAreaQuestion) {
   f.records = 120;  // catalogue entries behind the archive slots too
   Clearing c(MakeFormat0(f));
   c.viewer.ActionFiltrChange(Viewer::Filter::Arhiv);
-  ASSERT_TRUE(c.viewer.actions.Arhiv);
-  ASSERT_GT(c.viewer.SelCount, 0);
+  ASSERT_TRUE(c.viewer.actions().Arhiv);
+  ASSERT_GT(c.viewer.selection().Count(), 0);
   {
     test::AllowCardWrites clearing;
     c.viewer.ActionDeleteAllExecute();
@@ -263,7 +266,7 @@ TEST(ClearCommand, Format0ArchiveAreaQuestion) {
 TEST(ClearCommand, FailedWriteSaysSo) {
   Format1 f;
   Clearing c(MakeFormat1(f));
-  ASSERT_GT(c.viewer.SelCount, 0);
+  ASSERT_GT(c.viewer.selection().Count(), 0);
   c.drives->last->writesAllowed = 0;
   {
     test::AllowCardWrites clearing;
@@ -278,7 +281,7 @@ TEST(ClearCommand, FailedWriteSaysSo) {
 struct Bar {
   RecordingHost host;
   Viewer viewer{host};
-  Source& src = viewer.src;
+  Source& src = ViewerProbe::Src(viewer);
   Bar() {
     src.CardOpen = true;
     src.SourceIsCard = true;
@@ -293,7 +296,7 @@ TEST(StatusBar, CardSizesInDecimalUnits) {
            {-1, "Карта памяти пуста!"}}) {
     b.src.SourceSize = size;
     b.viewer.UpdateStatusBar();
-    EXPECT_EQ(b.viewer.StatusPanels[0], " Размер: " + text);
+    EXPECT_EQ(b.viewer.statusPanels()[0], " Размер: " + text);
   }
 }
 
@@ -304,20 +307,20 @@ TEST(StatusBar, FillQualityAndToolbar) {
   b.src.FillTotal = 4000;
   b.src.ResolutionIndex = 2;
   b.viewer.UpdateStatusBar();
-  EXPECT_EQ(b.viewer.StatusPanels[1], " Качество: 240x256");
-  EXPECT_EQ(b.viewer.StatusPanels[2], " Записано: 25%");
-  EXPECT_EQ(b.viewer.StatusPanels[4], " Фрагмент: не задан");
-  EXPECT_TRUE(b.viewer.actions.ArhivVisible);
-  EXPECT_TRUE(b.viewer.actions.TagetVisible);
-  EXPECT_TRUE(b.viewer.actions.DeleteAllVisible);
+  EXPECT_EQ(b.viewer.statusPanels()[1], " Качество: 240x256");
+  EXPECT_EQ(b.viewer.statusPanels()[2], " Записано: 25%");
+  EXPECT_EQ(b.viewer.statusPanels()[4], " Фрагмент: не задан");
+  EXPECT_TRUE(b.viewer.actions().ArhivVisible);
+  EXPECT_TRUE(b.viewer.actions().TagetVisible);
+  EXPECT_TRUE(b.viewer.actions().DeleteAllVisible);
 
   b.src.CardFormat = 1;
   b.src.ResolutionIndex = 9;
   b.src.FillTotal = 0;  // no slots at all
   b.viewer.UpdateStatusBar();
-  EXPECT_EQ(b.viewer.StatusPanels[1], " Качество: нет данных");
-  EXPECT_EQ(b.viewer.StatusPanels[2], " Записано: 0%");
-  EXPECT_FALSE(b.viewer.actions.ArhivVisible);
+  EXPECT_EQ(b.viewer.statusPanels()[1], " Качество: нет данных");
+  EXPECT_EQ(b.viewer.statusPanels()[2], " Записано: 0%");
+  EXPECT_FALSE(b.viewer.actions().ArhivVisible);
 }
 
 TEST(StatusBar, Format2FillAndCompression) {
@@ -330,20 +333,20 @@ TEST(StatusBar, Format2FillAndCompression) {
   state2::DataAreaSectors.Set(b.src.StateTable.data(), 1000);
   state2::DataWriteSector.Set(b.src.StateTable.data(), 333);
   b.viewer.UpdateStatusBar();
-  EXPECT_EQ(b.viewer.StatusPanels[1], " Сжатие: 10.00");
-  EXPECT_EQ(b.viewer.StatusPanels[2], " Записано: 33%");
+  EXPECT_EQ(b.viewer.statusPanels()[1], " Сжатие: 10.00");
+  EXPECT_EQ(b.viewer.statusPanels()[2], " Записано: 33%");
   state2::RingWrapped.Set(b.src.StateTable.data(), 1);
   b.viewer.UpdateStatusBar();
-  EXPECT_EQ(b.viewer.StatusPanels[2], " Записано: 100%");
+  EXPECT_EQ(b.viewer.statusPanels()[2], " Записано: 100%");
 
   // No entry to average: the panel keeps its text; no data area: 0 %.
   b.src.EntryCount = 0;
-  b.viewer.StatusPanels[1] = "before";
+  ViewerProbe::StatusPanels(b.viewer)[1] = "before";
   state2::RingWrapped.Set(b.src.StateTable.data(), 0);
   state2::DataAreaSectors.Set(b.src.StateTable.data(), 0);
   b.viewer.UpdateStatusBar();
-  EXPECT_EQ(b.viewer.StatusPanels[1], "before");
-  EXPECT_EQ(b.viewer.StatusPanels[2], " Записано: 0%");
+  EXPECT_EQ(b.viewer.statusPanels()[1], "before");
+  EXPECT_EQ(b.viewer.statusPanels()[2], " Записано: 0%");
 }
 
 TEST(StatusBar, ArchiveFileInBinaryUnits) {
@@ -355,25 +358,25 @@ TEST(StatusBar, ArchiveFileInBinaryUnits) {
   b.src.SourceSize = 1572864;
   b.src.Archive.CardFormat = 1;
   b.src.Archive.EntryCount = 42;
-  b.viewer.FragStart = "01.02.2024 10:00:00";
-  b.viewer.FragEnd = "01.02.2024 10:05:00";
+  ViewerProbe::FragStart(b.viewer) = "01.02.2024 10:00:00";
+  ViewerProbe::FragEnd(b.viewer) = "01.02.2024 10:05:00";
   b.viewer.UpdateStatusBar();
-  EXPECT_EQ(b.viewer.StatusPanels[0], " Размер: 1 Mb");
-  EXPECT_EQ(b.viewer.StatusPanels[1], " Качество: 320x256");
-  EXPECT_EQ(b.viewer.StatusPanels[2], " Записано: 42 кадров");
-  EXPECT_EQ(b.viewer.StatusPanels[4], " Фрагмент: 01.02.2024 10:00:00 - 01.02.2024 10:05:00");
-  EXPECT_FALSE(b.viewer.actions.DeleteAllVisible);
-  EXPECT_FALSE(b.viewer.actions.TagetVisible);
+  EXPECT_EQ(b.viewer.statusPanels()[0], " Размер: 1 Mb");
+  EXPECT_EQ(b.viewer.statusPanels()[1], " Качество: 320x256");
+  EXPECT_EQ(b.viewer.statusPanels()[2], " Записано: 42 кадров");
+  EXPECT_EQ(b.viewer.statusPanels()[4], " Фрагмент: 01.02.2024 10:00:00 - 01.02.2024 10:05:00");
+  EXPECT_FALSE(b.viewer.actions().DeleteAllVisible);
+  EXPECT_FALSE(b.viewer.actions().TagetVisible);
 }
 
 TEST(StatusBar, NothingOpenShowsOnlyLabels) {
   Bar b;
   b.src.CardOpen = false;
   b.viewer.UpdateStatusBar();
-  EXPECT_EQ(b.viewer.StatusPanels[0], " Размер: ");
-  EXPECT_EQ(b.viewer.StatusPanels[2], " Записано: ");
-  EXPECT_EQ(b.viewer.StatusPanels[4], " Фрагмент: ");
-  EXPECT_FALSE(b.viewer.actions.ArhivVisible);
+  EXPECT_EQ(b.viewer.statusPanels()[0], " Размер: ");
+  EXPECT_EQ(b.viewer.statusPanels()[2], " Записано: ");
+  EXPECT_EQ(b.viewer.statusPanels()[4], " Фрагмент: ");
+  EXPECT_FALSE(b.viewer.actions().ArhivVisible);
 }
 
 }  // namespace

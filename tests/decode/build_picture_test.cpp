@@ -6,6 +6,9 @@
 #include "decode_fixture.h"
 #include "support/pictures.h"
 #include "viewer/viewer.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 using namespace quovil;
 using decode_test::Recorder;
@@ -90,7 +93,7 @@ TEST(ConvertFrame, StopsAtTheFirstRowThePictureCannotSupply) {
 struct ViewerOnSource {
   explicit ViewerOnSource(Recorder& rec) : viewer(host) {
     Source& src = rec.Finish();
-    viewer.src = std::move(src);
+    ViewerProbe::Src(viewer) = std::move(src);
   }
   SilentHost host;
   Viewer viewer;
@@ -101,16 +104,16 @@ TEST(ViewerPicture, PrepareBitmapsSizesBothAndRefusesAbsurdSizes) {
   rec.Key(0, TestPicture(210, 1));
   ViewerOnSource v(rec);
   ASSERT_TRUE(v.viewer.PrepareBitmaps());
-  for (const Picture8& p : v.viewer.CameraBitmap) {
+  for (const Picture8& p : v.viewer.bitmaps()) {
     EXPECT_EQ(p.width, 30);
     EXPECT_EQ(p.height, 7);
   }
-  v.viewer.src.PictureWidth = 513;
-  v.viewer.src.PictureHeight = 256;
+  ViewerProbe::Src(v.viewer).PictureWidth = 513;
+  ViewerProbe::Src(v.viewer).PictureHeight = 256;
   EXPECT_FALSE(v.viewer.PrepareBitmaps());
-  v.viewer.src.PictureWidth = 0;
+  ViewerProbe::Src(v.viewer).PictureWidth = 0;
   EXPECT_FALSE(v.viewer.PrepareBitmaps());
-  v.viewer.src.PictureWidth = 420;
+  ViewerProbe::Src(v.viewer).PictureWidth = 420;
   EXPECT_TRUE(v.viewer.PrepareBitmaps());
 }
 
@@ -123,12 +126,12 @@ TEST(ViewerPicture, BuildsWithTheCamerasOwnSettingsAndReadsItsInformation) {
   ViewerOnSource v(rec);
   Viewer& w = v.viewer;
   ASSERT_TRUE(w.PrepareBitmaps());
-  w.CameraSettings[1].Brightness = 0;
-  ASSERT_TRUE(w.BuildPicture(2, w.CameraBitmap[1]));
+  ViewerProbe::CameraSettings(w)[1].Brightness = 0;
+  ASSERT_TRUE(w.BuildPicture(2, ViewerProbe::Bitmaps(w)[1]));
   const auto t = LevelTable(0, 100);
-  const auto got = Rows(w.CameraBitmap[1]);
+  const auto got = Rows(w.bitmaps()[1]);
   for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], t[rec.expected[2][i]]);
-  EXPECT_EQ(w.info.SensorIndex, 1);  // the block of the same second
+  EXPECT_EQ(w.info().SensorIndex, 1);  // the block of the same second
 }
 
 TEST(ViewerPicture, FrameThatCannotBeHadLeavesThePictureAsItWas) {
@@ -139,18 +142,18 @@ TEST(ViewerPicture, FrameThatCannotBeHadLeavesThePictureAsItWas) {
   ViewerOnSource v(rec);
   Viewer& w = v.viewer;
   ASSERT_TRUE(w.PrepareBitmaps());
-  ASSERT_TRUE(w.BuildPicture(2, w.CameraBitmap[0]));
-  const auto shown = Rows(w.CameraBitmap[0]);
-  EXPECT_FALSE(w.BuildPicture(0, w.CameraBitmap[0]));
-  EXPECT_FALSE(w.BuildPicture(1, w.CameraBitmap[0]));
-  EXPECT_FALSE(w.BuildPicture(3, w.CameraBitmap[0]));
-  EXPECT_EQ(Rows(w.CameraBitmap[0]), shown);
+  ASSERT_TRUE(w.BuildPicture(2, ViewerProbe::Bitmaps(w)[0]));
+  const auto shown = Rows(w.bitmaps()[0]);
+  EXPECT_FALSE(w.BuildPicture(0, ViewerProbe::Bitmaps(w)[0]));
+  EXPECT_FALSE(w.BuildPicture(1, ViewerProbe::Bitmaps(w)[0]));
+  EXPECT_FALSE(w.BuildPicture(3, ViewerProbe::Bitmaps(w)[0]));
+  EXPECT_EQ(Rows(w.bitmaps()[0]), shown);
   // A read that fails now (the card pulled mid-way) changes nothing either.
-  ResetFrameCache(w.cache);
-  auto* dev = static_cast<decode_test::TestDevice*>(w.src.Card.get());
-  dev->failAt.insert(w.src.LongBase() + uint64_t(w.src.LongCatalogue[2].FirstSector()) * 512);
-  EXPECT_FALSE(w.BuildPicture(2, w.CameraBitmap[0]));
-  EXPECT_EQ(Rows(w.CameraBitmap[0]), shown);
+  ResetFrameCache(ViewerProbe::Cache(w));
+  auto* dev = static_cast<decode_test::TestDevice*>(w.source().Card.get());
+  dev->failAt.insert(w.source().LongBase() + uint64_t(w.source().LongCatalogue[2].FirstSector()) * 512);
+  EXPECT_FALSE(w.BuildPicture(2, ViewerProbe::Bitmaps(w)[0]));
+  EXPECT_EQ(Rows(w.bitmaps()[0]), shown);
 }
 
 }  // namespace

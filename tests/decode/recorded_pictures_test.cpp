@@ -13,6 +13,9 @@
 #include "mkcard/mkcard.h"
 #include "support/pictures.h"
 #include "viewer/viewer.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 using namespace quovil;
 
@@ -28,7 +31,7 @@ struct Opened {
 // The card recognised on an in-memory image, its bitmaps prepared.
 std::unique_ptr<Opened> OpenCard(const mkcard::Options& o) {
   auto op = std::make_unique<Opened>();
-  Source& s = op->viewer.src;
+  Source& s = ViewerProbe::Src(op->viewer);
   s.Card = MemoryDevice(mkcard::MakeCard(o, &op->truth));
   s.CardOpen = true;
   std::vector<uint8_t> sector0(kSectorSize);
@@ -44,7 +47,7 @@ std::unique_ptr<Opened> OpenCard(const mkcard::Options& o) {
 std::unique_ptr<Opened> OpenArchiveBytes(const mkcard::Options& o) {
   auto op = std::make_unique<Opened>();
   std::vector<uint8_t> file = mkcard::MakeArchive(o, 3, &op->truth);
-  Source& s = op->viewer.src;
+  Source& s = ViewerProbe::Src(op->viewer);
   if (file.size() < 40) {
     ADD_FAILURE() << "no archive";
     return op;
@@ -74,7 +77,7 @@ using quovil::test::Rows;
 // the 64 a group keeps cannot be built and leave the picture alone.
 void ExpectPicture(Opened& op, int i) {
   const mkcard::Frame& f = op.truth.frames[size_t(i)];
-  Picture8& pic = op.viewer.CameraBitmap[size_t(f.camera)];
+  Picture8& pic = ViewerProbe::Bitmaps(op.viewer)[size_t(f.camera)];
   const std::vector<uint8_t> before = Rows(pic);
   const bool built = op.viewer.BuildPicture(i, pic);
   if (f.groupPosition >= kGroupFrames) {
@@ -91,7 +94,7 @@ void ExpectPicture(Opened& op, int i) {
 void ExpectEveryPicture(Opened& op) {
   std::vector<int> indices;
   for (int i = 0; i < int(op.truth.frames.size()); ++i)
-    if (op.truth.frames[size_t(i)].written && op.viewer.src.ValidIndex(i)) indices.push_back(i);
+    if (op.truth.frames[size_t(i)].written && op.viewer.source().ValidIndex(i)) indices.push_back(i);
   ASSERT_FALSE(indices.empty());
   for (int i : indices) ExpectPicture(op, i);
   for (auto it = indices.rbegin(); it != indices.rend(); ++it) ExpectPicture(op, *it);
@@ -103,8 +106,8 @@ void ExpectEverySound(Opened& op) {
   std::vector<uint8_t> buf(kSoundBlockBytes);
   for (int i = 0; i < int(op.truth.frames.size()); ++i) {
     const mkcard::Frame& f = op.truth.frames[size_t(i)];
-    if (!f.written || !op.viewer.src.ValidIndex(i)) continue;
-    ReadSound(op.viewer.src, i, buf.data());
+    if (!f.written || !op.viewer.source().ValidIndex(i)) continue;
+    ReadSound(op.viewer.source(), i, buf.data());
     const size_t n = GetU16(buf.data());
     ASSERT_EQ(n, f.samples.size()) << "index " << i;
     EXPECT_TRUE(std::equal(f.samples.begin(), f.samples.end(), buf.begin() + 2)) << "index " << i;
@@ -115,7 +118,7 @@ void ExpectEveryFrameInfo(Opened& op) {
   for (int i = 0; i < int(op.truth.frames.size()); ++i) {
     const mkcard::Frame& f = op.truth.frames[size_t(i)];
     FrameInfoState info;  // fresh, as right after opening
-    ASSERT_TRUE(ReadFrameInfo(op.viewer.src, info, i));
+    ASSERT_TRUE(ReadFrameInfo(op.viewer.source(), info, i));
     EXPECT_EQ(info.SensorIndex, f.hasSensor ? f.infoIndex : -1) << "index " << i;
     EXPECT_EQ(info.GpsSentence, f.gpsText) << "index " << i;
     EXPECT_EQ(info.GpsSpeedText, f.gpsSpeed) << "index " << i;

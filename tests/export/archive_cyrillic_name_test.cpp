@@ -35,10 +35,10 @@ TEST(ArchiveName, CyrillicNameIsSavedOpenedAndListedAsGiven) {
   RecordingHost savedHost;
   Viewer saved{savedHost};
   saved.OpenArchive(name);
-  ASSERT_TRUE(saved.src.ArchiveOpen) << saved.NoSourceText;
-  EXPECT_EQ(saved.Caption, "KORAX-X CARD VIEWER - " + name);
-  ASSERT_EQ(saved.SelCount, v.SelCount);
-  for (int32_t k = 0; k < saved.SelCount; ++k) {
+  ASSERT_TRUE(saved.source().ArchiveOpen) << saved.noSourceText();
+  EXPECT_EQ(saved.caption(), "KORAX-X CARD VIEWER - " + name);
+  ASSERT_EQ(saved.selection().Count(), v.selection().Count());
+  for (int32_t k = 0; k < saved.selection().Count(); ++k) {
     EXPECT_EQ(PictureOf(saved, saved.IndexAtPos(k)), PictureOf(v, v.IndexAtPos(k))) << k;
   }
   saved.CloseArchive();

@@ -8,6 +8,9 @@
 
 #include "export/avi_export.h"
 #include "export_fixture.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace export_test {
 namespace {
@@ -33,8 +36,8 @@ class AviExportTest : public ExportTest {
   // Catalogue indices of camera cam in selection order.
   std::vector<int32_t> CameraRecords(int cam) const {
     std::vector<int32_t> out;
-    for (int32_t p = 0; p < v.SelCount; ++p)
-      if (v.src.CameraOf(v.IndexAtPos(p)) == cam) out.push_back(v.IndexAtPos(p));
+    for (int32_t p = 0; p < v.selection().Count(); ++p)
+      if (v.source().CameraOf(v.IndexAtPos(p)) == cam) out.push_back(v.IndexAtPos(p));
     return out;
   }
 
@@ -88,9 +91,9 @@ TEST_F(AviExportTest, SilentCardGivesOneGreyFramePerRecordAtFiveFramesPerSecond)
   o.resolutionIndex = 0;  // 420 x 256, no edge trim
   o.records = 30;
   mkcard::Recorded t = Open(o, "silent");
-  ASSERT_TRUE(v.src.CardOpen);
-  ASSERT_FALSE(v.src.HasSound);
-  v.ActiveCamera = 1;
+  ASSERT_TRUE(v.source().CardOpen);
+  ASSERT_FALSE(v.source().HasSound);
+  v.SetActiveCamera(1);
   AviExportResult r = Export("silent.avi");
   ASSERT_EQ(r.files.size(), 1u);
   EXPECT_FALSE(r.failed);
@@ -121,8 +124,8 @@ TEST_F(AviExportTest, SecondLongSoundHoldsEachPictureForFiveFrames) {
   o.records = 6;
   o.framesPerSecond = 1;
   mkcard::Recorded t = OpenWithSound(o, "second", 8000);
-  ASSERT_TRUE(v.src.HasSound);
-  ASSERT_EQ(v.src.SampleRate, 8000);
+  ASSERT_TRUE(v.source().HasSound);
+  ASSERT_EQ(v.source().SampleRate, 8000);
   for (int i = 0; i < o.records; ++i) ASSERT_EQ(t.frames[size_t(i)].samples.size(), 8000u);
   AviExportResult r = Export("second.avi");
   ASSERT_EQ(r.files.size(), 1u);
@@ -204,7 +207,7 @@ TEST_F(AviExportTest, RecordWithoutStoredSoundGivesSilenceForItsInterval) {
     f.seekp(std::streamoff((uint64_t(t.dataBaseSector) + t.frames[2].firstSector) * 512));
     f.write("\0\0", 2);
   }
-  ASSERT_TRUE(v.src.HasSound);
+  ASSERT_TRUE(v.source().HasSound);
   // Its frame interval's worth, at most one second.
   const size_t silence = std::min<size_t>(size_t(t.frames[2].frameInterval) * 10 * 8000 / 1000, 8000);
   ASSERT_GT(silence, 7000u);
@@ -268,7 +271,7 @@ TEST_F(AviExportTest, ReversedMarksExportTheSameFragmentEndingWithItsLastRecord)
   ASSERT_TRUE(CollectAviEntries(v, forward));
   // The whole selection: its last second holds several records, all exported.
   EXPECT_EQ(std::vector<int32_t>(forward.entries.begin(), forward.entries.end()), CameraRecords(0));
-  std::swap(v.FragStart, v.FragEnd);
+  std::swap(ViewerProbe::FragStart(v), ViewerProbe::FragEnd(v));
   ASSERT_TRUE(CollectAviEntries(v, reversed));
   EXPECT_EQ(forward.entries, reversed.entries);
   EXPECT_TRUE(host.messages.empty());
@@ -281,9 +284,9 @@ TEST_F(AviExportTest, MissingMarkOrNoRecordOfTheCameraIsReported) {
   o.bothCameras = false;
   Open(o, "messages");
   AviExportList list;
-  v.ActiveCamera = 1;
+  v.SetActiveCamera(1);
   EXPECT_FALSE(CollectAviEntries(v, list));
-  v.FragEnd = "01.01.2001 00:00:00";
+  ViewerProbe::FragEnd(v) = "01.01.2001 00:00:00";
   EXPECT_FALSE(CollectAviEntries(v, list));
   EXPECT_EQ(host.messages, (std::vector<std::string>{kNoRecords, kNoMarks}));
 }

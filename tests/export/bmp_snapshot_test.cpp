@@ -3,6 +3,9 @@
 #include "export/bmp_file.h"
 #include "export/snapshot.h"
 #include "export_fixture.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace export_test {
 namespace {
@@ -13,7 +16,7 @@ class BmpSnapshotTest : public ExportTest {
 
   // Shows index on the active camera and saves it the way the command does.
   void Save(int32_t index) {
-    v.ActiveCamera = v.src.CameraOf(index);
+    v.SetActiveCamera(v.source().CameraOf(index));
     v.ShowPosition(v.PosOfIndex(index));
     out_ = Temp("snap.bmp");
     host.saveFileAnswer = out_;
@@ -38,8 +41,8 @@ TEST_F(BmpSnapshotTest, FileNameTellsDateTimeKindAndCameraFromZero) {
   o.allKinds = false;
   o.start = {5, 3, 13, 14, 22, 10};
   Open(o, "name");
-  EXPECT_EQ(SnapshotFileName(v.src, 0), "05.03.2013_14.22.10_00_ручная запись_ch1.bmp");
-  EXPECT_EQ(SnapshotFileName(v.src, -1), "");
+  EXPECT_EQ(SnapshotFileName(v.source(), 0), "05.03.2013_14.22.10_00_ручная запись_ch1.bmp");
+  EXPECT_EQ(SnapshotFileName(v.source(), -1), "");
 }
 
 TEST_F(BmpSnapshotTest, HeaderColourTableAndRowsFollowTheBitmapLayout) {
@@ -100,10 +103,10 @@ TEST_F(BmpSnapshotTest, SavedPictureHoldsTheCameraBrightness) {
   o.records = 4;
   mkcard::Recorded t = Open(o, "bright");
   const int cam = t.frames[1].camera;
-  v.CameraSettings[size_t(cam)].Brightness = 60;  // offset +40
+  ViewerProbe::CameraSettings(v)[size_t(cam)].Brightness = 60;  // offset +40
   Save(1);
   const std::vector<uint8_t> got = Pixels();
-  const int w = 420 - 2 * v.src.EdgeTrim;
+  const int w = 420 - 2 * v.source().EdgeTrim;
   const std::vector<uint8_t> want = Stretched(t.frames[1].picture, t.width, t.height, w, t.height + 20);
   ASSERT_EQ(got.size(), want.size());
   const size_t far = got.size() - 1;  // bottom right, away from the stamp
@@ -115,7 +118,7 @@ TEST_F(BmpSnapshotTest, UnwritableFileIsReported) {
   o.format = 2;
   o.records = 2;
   Open(o, "unwritable");
-  v.ActiveCamera = v.src.CameraOf(0);
+  v.SetActiveCamera(v.source().CameraOf(0));
   v.ShowPosition(v.PosOfIndex(0));
   host.saveFileAnswer = "/nonexistent-dir/x.bmp";
   ActionSaveImageExecute(v);

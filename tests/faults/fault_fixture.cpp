@@ -39,9 +39,9 @@ void FaultTest::ExpectCardUnchanged() {
 std::vector<uint8_t> FaultTest::PictureOf(int index) { return quovil::test::PictureOf(*viewer, index); }
 
 void FaultTest::ExpectSoundViewer() {
-  ASSERT_TRUE(OpenCard()) << viewer->NoSourceText;
-  ASSERT_EQ(viewer->src.EntryCount, truth.entryCount);
-  EXPECT_GT(viewer->SelCount, 0);
+  ASSERT_TRUE(OpenCard()) << viewer->noSourceText();
+  ASSERT_EQ(viewer->source().EntryCount, truth.entryCount);
+  EXPECT_GT(viewer->selection().Count(), 0);
   for (int i = 0; i < truth.entryCount; ++i) {
     if (!truth.frames[size_t(i)].written) continue;
     ASSERT_EQ(PictureOf(i), truth.frames[size_t(i)].picture) << "catalogue index " << i;

@@ -127,8 +127,8 @@ TEST_F(Hostile, AFifoIsRefusedAtOnce) {
   }
   // The window's way in (its file argument, a hand-over, the open dialog).
   viewer->OpenArchive(fifo);
-  EXPECT_FALSE(viewer->src.ArchiveOpen);
-  EXPECT_EQ(viewer->NoSourceText, "Ошибка открытия файла!");
+  EXPECT_FALSE(viewer->source().ArchiveOpen);
+  EXPECT_EQ(viewer->noSourceText(), "Ошибка открытия файла!");
 }
 
 TEST_F(Hostile, AMissingFileIsNoCardProblem) {
@@ -151,7 +151,7 @@ TEST_F(Hostile, HugeCataloguesOnSparseImagesAreBadHeaders) {
   EXPECT_NE(r.rc, 0);
   EXPECT_EQ(r.out["error"], "Испорчен заголовок карты памяти!");
   EXPECT_FALSE(OpenCard());
-  EXPECT_EQ(viewer->NoSourceText, "Испорчен заголовок карты памяти!");
+  EXPECT_EQ(viewer->noSourceText(), "Испорчен заголовок карты памяти!");
 
   MakeCard(SmallCard(1));
   PatchStateTable(quovil::state1::kLength, [](uint8_t* t) { quovil::state1::SlotCount.Set(t, 0xFFFFFFF0u); });
@@ -255,7 +255,7 @@ TEST_F(Hostile, TheWindowsSavesRefuseTheOpenSource) {
   host.saveFileAnswer = dir + "/trip.kif";
   ASSERT_EQ(quovil::ActionSaveFileExecute(*viewer).status, quovil::ArchiveSaveStatus::Saved);
   viewer->OpenArchive(dir + "/trip.kif");
-  ASSERT_TRUE(viewer->src.ArchiveOpen);
+  ASSERT_TRUE(viewer->source().ArchiveOpen);
   viewer->ActionSelectAllExecute();
   const auto kif = ReadBytes(dir + "/trip.kif");
   host.messages.clear();

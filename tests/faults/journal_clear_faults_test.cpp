@@ -17,27 +17,27 @@ TEST_F(JournalFaults, FailedReadAtEveryReadOfTheJournal) {
   ASSERT_TRUE(OpenCard());
   quovil::Journal clean;
   int before = plan->reads;
-  clean.ReadJournalFromCard(viewer->src);
+  clean.ReadJournalFromCard(viewer->source());
   const int reads = plan->reads - before;
   ASSERT_GT(reads, 0);
   ASSERT_GT(clean.ShownCount, 0);
   for (int n = 1; n <= reads; ++n) {
     plan->FailReadIn(n);
     quovil::Journal j;
-    j.ReadJournalFromCard(viewer->src);
+    j.ReadJournalFromCard(viewer->source());
     plan->Disarm();
     EXPECT_EQ(j.StatusPanels[0], "Read error") << "read " << n;
     EXPECT_TRUE(j.Rows.empty());
   }
   plan->VanishIn(1);
   quovil::Journal gone;
-  gone.ReadJournalFromCard(viewer->src);
+  gone.ReadJournalFromCard(viewer->source());
   EXPECT_EQ(gone.StatusPanels[0], "Read error");
   EXPECT_EQ(plan->writes, 0);
   ExpectCardUnchanged();
   ExpectSoundViewer();
   quovil::Journal again;
-  again.ReadJournalFromCard(viewer->src);
+  again.ReadJournalFromCard(viewer->source());
   EXPECT_EQ(again.Rows.size(), clean.Rows.size());
 }
 

@@ -27,12 +27,12 @@ class OpenCardFaults : public FaultTest, public ::testing::WithParamInterface<in
   }
 
   void ExpectWholeOrNothing(int n) {
-    if (viewer->src.CardOpen) {
-      EXPECT_EQ(viewer->src.EntryCount, truth.entryCount) << "read " << n;
+    if (viewer->source().CardOpen) {
+      EXPECT_EQ(viewer->source().EntryCount, truth.entryCount) << "read " << n;
     } else {
-      EXPECT_TRUE(kNoCardTexts.count(viewer->NoSourceText)) << "read " << n << ": " << viewer->NoSourceText;
-      EXPECT_TRUE(viewer->src.LongCatalogue.empty() && viewer->src.ShortCatalogue.empty());
-      EXPECT_EQ(viewer->SelCount, 0);
+      EXPECT_TRUE(kNoCardTexts.count(viewer->noSourceText())) << "read " << n << ": " << viewer->noSourceText();
+      EXPECT_TRUE(viewer->source().LongCatalogue.empty() && viewer->source().ShortCatalogue.empty());
+      EXPECT_EQ(viewer->selection().Count(), 0);
     }
   }
 };
@@ -50,9 +50,9 @@ TEST_P(OpenCardFaults, EveryFailedReadLeavesWholeCardOrNone) {
     // The watch of the next second finds a card that reads again and takes
     // all of it.
     viewer->CheckTimerTimer();
-    EXPECT_TRUE(viewer->src.CardOpen) << "read " << n << ": " << viewer->NoSourceText;
-    EXPECT_EQ(viewer->src.EntryCount, truth.entryCount) << "read " << n;
-    EXPECT_GT(viewer->SelCount, 0) << "read " << n;
+    EXPECT_TRUE(viewer->source().CardOpen) << "read " << n << ": " << viewer->noSourceText();
+    EXPECT_EQ(viewer->source().EntryCount, truth.entryCount) << "read " << n;
+    EXPECT_GT(viewer->selection().Count(), 0) << "read " << n;
   }
   ExpectCardUnchanged();
   ExpectSoundViewer();
@@ -67,9 +67,9 @@ TEST_P(OpenCardFaults, CardPulledAtEveryReadOfTheOpening) {
     OpenCard(p);
     // The next tick notices the card is gone and says so.
     viewer->CheckTimerTimer();
-    EXPECT_FALSE(viewer->src.CardOpen) << "read " << n;
-    EXPECT_EQ(viewer->NoSourceText, "Карта памяти отсутствует!") << "read " << n;
-    EXPECT_EQ(viewer->SelCount, 0);
+    EXPECT_FALSE(viewer->source().CardOpen) << "read " << n;
+    EXPECT_EQ(viewer->noSourceText(), "Карта памяти отсутствует!") << "read " << n;
+    EXPECT_EQ(viewer->selection().Count(), 0);
     EXPECT_EQ(p->writes, 0);
   }
   ExpectCardUnchanged();

@@ -46,16 +46,16 @@ class SaveFaults : public FaultTest, public ::testing::WithParamInterface<int> {
  protected:
   std::vector<int32_t> Selection() {
     std::vector<int32_t> out;
-    for (int32_t p = 0; p < viewer->SelCount; ++p) out.push_back(viewer->IndexAtPos(p));
+    for (int32_t p = 0; p < viewer->selection().Count(); ++p) out.push_back(viewer->IndexAtPos(p));
     return out;
   }
-  quovil::ArchiveSaveResult Save() { return quovil::WriteArchiveFile(viewer->src, Selection(), dir + "/out.kif", host); }
+  quovil::ArchiveSaveResult Save() { return quovil::WriteArchiveFile(viewer->source(), Selection(), dir + "/out.kif", host); }
   // The file is refused where an archive is opened, as a damaged one.
   void ExpectNoArchive(const std::string& path) {
     quovil::Viewer other(host);
     other.OpenArchive(path);
-    EXPECT_FALSE(other.src.ArchiveOpen) << path;
-    EXPECT_EQ(other.NoSourceText, "Ошибка чтения файла!") << path;
+    EXPECT_FALSE(other.source().ArchiveOpen) << path;
+    EXPECT_EQ(other.noSourceText(), "Ошибка чтения файла!") << path;
   }
   quovil::AviExportResult Export() {
     quovil::AviExportList list;

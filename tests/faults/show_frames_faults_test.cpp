@@ -9,7 +9,7 @@ namespace {
 class ShowFramesFaults : public FaultTest, public ::testing::WithParamInterface<int> {
  protected:
   void Walk() {
-    for (int32_t p = 0; p < viewer->SelCount; ++p) viewer->ShowPosition(p);
+    for (int32_t p = 0; p < viewer->selection().Count(); ++p) viewer->ShowPosition(p);
   }
   int CountWalkReads() {
     EXPECT_TRUE(OpenCard());
@@ -44,9 +44,9 @@ TEST_P(ShowFramesFaults, CardPulledDuringAWalk) {
     plan->VanishIn(n);
     Walk();
     viewer->CheckTimerTimer();
-    EXPECT_FALSE(viewer->src.CardOpen) << "read " << n;
-    EXPECT_EQ(viewer->NoSourceText, "Карта памяти отсутствует!");
-    EXPECT_EQ(viewer->SelCount, 0);
+    EXPECT_FALSE(viewer->source().CardOpen) << "read " << n;
+    EXPECT_EQ(viewer->noSourceText(), "Карта памяти отсутствует!");
+    EXPECT_EQ(viewer->selection().Count(), 0);
     // Showing with no card is harmless.
     viewer->ShowPosition(0);
   }

@@ -13,6 +13,9 @@
 
 #include "platform/map_process.h"
 #include "viewer/viewer.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace quovil {
 namespace {
@@ -91,13 +94,13 @@ class GpsOutput : public ::testing::Test {
 };
 
 TEST_F(GpsOutput, PlaceholderAtResetThenEverySecond) {
-  v.info.GpsSentence = "$OLD*00";
-  v.info.GpsIndex = v.info.SensorIndex = 5;
+  ViewerProbe::Info(v).GpsSentence = "$OLD*00";
+  ViewerProbe::Info(v).GpsIndex = ViewerProbe::Info(v).SensorIndex = 5;
   v.ResetGpsOutput();
   EXPECT_EQ(Received(), "$GPVTG,,,,,,,,,N*30");
-  EXPECT_TRUE(v.info.GpsSentence.empty());
-  EXPECT_EQ(v.info.GpsIndex, -1);
-  EXPECT_EQ(v.info.SensorIndex, -1);
+  EXPECT_TRUE(v.info().GpsSentence.empty());
+  EXPECT_EQ(v.info().GpsIndex, -1);
+  EXPECT_EQ(v.info().SensorIndex, -1);
   v.MapTimerTimer();
   v.MapTimerTimer();
   EXPECT_EQ(Received(), "$GPVTG,,,,,,,,,N*30$GPVTG,,,,,,,,,N*30");
@@ -105,7 +108,7 @@ TEST_F(GpsOutput, PlaceholderAtResetThenEverySecond) {
 
 TEST_F(GpsOutput, RecordedSentenceOfTheShownFrameRepeatedAsIs) {
   const std::string recorded = "$GPRMC,A*00\r\n$GPVTG,B*00\r\n";
-  v.info.GpsSentence = recorded;
+  ViewerProbe::Info(v).GpsSentence = recorded;
   v.MapTimerTimer();
   v.MapTimerTimer();
   EXPECT_EQ(Received(), recorded + recorded);
@@ -113,43 +116,43 @@ TEST_F(GpsOutput, RecordedSentenceOfTheShownFrameRepeatedAsIs) {
 
 TEST_F(GpsOutput, ResetWithPortClosedOnlyClearsState) {
   port.Close();
-  v.info.GpsSentence = "$X*00";
+  ViewerProbe::Info(v).GpsSentence = "$X*00";
   v.ResetGpsOutput();
   v.MapTimerTimer();
-  EXPECT_TRUE(v.info.GpsSentence.empty());
+  EXPECT_TRUE(v.info().GpsSentence.empty());
   EXPECT_EQ(Received(), "");
 }
 
 TEST_F(GpsOutput, FailedWriteClosesPortSilentlyMapStaysOn) {
-  v.actions.MAP = true;
-  v.gps.MapTimerEnabled = true;
+  ViewerProbe::Actions(v).MAP = true;
+  ViewerProbe::Gps(v).MapTimerEnabled = true;
   port.failWrites = true;
   v.MapTimerTimer();
   EXPECT_FALSE(port.IsOpen());
-  EXPECT_TRUE(v.actions.MAP);
-  EXPECT_TRUE(v.gps.MapTimerEnabled);
+  EXPECT_TRUE(v.actions().MAP);
+  EXPECT_TRUE(v.gps().MapTimerEnabled);
   v.MapTimerTimer();  // finds the port closed and writes nothing
   EXPECT_EQ(Received(), "");
 }
 
 TEST_F(GpsOutput, EndedMapProgramSwitchesMapOffWithoutWriting) {
-  v.actions.MAP = true;
-  v.gps.MapTimerEnabled = true;
-  v.gps.MapLaunchResult = 33;
+  ViewerProbe::Actions(v).MAP = true;
+  ViewerProbe::Gps(v).MapTimerEnabled = true;
+  ViewerProbe::Gps(v).MapLaunchResult = 33;
   v.MapTimerTimer();
   EXPECT_EQ(Received(), "$GPVTG,,,,,,,,,N*30");
   process.running = false;
   v.MapTimerTimer();
   EXPECT_EQ(Received(), "");
   EXPECT_FALSE(port.IsOpen());
-  EXPECT_FALSE(v.actions.MAP);
-  EXPECT_FALSE(v.gps.MapTimerEnabled);
-  EXPECT_EQ(v.gps.MapLaunchResult, 0);
+  EXPECT_FALSE(v.actions().MAP);
+  EXPECT_FALSE(v.gps().MapTimerEnabled);
+  EXPECT_EQ(v.gps().MapLaunchResult, 0);
   EXPECT_EQ(process.released, 1);
 }
 
 TEST_F(GpsOutput, LaunchResultAtMost32NeverChecksTheProcess) {
-  v.gps.MapLaunchResult = 32;
+  ViewerProbe::Gps(v).MapLaunchResult = 32;
   process.running = false;
   v.MapTimerTimer();
   EXPECT_EQ(Received(), "$GPVTG,,,,,,,,,N*30");

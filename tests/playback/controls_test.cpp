@@ -1,5 +1,8 @@
 // The mouse wheel, the volume bar, mute, and bringing sound up.
 #include "playback_fixture.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace playback_test {
 namespace {
@@ -11,40 +14,40 @@ TEST_F(PlaybackTest, WheelStepsRecordsWhenStoppedAndChangesTheSpeedWhenPlaying) 
   OpenCard({{0, 1, 0, 1}, false});
   EXPECT_TRUE(v.FormMouseWheel(true));
   EXPECT_TRUE(v.FormMouseWheel(true));
-  EXPECT_EQ(v.CurPos, 2);
+  EXPECT_EQ(v.selection().Pos(), 2);
   v.FormMouseWheel(false);
   v.FormMouseWheel(false);
   EXPECT_TRUE(v.FormMouseWheel(false));  // outside the selection: nothing, yet handled
-  EXPECT_EQ(v.CurPos, 0);
-  EXPECT_FALSE(v.play.PlayTimerEnabled);  // the wheel never starts playback
+  EXPECT_EQ(v.selection().Pos(), 0);
+  EXPECT_FALSE(v.play().PlayTimerEnabled);  // the wheel never starts playback
 
   v.PlayBtnClick();
   v.FormMouseWheel(true);
-  EXPECT_EQ(v.play.PlaySpeed, 2);
-  EXPECT_EQ(v.CurPos, 0);
+  EXPECT_EQ(v.play().PlaySpeed, 2);
+  EXPECT_EQ(v.selection().Pos(), 0);
 }
 
 TEST_F(PlaybackTest, WheelStepsTheActiveCameraInTheSingleWindow) {
   OpenCard({{0, 0, 1, 0, 1, 1}, false});
-  v.disp.ViewLayout = 5;
-  v.ActiveCamera = 1;
+  ViewerProbe::Disp(v).ViewLayout = 5;
+  v.SetActiveCamera(1);
   v.FormMouseWheel(true);
-  EXPECT_EQ(v.CurPos, 2);
+  EXPECT_EQ(v.selection().Pos(), 2);
   v.FormMouseWheel(true);
-  EXPECT_EQ(v.CurPos, 4);
+  EXPECT_EQ(v.selection().Pos(), 4);
   v.FormMouseWheel(false);
   v.FormMouseWheel(false);  // no earlier record of camera 2: nothing
-  EXPECT_EQ(v.CurPos, 2);
+  EXPECT_EQ(v.selection().Pos(), 2);
 }
 
 TEST_F(PlaybackTest, VolumeBarTopIsLoudestAndMuteSilencesBothStreamsUntilUnmuted) {
   OpenCard({{0, 1, 0, 1}, true});
   v.VolumeBarChange(30);  // stopped: only remembered
-  EXPECT_EQ(v.CameraSettings[0].Volume, 30);
+  EXPECT_EQ(v.cameraSettings()[0].Volume, 30);
   EXPECT_FLOAT_EQ(Stream(0).volume, 1.0f);
   v.PlayBtnClick();
   EXPECT_FLOAT_EQ(Stream(0).volume, 0.7f);
-  v.ActiveCamera = 1;
+  v.SetActiveCamera(1);
   v.VolumeBarChange(0);
   EXPECT_FLOAT_EQ(Stream(1).volume, 1.0f);
   EXPECT_FLOAT_EQ(Stream(0).volume, 0.7f);
@@ -78,21 +81,21 @@ TEST_F(PlaybackTest, SoundStartUpFailuresShowTheirMessageAndSayWhetherTheProgram
 
   // A card with sound opened later still plays, paced by the timer.
   InsertCard({{0, 1, 0, 1}, true});
-  ASSERT_TRUE(v.src.HasSound);
-  v.play.PlaySpeed = 1;
+  ASSERT_TRUE(v.source().HasSound);
+  ViewerProbe::Play(v).PlaySpeed = 1;
   v.PlayBtnClick();
-  EXPECT_EQ(v.play.PlayTimerInterval, 180);
+  EXPECT_EQ(v.play().PlayTimerInterval, 180);
 }
 
 TEST_F(PlaybackTest, WithoutASoundSystemPlaybackRunsSilentlyAtTheTimersPace) {
   OpenCard({{0, 1, 0, 1, 0, 1}, true}, nullptr);
   EXPECT_TRUE(host.messages.empty());
   v.PlayBtnClick();
-  EXPECT_EQ(v.play.PlayTimerInterval, 180);  // nothing would ever drain the sound
+  EXPECT_EQ(v.play().PlayTimerInterval, 180);  // nothing would ever drain the sound
   v.MuteLabelClick();
   v.VolumeBarChange(10);
   for (int i = 0; i < 3; ++i) v.PlayTimerTimer();
-  EXPECT_EQ(v.CurPos, 5);
+  EXPECT_EQ(v.selection().Pos(), 5);
   EXPECT_EQ(Queued(0), 0);
   v.StopBtnClick();
   v.FreeSound();

@@ -88,8 +88,8 @@ std::vector<uint8_t> PlaybackTest::Samples(int record) const {
 
 void PlaybackTest::InsertCard(const CardSpec& inserted) {
   card = inserted;
-  ASSERT_TRUE(test::OpenCardBytes(v, CardImage(card))) << v.NoSourceText;
-  ASSERT_EQ(v.SelCount, int32_t(card.cams.size()));
+  ASSERT_TRUE(test::OpenCardBytes(v, CardImage(card))) << v.noSourceText();
+  ASSERT_EQ(v.selection().Count(), int32_t(card.cams.size()));
 }
 
 void PlaybackTest::OpenCard(const CardSpec& spec, SoundSystem* sound) {
@@ -102,7 +102,7 @@ void PlaybackTest::OpenCard(const CardSpec& spec, SoundSystem* sound) {
 
 std::vector<uint8_t> PlaybackTest::Pull(int cam, uint32_t n) {
   std::vector<uint8_t> buf(n, 0xEE);
-  SoundHandle h = v.play.SoundStream[size_t(cam)];
+  SoundHandle h = v.play().SoundStream[size_t(cam)];
   FakeStream& s = fake.streams.at(h);
   uint32_t got = s.proc(h, buf.data(), n, s.user);
   buf.resize(got);
@@ -119,7 +119,7 @@ std::vector<uint8_t> PlaybackTest::Drain(int cam) {
 }
 
 int PlaybackTest::Queued(int cam) const {
-  int n = v.sound.RingWrite[size_t(cam)] - v.sound.RingRead[size_t(cam)];
+  int n = v.sound().RingWrite[size_t(cam)] - v.sound().RingRead[size_t(cam)];
   return n < 0 ? n + kSoundRingBytes : n;
 }
 

@@ -71,14 +71,14 @@ class PlaybackTest : public ::testing::Test {
   // Only opens the card through the card watch; sound is left as it is.
   void InsertCard(const CardSpec& inserted);
 
-  FakeStream& Stream(int cam) { return fake.streams.at(v.play.SoundStream[size_t(cam)]); }
+  FakeStream& Stream(int cam) { return fake.streams.at(v.play().SoundStream[size_t(cam)]); }
   // What camera cam's stream procedure delivers for a request of n bytes.
   std::vector<uint8_t> Pull(int cam, uint32_t n);
   // Drains camera cam's ring completely.
   std::vector<uint8_t> Drain(int cam);
   int Queued(int cam) const;  // bytes waiting in cam's ring
   std::vector<uint8_t> Samples(int record) const;
-  int32_t ShownPos(int cam) const { return v.disp.ShownPos[size_t(cam)]; }
+  int32_t ShownPos(int cam) const { return v.disp().ShownPos[size_t(cam)]; }
 
   CardSpec card;
 };

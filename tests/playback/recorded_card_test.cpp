@@ -5,6 +5,9 @@
 #include "mkcard/mkcard.h"
 #include "playback_fixture.h"
 #include "support/card_source.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace playback_test {
 namespace {
@@ -25,15 +28,15 @@ class RecordedCardTest : public PlaybackTest {
     ASSERT_EQ(v.InitSound(), Viewer::SoundInit::Ok);
     // The watch finds the card, selects everything, shows position 0.
     ASSERT_TRUE(test::OpenCardBytes(v, std::move(image)));
-    ASSERT_EQ(v.SelCount, records);
-    ASSERT_TRUE(v.src.HasSound);
+    ASSERT_EQ(v.selection().Count(), records);
+    ASSERT_TRUE(v.source().HasSound);
   }
   int CameraAt(int32_t pos) const { return truth.frames[size_t(v.IndexAtPos(pos))].camera; }
   // The camera's picture is the recorded one of the record it shows
   // (brightness and contrast at their middle leave the grey levels alone).
   bool ShowsRecordedPicture(int cam) const {
-    const Picture8& pic = v.CameraBitmap[size_t(cam)];
-    const std::vector<uint8_t>& want = truth.frames[size_t(v.disp.ShownIndex[size_t(cam)])].picture;
+    const Picture8& pic = v.bitmaps()[size_t(cam)];
+    const std::vector<uint8_t>& want = truth.frames[size_t(v.disp().ShownIndex[size_t(cam)])].picture;
     for (int y = 0; y < pic.height; ++y)
       if (!std::equal(pic.Row(y), pic.Row(y) + pic.width, want.begin() + long(y) * pic.width)) return false;
     return true;
@@ -45,38 +48,38 @@ class RecordedCardTest : public PlaybackTest {
 TEST_F(RecordedCardTest, FastForwardShowsEveryRecordOnceInOrderAndBackwardReturnsWithTheRightPictures) {
   Record(60);
   if (IsSkipped()) return;
-  v.play.PlaySpeed = 8;
+  ViewerProbe::Play(v).PlaySpeed = 8;
   v.SpeedUpClick();  // from stopped: starts at the remembered speed
-  ASSERT_EQ(v.play.PlayTimerInterval, 5);
+  ASSERT_EQ(v.play().PlayTimerInterval, 5);
   std::vector<int32_t> shown;
-  for (int i = 0; i < 200 && v.play.PlayTimerEnabled; ++i) {
-    auto before = v.disp.ShownPos;
+  for (int i = 0; i < 200 && v.play().PlayTimerEnabled; ++i) {
+    auto before = v.disp().ShownPos;
     v.PlayTimerTimer();
     // Camera 1 moves before camera 2 within a step, and never past it.
     for (int cam = 0; cam < 2; ++cam) {
-      if (v.disp.ShownPos[size_t(cam)] == before[size_t(cam)]) continue;
-      shown.push_back(v.disp.ShownPos[size_t(cam)]);
+      if (v.disp().ShownPos[size_t(cam)] == before[size_t(cam)]) continue;
+      shown.push_back(v.disp().ShownPos[size_t(cam)]);
       EXPECT_TRUE(ShowsRecordedPicture(cam)) << "position " << shown.back();
     }
   }
   std::vector<int32_t> all;
   for (int32_t p = 1; p < 60; ++p) all.push_back(p);
   EXPECT_EQ(shown, all);
-  EXPECT_FALSE(v.play.PlayTimerEnabled);
+  EXPECT_FALSE(v.play().PlayTimerEnabled);
   EXPECT_EQ(Stream(0).plays, 0);  // timer-paced: the streams stay silent
 
   v.SpeedDownClick();  // backward through the groups, key frames behind
   int moves = 0;
-  for (int i = 0; i < 200 && v.play.PlayTimerEnabled; ++i) {
-    auto before = v.disp.ShownPos;
+  for (int i = 0; i < 200 && v.play().PlayTimerEnabled; ++i) {
+    auto before = v.disp().ShownPos;
     v.PlayTimerTimer();
     for (int cam = 0; cam < 2; ++cam) {
-      if (v.disp.ShownPos[size_t(cam)] == before[size_t(cam)]) continue;
+      if (v.disp().ShownPos[size_t(cam)] == before[size_t(cam)]) continue;
       ++moves;
-      EXPECT_TRUE(ShowsRecordedPicture(cam)) << "position " << v.disp.ShownPos[size_t(cam)];
+      EXPECT_TRUE(ShowsRecordedPicture(cam)) << "position " << v.disp().ShownPos[size_t(cam)];
     }
   }
-  EXPECT_EQ(v.CurPos, 0);
+  EXPECT_EQ(v.selection().Pos(), 0);
   // Positions 58 .. 0, less the one its camera already shows when going back starts.
   EXPECT_EQ(moves, 58);
 }
@@ -88,19 +91,19 @@ TEST_F(RecordedCardTest, SpeedOneQueuesTheActiveCamerasRecordedSoundRecordAfterR
   v.PlayBtnClick();
   std::vector<uint8_t> heard;
   bool otherSilent = true;
-  for (int i = 0; i < 1000 && v.play.PlayTimerEnabled; ++i) {
+  for (int i = 0; i < 1000 && v.play().PlayTimerEnabled; ++i) {
     v.PlayTimerTimer();
     std::vector<uint8_t> piece = Pull(0, 1000);
     heard.insert(heard.end(), piece.begin(), piece.end());
     for (uint8_t b : Drain(1)) otherSilent = otherSilent && b == 128;
   }
-  EXPECT_FALSE(v.play.PlayTimerEnabled);
+  EXPECT_FALSE(v.play().PlayTimerEnabled);
   EXPECT_TRUE(otherSilent);
   std::vector<uint8_t> rest = Drain(0);
   heard.insert(heard.end(), rest.begin(), rest.end());
   // Camera 1's records after position 0, in recording order.
   std::vector<uint8_t> expected;
-  for (int32_t p = 1; p < v.SelCount; ++p) {
+  for (int32_t p = 1; p < v.selection().Count(); ++p) {
     if (CameraAt(p) != 0) continue;
     const auto& s = truth.frames[size_t(v.IndexAtPos(p))].samples;
     expected.insert(expected.end(), s.begin(), s.end());

@@ -11,6 +11,9 @@
 
 #include "platform/sdl_sound.h"
 #include "playback_fixture.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace playback_test {
 namespace {
@@ -42,14 +45,14 @@ class SdlOutputTest : public PlaybackTest {
   // Plays from position 0 at speed until playback ends by itself, lets the
   // rings run dry, and returns what the device wrote.
   std::vector<uint8_t> PlayAll(int speed) {
-    v.CameraSettings[0].Volume = v.CameraSettings[1].Volume = 0;  // full volume: samples unscaled
-    v.play.PlaySpeed = speed;
+    ViewerProbe::CameraSettings(v)[0].Volume = ViewerProbe::CameraSettings(v)[1].Volume = 0;  // full volume: samples unscaled
+    ViewerProbe::Play(v).PlaySpeed = speed;
     v.PlayBtnClick();
-    for (int i = 0; i < 20000 && v.play.PlayTimerEnabled; ++i) {
+    for (int i = 0; i < 20000 && v.play().PlayTimerEnabled; ++i) {
       v.PlayTimerTimer();
       std::this_thread::sleep_for(1ms);
     }
-    EXPECT_FALSE(v.play.PlayTimerEnabled);
+    EXPECT_FALSE(v.play().PlayTimerEnabled);
     v.FreeSound();
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -40,9 +40,9 @@ std::unique_ptr<DriveEnumerator> FaultyMemoryDrive(std::vector<uint8_t> bytes, s
 
 bool OpenCardThroughWatch(Viewer& v, std::unique_ptr<DriveEnumerator> drives) {
   v.drives = std::move(drives);
-  if (!v.src.SourceIsCard) v.ActionOpenCARDExecute();
+  if (!v.source().SourceIsCard) v.ActionOpenCARDExecute();
   v.CheckTimerTimer();
-  return v.src.CardOpen;
+  return v.source().CardOpen;
 }
 
 bool OpenCardImage(Viewer& v, const std::string& path, Access access) {
@@ -53,12 +53,12 @@ bool OpenCardBytes(Viewer& v, std::vector<uint8_t> bytes) { return OpenCardThrou
 
 bool OpenArchiveFile(Viewer& v, const std::string& path) {
   v.OpenArchive(path);
-  return v.src.ArchiveOpen;
+  return v.source().ArchiveOpen;
 }
 
 std::vector<uint8_t> PictureOf(Viewer& v, int index) {
   Picture8 pic;
-  pic.Resize(v.src.PictureWidth, v.src.PictureHeight);
+  pic.Resize(v.source().PictureWidth, v.source().PictureHeight);
   if (!v.BuildPicture(index, pic)) return {};
   return Rows(pic);
 }

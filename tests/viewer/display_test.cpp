@@ -3,6 +3,9 @@
 
 #include "viewer/layout.h"
 #include "viewer_fixture.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace viewer_test {
 namespace {
@@ -25,12 +28,12 @@ class DisplayTest : public ViewerTest {
 TEST_F(DisplayTest, ShowingARecordMakesItCurrentForItsCamera) {
   TwoCameras();
   v.ShowPosition(3);
-  EXPECT_EQ(v.CurPos, 3);
-  EXPECT_EQ(v.CurIndex, 3);
-  EXPECT_EQ(v.disp.ShownIndex[1], 3);
-  EXPECT_EQ(v.disp.ShownPos[1], 3);
-  EXPECT_EQ(v.disp.CameraTimeText[1], "15.06.2024 10:00:01");
-  EXPECT_EQ(v.disp.DatePanelText, "15.06.2024");
+  EXPECT_EQ(v.selection().Pos(), 3);
+  EXPECT_EQ(v.selection().Index(), 3);
+  EXPECT_EQ(v.disp().ShownIndex[1], 3);
+  EXPECT_EQ(v.disp().ShownPos[1], 3);
+  EXPECT_EQ(v.disp().CameraTimeText[1], "15.06.2024 10:00:01");
+  EXPECT_EQ(v.disp().DatePanelText, "15.06.2024");
   EXPECT_EQ(Shown(1), PixelOf(3));
   unsigned want = kRepaintImage | kRepaintTimeline | kRepaintDate | kRepaintSensors;
   EXPECT_EQ(host.repaints.back() & want, want);
@@ -42,37 +45,37 @@ TEST_F(DisplayTest, PositionOutsideTheSelectionDoesNothing) {
   v.ShowPosition(4);
   v.ShowPosition(-1);
   EXPECT_EQ(host.repaints.size(), repaints);
-  EXPECT_EQ(v.CurPos, 0);
+  EXPECT_EQ(v.selection().Pos(), 0);
 }
 
 TEST_F(DisplayTest, ReadFailureEndsTheStepButKeepsThePosition) {
   Format2({{0, 0x04, At(10, 0, 0)}, {1, 0x04, At(10, 0, 0)}, {.kind = 0x04, .t = At(10, 0, 1), .pastTheEnd = true}});
   v.RebuildSelection();
   v.ShowPosition(2);
-  EXPECT_EQ(v.CurPos, 2);
-  EXPECT_EQ(v.disp.ShownPos[0], 0);
-  EXPECT_EQ(v.disp.CameraTimeText[0], "15.06.2024 10:00:00");
+  EXPECT_EQ(v.selection().Pos(), 2);
+  EXPECT_EQ(v.disp().ShownPos[0], 0);
+  EXPECT_EQ(v.disp().CameraTimeText[0], "15.06.2024 10:00:00");
   EXPECT_EQ(Shown(0), PixelOf(0));
 }
 
 TEST_F(DisplayTest, ClosedSourceClearsTheTimeTexts) {
   TwoCameras();
-  ASSERT_EQ(v.disp.CameraTimeText[0], "15.06.2024 10:00:00");
+  ASSERT_EQ(v.disp().CameraTimeText[0], "15.06.2024 10:00:00");
   PullCard();
   v.ShowPosition(1);
-  EXPECT_EQ(v.disp.CameraTimeText[0], "");
-  EXPECT_EQ(v.CurPos, 0);
+  EXPECT_EQ(v.disp().CameraTimeText[0], "");
+  EXPECT_EQ(v.selection().Pos(), 0);
 }
 
 TEST_F(DisplayTest, NewDayRebuildsTheTimeScale) {
   Format2({{0, 0x04, At(10, 0, 0)}, {0, 0x04, At(11, 0, 0, 16)}});
   v.RebuildSelection();
-  unsigned version = v.timeline.DayMapVersion;
+  unsigned version = v.timeline().DayMapVersion;
   v.ShowPosition(1);
-  EXPECT_EQ(v.disp.DatePanelText, "16.06.2024");
-  EXPECT_GT(v.timeline.DayMapVersion, version);
-  EXPECT_EQ(v.timeline.DayMap[0][660], 1);
-  EXPECT_EQ(v.timeline.DayMap[0][600], -1);
+  EXPECT_EQ(v.disp().DatePanelText, "16.06.2024");
+  EXPECT_GT(v.timeline().DayMapVersion, version);
+  EXPECT_EQ(v.timeline().DayMap[0][660], 1);
+  EXPECT_EQ(v.timeline().DayMap[0][600], -1);
 }
 
 TEST_F(DisplayTest, FormatsZeroAndOneCountFramesOfThePreviousSecond) {
@@ -80,41 +83,40 @@ TEST_F(DisplayTest, FormatsZeroAndOneCountFramesOfThePreviousSecond) {
           4);
   v.RebuildSelection();
   for (int p = 1; p < 4; ++p) v.ShowPosition(p);
-  EXPECT_EQ(v.disp.CameraFps[0], 3);
-  EXPECT_EQ(v.disp.SecondFrameCount[0], 1);
+  EXPECT_EQ(v.disp().CameraFps[0], 3);
+  EXPECT_EQ(v.disp().SecondFrameCount[0], 1);
 }
 
 TEST_F(DisplayTest, Format2RateComesFromTheFrameInterval) {
   TwoCameras({0, 0, 20, 0});
   v.ShowPosition(2);
-  EXPECT_DOUBLE_EQ(v.disp.CameraFps[0], 5.0);
+  EXPECT_DOUBLE_EQ(v.disp().CameraFps[0], 5.0);
   v.ShowPosition(3);
-  EXPECT_DOUBLE_EQ(v.disp.CameraFps[1], 0.0);  // unknown interval keeps the old rate
+  EXPECT_DOUBLE_EQ(v.disp().CameraFps[1], 0.0);  // unknown interval keeps the old rate
 }
 
 TEST_F(DisplayTest, CameraWithoutAFurtherRecordGetsAnEmptySoundBlock) {
   TwoCameras();
   v.ShowPosition(1);
-  EXPECT_EQ(v.disp.NextSoundPos[1], 3);
+  EXPECT_EQ(v.disp().NextSoundPos[1], 3);
   v.ShowPosition(3);
-  EXPECT_EQ(v.disp.NextSoundPos[1], -1);
-  EXPECT_EQ(GetU16(v.sound.NextSoundBlock[1].data()), 0);
+  EXPECT_EQ(v.disp().NextSoundPos[1], -1);
+  EXPECT_EQ(GetU16(v.sound().NextSoundBlock[1].data()), 0);
 }
 
 TEST_F(DisplayTest, OneWindowWithCamera2ActiveShowsCamera2) {
   TwoCameras();
   v.ActionChannel2Execute();
   v.VIEW_Click(1);
-  EXPECT_EQ(v.disp.ViewLayout, 5);
-  EXPECT_TRUE(v.actions.View[1]);
-  EXPECT_FALSE(v.actions.View[2]);
-  v.VIEW_SWAP_Click();  // Tab
-  EXPECT_EQ(v.disp.ViewLayout, 1);
+  EXPECT_EQ(v.disp().ViewLayout, 5);
+  EXPECT_TRUE(v.actions().View[1]);
+  EXPECT_FALSE(v.actions().View[2]);
   host.repainted = 0;
-  ApplyLayoutCamera(v);
-  EXPECT_EQ(v.ActiveCamera, 0);
-  EXPECT_TRUE(v.actions.Channel1);
-  EXPECT_FALSE(v.actions.Channel2);
+  v.VIEW_SWAP_Click();  // Tab: layout 1 shows camera 1, which becomes the active one
+  EXPECT_EQ(v.disp().ViewLayout, 1);
+  EXPECT_EQ(v.selection().ActiveCamera(), 0);
+  EXPECT_TRUE(v.actions().Channel1);
+  EXPECT_FALSE(v.actions().Channel2);
   EXPECT_TRUE(host.repainted & kRepaintBars);
 }
 
@@ -122,10 +124,10 @@ TEST_F(DisplayTest, MenuKeepsTheSwappedForm) {
   TwoCameras();
   v.VIEW_SWAP_Click();
   v.VIEW_Click(3);
-  EXPECT_EQ(v.disp.ViewLayout, 7);
+  EXPECT_EQ(v.disp().ViewLayout, 7);
   v.VIEW_Click(3);
-  EXPECT_EQ(v.disp.ViewLayout, 7);
-  EXPECT_TRUE(v.actions.View[3]);
+  EXPECT_EQ(v.disp().ViewLayout, 7);
+  EXPECT_TRUE(v.actions().View[3]);
 }
 
 TEST_F(DisplayTest, DoubleClickStepsThroughTheLayouts) {
@@ -134,40 +136,41 @@ TEST_F(DisplayTest, DoubleClickStepsThroughTheLayouts) {
   const int fromAc1[8] = {5, 2, 6, 0, 5, 6, 7, 4};
   for (int ac = 0; ac < 2; ++ac) {
     for (int from = 0; from < 8; ++from) {
-      v.ActiveCamera = ac;
-      v.disp.ViewLayout = from;
+      v.SetActiveCamera(ac);
+      ViewerProbe::Disp(v).ViewLayout = from;
       v.ImageBoxDblClick();
-      EXPECT_EQ(v.disp.ViewLayout, (ac ? fromAc1 : fromAc0)[from]) << "from " << from << " camera " << ac;
+      EXPECT_EQ(v.disp().ViewLayout, (ac ? fromAc1 : fromAc0)[from]) << "from " << from << " camera " << ac;
     }
   }
-  v.disp.ViewLayout = 1;
+  ViewerProbe::Disp(v).ViewLayout = 1;
   v.ImageBoxDblClick();
-  EXPECT_TRUE(v.actions.View[4]);
+  EXPECT_TRUE(v.actions().View[4]);
 }
 
 TEST_F(DisplayTest, ClickInTheSmallWindowSelectsItsCamera) {
   TwoCameras();
-  v.disp.ViewLayout = 2;
+  ViewerProbe::Disp(v).ViewLayout = 2;
   PaintPlan plan = ImagePaintPlan(v, 800, 600);
+  v.SetImageArea(800, 600);
   ASSERT_EQ(plan.cameras.size(), 2u);
   const PaintCamera& small = plan.cameras[1];
   EXPECT_EQ(small.cam, 1);
   EXPECT_TRUE(small.texts.size() == 2u);  // the number only
   v.ImageBoxMouseDown(small.right, small.top);
-  EXPECT_EQ(v.ActiveCamera, 1);
+  EXPECT_EQ(v.selection().ActiveCamera(), 1);
   const PaintCamera& large = plan.cameras[0];
   v.ImageBoxMouseDown(large.left, large.bottom);
-  EXPECT_EQ(v.ActiveCamera, 0);
+  EXPECT_EQ(v.selection().ActiveCamera(), 0);
   v.ImageBoxMouseDown(large.left - 1, large.bottom);
-  EXPECT_EQ(v.ActiveCamera, 0);
+  EXPECT_EQ(v.selection().ActiveCamera(), 0);
 }
 
 TEST_F(DisplayTest, ClicksAreIgnoredInOneWindow) {
   TwoCameras();
-  v.disp.ViewLayout = 1;
-  v.disp.CameraRect[1] = {0, 0, 1000, 1000};
+  ViewerProbe::Disp(v).ViewLayout = 1;
+  v.SetImageArea(1000, 1000);
   v.ImageBoxMouseDown(5, 5);
-  EXPECT_EQ(v.ActiveCamera, 0);
+  EXPECT_EQ(v.selection().ActiveCamera(), 0);
 }
 
 TEST_F(DisplayTest, FitKeepsThePictureShape) {
@@ -207,14 +210,14 @@ TEST_F(DisplayTest, PaintPlanCarriesTheOverlays) {
   Format1({{0, 0x04, At(10, 0, 0)}, {1, 0x04, At(10, 0, 0)}, {0, 0x04, At(10, 0, 1)}, {1, 0x04, At(10, 0, 1)}}, 4,
           4, 1);
   v.RebuildSelection();
-  ASSERT_EQ(v.src.EdgeTrim, 10);
-  v.disp.CameraFps[0] = 4;
-  v.info.GpsSpeedText = "12.5";
-  v.info.SensorIndex = 0;
-  PutU16(&v.info.SensorData[1], 125);
-  v.FragStart = v.disp.CameraTimeText[0];
-  v.play.PlayTimerEnabled = true;
-  v.play.PlaySpeed = -3;
+  ASSERT_EQ(v.source().EdgeTrim, 10);
+  ViewerProbe::Disp(v).CameraFps[0] = 4;
+  ViewerProbe::Info(v).GpsSpeedText = "12.5";
+  ViewerProbe::Info(v).SensorIndex = 0;
+  PutU16(&ViewerProbe::Info(v).SensorData[1], 125);
+  ViewerProbe::FragStart(v) = ViewerProbe::Disp(v).CameraTimeText[0];
+  ViewerProbe::Play(v).PlayTimerEnabled = true;
+  ViewerProbe::Play(v).PlaySpeed = -3;
   PaintPlan plan = ImagePaintPlan(v, 1000, 500);
   ASSERT_EQ(plan.cameras.size(), 2u);
   const PaintCamera& c0 = plan.cameras[0];
@@ -233,12 +236,18 @@ TEST_F(DisplayTest, PaintPlanCarriesTheOverlays) {
   ASSERT_TRUE(plan.playback);
   EXPECT_EQ(plan.playback->text, "<< 3X");
   EXPECT_EQ(plan.playback->y, 475);
-  EXPECT_EQ(v.disp.CameraRect[0].left, c0.left);
+  // The click test finds each camera where the paint put it.
+  v.SetImageArea(1000, 500);
+  for (const PaintCamera& c : plan.cameras) {
+    const auto r = v.CameraRect(c.cam);
+    EXPECT_EQ(std::vector<int>({r.left, r.top, r.right, r.bottom}),
+              std::vector<int>({c.left, c.top, c.right, c.bottom}));
+  }
 }
 
 TEST_F(DisplayTest, EmptyMarksAreNeverDrawn) {
   TwoCameras();
-  v.disp.CameraTimeText[1].clear();
+  ViewerProbe::Disp(v).CameraTimeText[1].clear();
   PaintPlan plan = ImagePaintPlan(v, 800, 600);
   EXPECT_TRUE(plan.marks.empty());
 }
@@ -258,12 +267,12 @@ TEST_F(DisplayTest, BrightnessRebuildsTheActiveCamerasPicture) {
   v.ShowPosition(1);
   v.ActionChannel2Execute();
   v.BrightnessBarChange(50);  // 50 brighter
-  EXPECT_EQ(v.CameraSettings[1].Brightness, 50);
+  EXPECT_EQ(v.cameraSettings()[1].Brightness, 50);
   EXPECT_EQ(Shown(1), PixelOf(1) + 50);
   EXPECT_EQ(Shown(0), PixelOf(0));
-  v.play.PlayTimerEnabled = true;
+  ViewerProbe::Play(v).PlayTimerEnabled = true;
   v.ContrastBarChange(20);
-  EXPECT_EQ(v.CameraSettings[1].Contrast, 20);
+  EXPECT_EQ(v.cameraSettings()[1].Contrast, 20);
   EXPECT_EQ(Shown(1), PixelOf(1) + 50);  // rebuilt by the next playback step
 }
 

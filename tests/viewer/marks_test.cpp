@@ -1,6 +1,9 @@
 // Fragment marks, jumps by time stamp text and the date dialog.
 #include "viewer/marks.h"
 #include "viewer_fixture.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace viewer_test {
 namespace {
@@ -36,9 +39,9 @@ TEST_F(MarksTest, TimeTextResolvesToTheFirstMatchingPosition) {
 TEST_F(MarksTest, SelectAllMarksTheFirstAndLastRecords) {
   Card();
   v.ActionSelectAllExecute();
-  EXPECT_EQ(v.FragStart, "15.06.2024 10:00:00");
-  EXPECT_EQ(v.FragEnd, "15.06.2024 10:00:02");
-  EXPECT_EQ(v.StatusPanels[4], " Фрагмент: 15.06.2024 10:00:00 - 15.06.2024 10:00:02");
+  EXPECT_EQ(v.fragStart(), "15.06.2024 10:00:00");
+  EXPECT_EQ(v.fragEnd(), "15.06.2024 10:00:02");
+  EXPECT_EQ(v.statusPanels()[4], " Фрагмент: 15.06.2024 10:00:00 - 15.06.2024 10:00:02");
 }
 
 TEST_F(MarksTest, WholeSelectionKeepsTheLastSecondsLaterRecords) {
@@ -52,16 +55,16 @@ TEST_F(MarksTest, WholeSelectionKeepsTheLastSecondsLaterRecords) {
   EXPECT_EQ(first, 0);
   EXPECT_EQ(last, 4);
   // Marks set in reverse order give the same ordered range.
-  std::swap(v.FragStart, v.FragEnd);
+  std::swap(ViewerProbe::FragStart(v), ViewerProbe::FragEnd(v));
   ASSERT_TRUE(v.FragmentRange(-1, first, last));
   EXPECT_EQ(first, 0);
   EXPECT_EQ(last, 5);
-  v.FragEnd = "15.06.2024 10:00:01";
-  v.FragStart = "15.06.2024 10:00:01";
+  ViewerProbe::FragEnd(v) = "15.06.2024 10:00:01";
+  ViewerProbe::FragStart(v) = "15.06.2024 10:00:01";
   ASSERT_TRUE(v.FragmentRange(1, first, last));
   EXPECT_EQ(first, 2);
   EXPECT_EQ(last, 3);
-  v.FragEnd = "16.06.2024 10:00:01";
+  ViewerProbe::FragEnd(v) = "16.06.2024 10:00:01";
   EXPECT_FALSE(v.FragmentRange(-1, first, last));
 }
 
@@ -70,42 +73,42 @@ TEST_F(MarksTest, StartMarkFromCamera2BlanksCamera1WhenItHasNoRecord) {
   v.ShowPosition(2);
   v.ActionChannel2Execute();
   v.ActionSelectStartExecute();
-  EXPECT_EQ(v.FragStart, "15.06.2024 10:00:01");
+  EXPECT_EQ(v.fragStart(), "15.06.2024 10:00:01");
   v.ShowPosition(4);
   v.MoveToStart();
-  EXPECT_EQ(v.CurPos, 2);  // two records in that second: the earlier one
-  EXPECT_EQ(v.disp.CameraTimeText[0], "");
-  EXPECT_EQ(v.CameraBitmap[0].pixels[0], kBlankPictureGrey);
-  v.disp.ViewLayout = 5;
+  EXPECT_EQ(v.selection().Pos(), 2);  // two records in that second: the earlier one
+  EXPECT_EQ(v.disp().CameraTimeText[0], "");
+  EXPECT_EQ(v.bitmaps()[0].pixels[0], kBlankPictureGrey);
+  ViewerProbe::Disp(v).ViewLayout = 5;
   v.MoveToStart();
-  EXPECT_EQ(v.disp.CameraTimeText[0], "15.06.2024 10:00:01");
+  EXPECT_EQ(v.disp().CameraTimeText[0], "15.06.2024 10:00:01");
 }
 
 TEST_F(MarksTest, GoingToAMarkShowsTheOtherCameraFirst) {
   Card();
-  v.FragEnd = "15.06.2024 10:00:02";
-  v.info.GpsSpeedText = "40";
+  ViewerProbe::FragEnd(v) = "15.06.2024 10:00:02";
+  ViewerProbe::Info(v).GpsSpeedText = "40";
   v.MoveToEnd();
   EXPECT_EQ(Shown(0), PixelOf(4));
   EXPECT_EQ(Shown(1), PixelOf(5));
-  EXPECT_EQ(v.CurPos, 4);  // the active camera comes last
-  EXPECT_EQ(v.info.GpsSpeedText, "");
+  EXPECT_EQ(v.selection().Pos(), 4);  // the active camera comes last
+  EXPECT_EQ(v.info().GpsSpeedText, "");
 }
 
 TEST_F(MarksTest, EmptyMarkBlanksBothPictures) {
   Card();
   v.MoveToStart();
-  EXPECT_EQ(v.disp.CameraTimeText[0], "");
-  EXPECT_EQ(v.disp.CameraTimeText[1], "");
-  EXPECT_EQ(v.CameraBitmap[1].pixels[0], kBlankPictureGrey);
+  EXPECT_EQ(v.disp().CameraTimeText[0], "");
+  EXPECT_EQ(v.disp().CameraTimeText[1], "");
+  EXPECT_EQ(v.bitmaps()[1].pixels[0], kBlankPictureGrey);
 }
 
 TEST_F(MarksTest, MarksSurviveAFilterChange) {
   Card();
   v.ActionSelectAllExecute();
   v.ActionFiltrChange(Viewer::Filter::External);  // camera 1's records go
-  EXPECT_EQ(v.FragStart, "15.06.2024 10:00:00");
-  EXPECT_EQ(v.PosOfTimeText(v.FragStart, -1), 0);
+  EXPECT_EQ(v.fragStart(), "15.06.2024 10:00:00");
+  EXPECT_EQ(v.PosOfTimeText(v.fragStart(), -1), 0);
   EXPECT_EQ(v.IndexAtPos(0), 1);
 }
 
@@ -114,8 +117,8 @@ TEST_F(MarksTest, MarkCommandsNeedASelection) {
   v.RebuildSelection();
   v.ActionSelectAllExecute();
   v.ActionSelectStartExecute();
-  EXPECT_EQ(v.FragStart, "");
-  EXPECT_EQ(v.FragEnd, "");
+  EXPECT_EQ(v.fragStart(), "");
+  EXPECT_EQ(v.fragEnd(), "");
 }
 
 TEST_F(MarksTest, DateDialogMarksOnlyPossibleDays) {
@@ -128,10 +131,10 @@ TEST_F(MarksTest, DateDialogMarksOnlyPossibleDays) {
            {1, 0x04, At(1, 0, 0, 30)},
            {0, 0x04, At(1, 0, 0, 2)}});
   v.RebuildSelection();
-  v.play.PlayTimerEnabled = true;
+  ViewerProbe::Play(v).PlayTimerEnabled = true;
   auto d = DatePanelClick(v);
   ASSERT_TRUE(d);
-  EXPECT_FALSE(v.play.PlayTimerEnabled);
+  EXPECT_FALSE(v.play().PlayTimerEnabled);
   EXPECT_EQ(d->earliest, (CalendarDate{2, 6, 2024}));
   EXPECT_EQ(d->latest, (CalendarDate{2, 6, 2024}));
   EXPECT_EQ(d->shown, "02.06.2024");
@@ -142,16 +145,16 @@ TEST_F(MarksTest, ChosenDayShowsItsFirstRecordOfTheWindowsCamera) {
   Format2({{0, 0x04, At(1, 0, 0, 2)}, {1, 0x04, At(1, 0, 0, 3)}, {0, 0x04, At(2, 0, 0, 3)}});
   v.RebuildSelection();
   EXPECT_TRUE(CalendarSelect(v, 3, 6, 2024));
-  EXPECT_EQ(v.CurPos, 1);
+  EXPECT_EQ(v.selection().Pos(), 1);
   v.ShowPosition(0);
-  v.disp.ViewLayout = 1;
+  ViewerProbe::Disp(v).ViewLayout = 1;
   EXPECT_TRUE(CalendarSelect(v, 3, 6, 2024));
-  EXPECT_EQ(v.CurPos, 2);
+  EXPECT_EQ(v.selection().Pos(), 2);
   v.ShowPosition(0);
   Format2({{0, 0x04, At(1, 0, 0, 2)}, {1, 0x04, At(1, 0, 0, 3)}});
   v.RebuildSelection();
   EXPECT_FALSE(CalendarSelect(v, 3, 6, 2024));
-  EXPECT_EQ(v.CurPos, 0);
+  EXPECT_EQ(v.selection().Pos(), 0);
   EXPECT_FALSE(CalendarSelect(v, 4, 6, 2024));
 }
 

@@ -24,7 +24,7 @@ class RecordedCardTest : public ::testing::Test {
     return t;
   }
 
-  std::vector<uint8_t> Picture(int cam) const { return test::Rows(v.CameraBitmap[size_t(cam)]); }
+  std::vector<uint8_t> Picture(int cam) const { return test::Rows(v.bitmaps()[size_t(cam)]); }
 
   RecordingHost host;
   Viewer v{host};
@@ -37,13 +37,13 @@ TEST_F(RecordedCardTest, WrappedRingShowsRecordsInRecordingOrder) {
   o.records = 60;
   o.ringWrapped = true;
   mkcard::Recorded t = Open(o);
-  ASSERT_TRUE(v.src.CardOpen);
+  ASSERT_TRUE(v.source().CardOpen);
   std::vector<int> got;
-  for (int32_t p = 0; p < v.SelCount; ++p) got.push_back(v.IndexAtPos(p));
+  for (int32_t p = 0; p < v.selection().Count(); ++p) got.push_back(v.IndexAtPos(p));
   EXPECT_EQ(got, t.order);
-  EXPECT_EQ(v.CurIndex, t.order[0]);
-  EXPECT_EQ(v.FragStart, TimeStampText(t.frames[size_t(t.order.front())].time));
-  EXPECT_EQ(v.FragEnd, TimeStampText(t.frames[size_t(t.order.back())].time));
+  EXPECT_EQ(v.selection().Index(), t.order[0]);
+  EXPECT_EQ(v.fragStart(), TimeStampText(t.frames[size_t(t.order.front())].time));
+  EXPECT_EQ(v.fragEnd(), TimeStampText(t.frames[size_t(t.order.back())].time));
 }
 
 TEST_F(RecordedCardTest, ShownPicturesAreTheRecordedOnes) {
@@ -51,12 +51,12 @@ TEST_F(RecordedCardTest, ShownPicturesAreTheRecordedOnes) {
   o.format = 2;
   o.records = 80;
   mkcard::Recorded t = Open(o);
-  ASSERT_EQ(v.SelCount, 80);
+  ASSERT_EQ(v.selection().Count(), 80);
   for (int32_t p : {0, 1, 17, 40, 79, 3}) {
     v.ShowPosition(p);
     const mkcard::Frame& f = t.frames[size_t(v.IndexAtPos(p))];
     EXPECT_EQ(Picture(f.camera), f.picture) << "position " << p;
-    EXPECT_EQ(v.disp.CameraTimeText[size_t(f.camera)], TimeStampText(f.time));
+    EXPECT_EQ(v.disp().CameraTimeText[size_t(f.camera)], TimeStampText(f.time));
   }
 }
 
@@ -66,10 +66,10 @@ TEST_F(RecordedCardTest, WholeSelectionRangeEndsWithTheLastRecord) {
   o.records = 50;
   o.framesPerSecond = 4;
   mkcard::Recorded t = Open(o);
-  ASSERT_EQ(v.SelCount, 50);
+  ASSERT_EQ(v.selection().Count(), 50);
   // Several records share the last second: the end mark alone would stop at
   // the first of them.
-  EXPECT_LT(v.PosOfTimeText(v.FragEnd, -1), 49);
+  EXPECT_LT(v.PosOfTimeText(v.fragEnd(), -1), 49);
   int32_t first = -1, last = -1;
   ASSERT_TRUE(v.FragmentRange(-1, first, last));
   EXPECT_EQ(first, 0);

@@ -1,6 +1,9 @@
 // The selection: which records pass the kind filter, in which order, and the
 // searches over it.
 #include "viewer_fixture.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace viewer_test {
 namespace {
@@ -14,44 +17,43 @@ TEST_F(SelectionTest, NoKindFilterTakesEveryRecordInCatalogueOrder) {
   Format2({{0, 0x04}, {1, 0x08}, {0, 0x00}, {1, 0x20}});
   KindsOff();
   v.RebuildSelection();
-  EXPECT_TRUE(v.SelUnfiltered);
-  EXPECT_TRUE(v.SelList.empty());
+  EXPECT_TRUE(v.selection().Unfiltered());
   EXPECT_THAT(Indices(), ElementsAre(0, 1, 2, 3));
-  EXPECT_EQ(v.CurPos, 0);
+  EXPECT_EQ(v.selection().Pos(), 0);
 }
 
 TEST_F(SelectionTest, EmptyCardTextsDependOnTheFilter) {
   Format2({});
-  v.CurIndex = 7;
+  ViewerProbe::Sel(v).MoveTo(v.selection().Pos(), 7);
   v.RebuildSelection();
-  EXPECT_EQ(v.NoSourceText, "Нет данных, соответствующих заданному фильтру!");
-  EXPECT_EQ(v.CurIndex, 7);  // kept for the next rebuild
-  EXPECT_EQ(v.StatusPanels[4], " Фрагмент: не задан");
+  EXPECT_EQ(v.noSourceText(), "Нет данных, соответствующих заданному фильтру!");
+  EXPECT_EQ(v.selection().Index(), 7);  // kept for the next rebuild
+  EXPECT_EQ(v.statusPanels()[4], " Фрагмент: не задан");
   KindsOff();
   v.RebuildSelection();
-  EXPECT_EQ(v.NoSourceText, "Карта памяти пуста!");
+  EXPECT_EQ(v.noSourceText(), "Карта памяти пуста!");
   EXPECT_TRUE(host.repainted & kRepaintImage);
 }
 
 TEST_F(SelectionTest, RebuildStopsPlaybackAndStartsTheDisplayAfresh) {
   Format2({{0, 0x04}});
-  v.play.PlayTimerEnabled = true;
-  v.disp.NextSoundPos = {3, 4};
+  ViewerProbe::Play(v).PlayTimerEnabled = true;
+  ViewerProbe::Disp(v).NextSoundPos = {3, 4};
   v.RebuildSelection();
-  EXPECT_FALSE(v.play.PlayTimerEnabled);
-  EXPECT_TRUE(v.actions.SoundVisible);
-  EXPECT_EQ(v.disp.NextSoundPos[1], -1);
+  EXPECT_FALSE(v.play().PlayTimerEnabled);
+  EXPECT_TRUE(v.actions().SoundVisible);
+  EXPECT_EQ(v.disp().NextSoundPos[1], -1);
 }
 
 TEST_F(SelectionTest, Format2RecordWithoutKindBitsIsManual) {
   Format2({{0, 0x00}, {0, 0x04}, {1, 0x40}, {1, 0x80}, {0, 0x88}, {1, 0x20}});
   KindsOff();
-  v.actions.Hand = true;
+  ViewerProbe::Actions(v).Hand = true;
   v.RebuildSelection();
-  EXPECT_FALSE(v.SelUnfiltered);
+  EXPECT_FALSE(v.selection().Unfiltered());
   EXPECT_THAT(Indices(), ElementsAre(0, 2, 3));
-  v.actions.Hand = false;
-  v.actions.Sound = true;
+  ViewerProbe::Actions(v).Hand = false;
+  ViewerProbe::Actions(v).Sound = true;
   v.RebuildSelection();
   EXPECT_THAT(Indices(), ElementsAre(5));
 }
@@ -71,26 +73,26 @@ TEST_F(SelectionTest, Format0MarkedRecordsFollowTheHiddenSoundFilter) {
   std::vector<Rec> e = {{0, 0x02}, {0, 0x22}, {1, 0x04}, {1, 0x30}, {0, 0x08}};
   Format0(e, {}, 0, 5, 5, 0, 5);
   KindsOff();
-  v.actions.Sound = true;
+  ViewerProbe::Actions(v).Sound = true;
   v.RebuildSelection();
   EXPECT_THAT(Indices(), ElementsAre(1, 3));
-  EXPECT_FALSE(v.actions.SoundVisible);
-  v.actions.Taget = true;
+  EXPECT_FALSE(v.actions().SoundVisible);
+  ViewerProbe::Actions(v).Taget = true;
   v.RebuildSelection();
   EXPECT_THAT(Indices(), ElementsAre(1, 3));
-  v.actions.Sound = false;
+  ViewerProbe::Actions(v).Sound = false;
   v.RebuildSelection();
   EXPECT_THAT(Indices(), ElementsAre(1, 3));
-  v.actions.Taget = false;
+  ViewerProbe::Actions(v).Taget = false;
   v.RebuildSelection();
-  EXPECT_TRUE(v.SelUnfiltered);
-  EXPECT_EQ(v.SelCount, 5);
+  EXPECT_TRUE(v.selection().Unfiltered());
+  EXPECT_EQ(v.selection().Count(), 5);
 }
 
 TEST_F(SelectionTest, MarkedFilterCountsOnlyOnFormat0) {
   Format1({{0, 0x02}, {0, 0x22}}, 2, 2);
   KindsOff();
-  v.actions.Taget = true;
+  ViewerProbe::Actions(v).Taget = true;
   EXPECT_EQ(v.KindMask(), 0);
   Format0({}, {}, 0, 0, 0, 0, 0);
   EXPECT_EQ(v.KindMask(), 0x20);
@@ -106,11 +108,11 @@ TEST_F(SelectionTest, Format0AreasWalkTheIndexTableAndWrap) {
   // Unfiltered shows the same records in the same recording order.
   KindsOff();
   v.RebuildSelection();
-  EXPECT_FALSE(v.SelUnfiltered);
+  EXPECT_FALSE(v.selection().Unfiltered());
   EXPECT_THAT(Indices(), ElementsAre(4, 5, 0, 1));
   v.ActionFiltrChange(Viewer::Filter::Arhiv);
-  EXPECT_TRUE(v.actions.Arhiv);
-  EXPECT_FALSE(v.actions.Foto);
+  EXPECT_TRUE(v.actions().Arhiv);
+  EXPECT_FALSE(v.actions().Foto);
   EXPECT_THAT(Indices(), ElementsAre(9, 7, 8, 6));
 }
 
@@ -121,7 +123,7 @@ TEST_F(SelectionTest, WrappedFormat1RingRunsPastTheEndBackToSlotZero) {
   v.RebuildSelection();
   EXPECT_THAT(Indices(), ElementsAre(5, 6, 7, 0, 1));
   KindsOff();
-  v.actions.Timer = true;
+  ViewerProbe::Actions(v).Timer = true;
   v.RebuildSelection();
   EXPECT_THAT(Indices(), ElementsAre(6));
   KindsOff();
@@ -135,13 +137,13 @@ TEST_F(SelectionTest, WrappedFormat1RingRunsPastTheEndBackToSlotZero) {
 TEST_F(SelectionTest, DamagedStateTablesStayInsideTheCatalogue) {
   std::vector<Rec> slots(4, Rec{0, 0x02});
   EXPECT_FALSE(InsertCard(Format1Card(slots, 4000000, 900000)));
-  EXPECT_EQ(v.NoSourceText, "Испорчен заголовок карты памяти!");
+  EXPECT_EQ(v.noSourceText(), "Испорчен заголовок карты памяти!");
   v.RebuildSelection();
-  EXPECT_EQ(v.SelCount, 0);
+  EXPECT_EQ(v.selection().Count(), 0);
   EXPECT_FALSE(InsertCard(Format0Card({}, {}, 65000, 60000, 10, 65535, 3)));
-  EXPECT_EQ(v.NoSourceText, "Испорчен заголовок карты памяти!");
+  EXPECT_EQ(v.noSourceText(), "Испорчен заголовок карты памяти!");
   v.RebuildSelection();
-  EXPECT_EQ(v.SelCount, 0);
+  EXPECT_EQ(v.selection().Count(), 0);
 }
 
 TEST_F(SelectionTest, ListGrowsPastThirtyTwoRecords) {
@@ -149,9 +151,9 @@ TEST_F(SelectionTest, ListGrowsPastThirtyTwoRecords) {
   for (int i = 0; i < 100; ++i) recs.push_back({i % 2, uint8_t(i % 3 ? 0x04 : 0x08)});
   Format2(recs);
   KindsOff();
-  v.actions.External = true;
+  ViewerProbe::Actions(v).External = true;
   v.RebuildSelection();
-  ASSERT_EQ(v.SelCount, 66);
+  ASSERT_EQ(v.selection().Count(), 66);
   EXPECT_EQ(v.IndexAtPos(0), 1);
   EXPECT_EQ(v.IndexAtPos(65), 98);
 }
@@ -162,14 +164,14 @@ TEST_F(SelectionTest, SameRecordStaysShownAfterAFilterChange) {
   v.ShowPosition(3);
   v.ActionFiltrChange(Viewer::Filter::Motion);  // motion off
   EXPECT_THAT(Indices(), ElementsAre(0, 3));
-  EXPECT_EQ(v.CurIndex, 3);
-  EXPECT_EQ(v.CurPos, 1);
-  EXPECT_FALSE(v.actions.Refresh);
+  EXPECT_EQ(v.selection().Index(), 3);
+  EXPECT_EQ(v.selection().Pos(), 1);
+  EXPECT_FALSE(v.actions().Refresh);
   v.ActionFiltrChange(Viewer::Filter::External);  // nothing left but manual and sound
-  EXPECT_EQ(v.SelCount, 0);
+  EXPECT_EQ(v.selection().Count(), 0);
   v.ActionViewAllExecute();
-  EXPECT_EQ(v.CurIndex, 3);
-  EXPECT_EQ(v.CurPos, 3);
+  EXPECT_EQ(v.selection().Index(), 3);
+  EXPECT_EQ(v.selection().Pos(), 3);
 }
 
 TEST_F(SelectionTest, RecordNoLongerSelectedGivesPositionZero) {
@@ -177,33 +179,33 @@ TEST_F(SelectionTest, RecordNoLongerSelectedGivesPositionZero) {
   v.RebuildSelection();
   v.ShowPosition(0);
   v.ActionFiltrChange(Viewer::Filter::External);
-  EXPECT_EQ(v.CurPos, 0);
-  EXPECT_EQ(v.CurIndex, 1);
+  EXPECT_EQ(v.selection().Pos(), 0);
+  EXPECT_EQ(v.selection().Index(), 1);
 }
 
 TEST_F(SelectionTest, ViewAllChecksEveryKindAndKeepsTheActiveCamera) {
   Format0({{0, 0x02}}, {}, 0, 1, 1, 0, 1);
   KindsOff();
-  v.actions.Taget = v.actions.Arhiv = true;
+  ViewerProbe::Actions(v).Taget = ViewerProbe::Actions(v).Arhiv = true;
   v.ActionChannel2Execute();
   v.ActionViewAllExecute();
-  EXPECT_TRUE(v.actions.Hand && v.actions.External && v.actions.Motion && v.actions.Timer && v.actions.Sound);
-  EXPECT_FALSE(v.actions.Taget || v.actions.Arhiv);
-  EXPECT_EQ(v.ActiveCamera, 1);
-  EXPECT_TRUE(v.actions.Channel2);
-  EXPECT_FALSE(v.actions.Channel1);
+  EXPECT_TRUE(v.actions().Hand && v.actions().External && v.actions().Motion && v.actions().Timer && v.actions().Sound);
+  EXPECT_FALSE(v.actions().Taget || v.actions().Arhiv);
+  EXPECT_EQ(v.selection().ActiveCamera(), 1);
+  EXPECT_TRUE(v.actions().Channel2);
+  EXPECT_FALSE(v.actions().Channel1);
 }
 
 TEST_F(SelectionTest, CameraActionsSwitchTheBarsWithoutRebuilding) {
   Format2({{0, 0x04}});
   v.RebuildSelection();
-  v.play.PlayTimerEnabled = true;
+  ViewerProbe::Play(v).PlayTimerEnabled = true;
   host.repainted = 0;
   v.ActionChannel2Execute();
-  EXPECT_EQ(v.ActiveCamera, 1);
-  EXPECT_TRUE(v.actions.Channel2 && !v.actions.Channel1);
+  EXPECT_EQ(v.selection().ActiveCamera(), 1);
+  EXPECT_TRUE(v.actions().Channel2 && !v.actions().Channel1);
   EXPECT_TRUE(host.repainted & kRepaintBars);
-  EXPECT_TRUE(v.play.PlayTimerEnabled);  // playback goes on
+  EXPECT_TRUE(v.play().PlayTimerEnabled);  // playback goes on
 }
 
 TEST_F(SelectionTest, SearchesStayInsideTheSelection) {
@@ -222,12 +224,12 @@ TEST_F(SelectionTest, SearchesStayInsideTheSelection) {
 TEST_F(SelectionTest, ArchiveFilesUseTheirOwnFormatsKindRule) {
   Archive(0, {{0, 0x00}, {0, 0x20}, {1, 0x04}});
   KindsOff();
-  v.actions.Hand = true;
+  ViewerProbe::Actions(v).Hand = true;
   v.RebuildSelection();
   // Saving clears the manual bit of a format 0 or 1 card's records, so there a
   // record with none of the trigger bits is a manual one.
   EXPECT_THAT(Indices(), ElementsAre(0, 1));
-  EXPECT_FALSE(v.actions.SoundVisible);
+  EXPECT_FALSE(v.actions().SoundVisible);
   Archive(2, {{0, 0x00}, {0, 0x20}, {1, 0x04}});
   v.RebuildSelection();
   EXPECT_THAT(Indices(), ElementsAre(0));

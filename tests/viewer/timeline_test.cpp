@@ -2,6 +2,9 @@
 // and the journal's jump by time.
 #include "viewer/timeline.h"
 #include "viewer_fixture.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace viewer_test {
 namespace {
@@ -26,22 +29,22 @@ TEST_F(TimelineTest, RecordsOfCamera2Between1015And1020MarkSixColumns) {
   v.RebuildSelection();
   int green[2] = {0, 0};
   for (int cam = 0; cam < 2; ++cam)
-    for (int x = 0; x < 1440; ++x) green[cam] += StripColour(v.timeline, cam, x) == kStripMarked;
+    for (int x = 0; x < 1440; ++x) green[cam] += StripColour(v.timeline(), cam, x) == kStripMarked;
   EXPECT_EQ(green[0], 0);
   EXPECT_EQ(green[1], 6);
-  EXPECT_EQ(StripColour(v.timeline, 1, 615), kStripMarked);
-  EXPECT_EQ(StripColour(v.timeline, 1, 621), kStripEmpty);
+  EXPECT_EQ(StripColour(v.timeline(), 1, 615), kStripMarked);
+  EXPECT_EQ(StripColour(v.timeline(), 1, 621), kStripEmpty);
 }
 
 TEST_F(TimelineTest, DayMapHoldsTheFirstPositionOfEachMinute) {
   Format2({{0, 0x04, At(8, 0, 1)}, {0, 0x04, At(8, 0, 2)}, {1, 0x04, At(8, 0, 3)}, {0, 0x04, At(8, 0, 0, 16)},
            {0, 0x04, {15, 6, 24, 24, 0, 0}}});
   v.RebuildSelection();
-  EXPECT_EQ(v.timeline.DayMap[0][480], 0);
-  EXPECT_EQ(v.timeline.DayMap[1][480], 2);
+  EXPECT_EQ(v.timeline().DayMap[0][480], 0);
+  EXPECT_EQ(v.timeline().DayMap[1][480], 2);
   // Another day and an hour of 24 mark nothing.
   int marked = 0;
-  for (int x = 0; x < 1440; ++x) marked += v.timeline.DayMap[0][size_t(x)] >= 0;
+  for (int x = 0; x < 1440; ++x) marked += v.timeline().DayMap[0][size_t(x)] >= 0;
   EXPECT_EQ(marked, 1);
 }
 
@@ -49,18 +52,18 @@ TEST_F(TimelineTest, ClickJumpsToTheNearestMarkedMinute) {
   Format2({{0, 0x04, At(0, 0, 0)}, {0, 0x04, At(10, 0, 0)}, {0, 0x04, At(10, 10, 0)}});
   v.RebuildSelection();
   ClickAt(900);
-  EXPECT_EQ(v.CurPos, 2);
+  EXPECT_EQ(v.selection().Pos(), 2);
   ClickAt(605);  // exactly between 10:00 and 10:10
-  EXPECT_EQ(v.CurPos, 1);
+  EXPECT_EQ(v.selection().Pos(), 1);
   ClickAt(606);
-  EXPECT_EQ(v.CurPos, 2);
+  EXPECT_EQ(v.selection().Pos(), 2);
   ClickAt(250);
-  EXPECT_EQ(v.CurPos, 0);  // the record at 00:00
+  EXPECT_EQ(v.selection().Pos(), 0);  // the record at 00:00
   ClickAt(1440);            // the last pixel column
-  EXPECT_EQ(v.CurPos, 2);
-  EXPECT_EQ(v.StatusPanels[3], "   24:00");
+  EXPECT_EQ(v.selection().Pos(), 2);
+  EXPECT_EQ(v.statusPanels()[3], "   24:00");
   ClickAt(5);
-  EXPECT_EQ(v.CurPos, 0);
+  EXPECT_EQ(v.selection().Pos(), 0);
 }
 
 TEST_F(TimelineTest, ClickLeftOfTheFirstMarkedMinuteFindsIt) {
@@ -68,22 +71,22 @@ TEST_F(TimelineTest, ClickLeftOfTheFirstMarkedMinuteFindsIt) {
   v.RebuildSelection();
   v.ShowPosition(1);
   ClickAt(3);
-  EXPECT_EQ(v.CurPos, 0);
+  EXPECT_EQ(v.selection().Pos(), 0);
 }
 
 TEST_F(TimelineTest, ClickOnCamera2sStripMakesItActiveAndShowsBoth) {
   Format2({{0, 0x04, At(9, 0, 0)}, {1, 0x04, At(9, 0, 10)}, {1, 0x04, At(12, 0, 0)}});
   v.RebuildSelection();
   ClickAt(545, 1);
-  EXPECT_EQ(v.ActiveCamera, 1);
-  EXPECT_EQ(v.disp.ShownPos[1], 1);
-  EXPECT_EQ(v.disp.ShownPos[0], 0);
-  EXPECT_EQ(v.CurPos, 0);  // the other camera's record comes last
+  EXPECT_EQ(v.selection().ActiveCamera(), 1);
+  EXPECT_EQ(v.disp().ShownPos[1], 1);
+  EXPECT_EQ(v.disp().ShownPos[0], 0);
+  EXPECT_EQ(v.selection().Pos(), 0);  // the other camera's record comes last
   // One window: the strip chosen does not switch the camera.
-  v.disp.ViewLayout = 5;
+  ViewerProbe::Disp(v).ViewLayout = 5;
   ClickAt(545, 0);
-  EXPECT_EQ(v.ActiveCamera, 1);
-  EXPECT_EQ(v.CurPos, 1);
+  EXPECT_EQ(v.selection().ActiveCamera(), 1);
+  EXPECT_EQ(v.selection().Pos(), 1);
 }
 
 TEST_F(TimelineTest, DraggingScrubsWithTheCameraOfThePress) {
@@ -92,39 +95,39 @@ TEST_F(TimelineTest, DraggingScrubsWithTheCameraOfThePress) {
   Point(60, 1);
   v.UseBoxMouseDown();
   Point(170, 0);  // over camera 1's strip, still camera 2's search
-  EXPECT_EQ(v.timeline.ClickCamera, 1);
-  EXPECT_EQ(v.CurPos, 2);
+  EXPECT_EQ(v.timeline().ClickCamera, 1);
+  EXPECT_EQ(v.selection().Pos(), 2);
   Point(10, 0);
-  EXPECT_EQ(v.CurPos, 0);
+  EXPECT_EQ(v.selection().Pos(), 0);
   v.UseBoxMouseUp();
   Point(120, 0);
-  EXPECT_EQ(v.timeline.ClickCamera, 0);
-  EXPECT_EQ(v.CurPos, 0);
+  EXPECT_EQ(v.timeline().ClickCamera, 0);
+  EXPECT_EQ(v.selection().Pos(), 0);
 }
 
 TEST_F(TimelineTest, PointerOutsideOrInATinyBoxChangesNothing) {
   Format2({{0, 0x04, At(1, 0, 0)}});
   v.RebuildSelection();
-  v.timeline.Tag = 77;
+  ViewerProbe::Timeline(v).Tag = 77;
   v.UseBoxMouseMove(0, 2, 1442, 25);
   v.UseBoxMouseMove(1442, 2, 1442, 25);
   v.UseBoxMouseMove(1, 2, 2, 25);
   v.UseBoxMouseMove(1, 2, 1, 25);
-  EXPECT_EQ(v.timeline.Tag, 77);
+  EXPECT_EQ(v.timeline().Tag, 77);
   v.UseBoxMouseMove(1, 2, 3, 25);
-  EXPECT_EQ(v.timeline.Tag, 0);
-  EXPECT_EQ(v.StatusPanels[3], "   00:00");
+  EXPECT_EQ(v.timeline().Tag, 0);
+  EXPECT_EQ(v.statusPanels()[3], "   00:00");
 }
 
 TEST_F(TimelineTest, DoubleClickStartsPlaybackOnce) {
   Format2({{0, 0x04, At(1, 0, 0)}});
   v.RebuildSelection();
-  v.play.PlaySpeed = 4;
+  ViewerProbe::Play(v).PlaySpeed = 4;
   v.UseBoxDblClick();
-  EXPECT_TRUE(v.play.PlayTimerEnabled);
-  v.play.PlaySpeed = -2;
+  EXPECT_TRUE(v.play().PlayTimerEnabled);
+  ViewerProbe::Play(v).PlaySpeed = -2;
   v.UseBoxDblClick();  // already playing: nothing changes
-  EXPECT_EQ(v.play.PlaySpeed, -2);
+  EXPECT_EQ(v.play().PlaySpeed, -2);
 }
 
 TEST_F(TimelineTest, MarkerGeometry) {
@@ -142,18 +145,18 @@ TEST_F(TimelineTest, JournalJumpFindsTheFirstRecordFromThatMinute) {
   Format2({{0, 0x04, At(9, 59, 59)}, {1, 0x04, At(10, 5, 40)}, {0, 0x04, At(10, 6, 0)}, {0, 0x04, At(9, 0, 0, 16)}});
   v.RebuildSelection();
   v.GoToJournalTime(15, 6, 24, 10, 5);
-  EXPECT_EQ(v.CurPos, 1);
+  EXPECT_EQ(v.selection().Pos(), 1);
   v.GoToJournalTime(15, 6, 24, 9, 59);
-  EXPECT_EQ(v.CurPos, 0);  // seconds do not count
-  v.disp.ViewLayout = 1;
+  EXPECT_EQ(v.selection().Pos(), 0);  // seconds do not count
+  ViewerProbe::Disp(v).ViewLayout = 1;
   v.GoToJournalTime(15, 6, 24, 10, 1);
-  EXPECT_EQ(v.CurPos, 2);
+  EXPECT_EQ(v.selection().Pos(), 2);
   v.GoToJournalTime(20, 6, 24, 0, 0);
-  EXPECT_EQ(v.CurPos, 2);  // later than every record
+  EXPECT_EQ(v.selection().Pos(), 2);  // later than every record
   v.GoToJournalTime(1, 1, 25, 0, 0);
-  EXPECT_EQ(v.CurPos, 2);
+  EXPECT_EQ(v.selection().Pos(), 2);
   v.GoToJournalTime(31, 12, 23, 0, 0);
-  EXPECT_EQ(v.CurPos, 0);
+  EXPECT_EQ(v.selection().Pos(), 0);
 }
 
 }  // namespace

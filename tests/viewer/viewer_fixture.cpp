@@ -1,6 +1,9 @@
 #include "viewer_fixture.h"
 
 #include "support/card_source.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace viewer_test {
 
@@ -71,7 +74,7 @@ void ViewerTest::PullCard() {
 }
 
 bool ViewerTest::InsertCard(Bytes image) {
-  if (v.src.SourceIsCard && v.src.CardOpen) PullCard();
+  if (v.source().SourceIsCard && v.source().CardOpen) PullCard();
   reader_ = std::make_shared<test::FaultPlan>();
   const bool opened = test::OpenCardThroughWatch(v, test::FaultyMemoryDrive(std::move(image), reader_));
   StartAfresh();
@@ -79,9 +82,9 @@ bool ViewerTest::InsertCard(Bytes image) {
 }
 
 void ViewerTest::StartAfresh() {
-  v.disp.ForgetCameras();
-  v.FragStart.clear();
-  v.FragEnd.clear();
+  ViewerProbe::Disp(v).ForgetCameras();
+  ViewerProbe::FragStart(v).clear();
+  ViewerProbe::FragEnd(v).clear();
   v.UpdateStatusBar();
   host.repaints.clear();
   host.repainted = 0;
@@ -89,12 +92,12 @@ void ViewerTest::StartAfresh() {
 }
 
 void ViewerTest::Format2(const std::vector<Rec>& recs) {
-  EXPECT_TRUE(InsertCard(Format2Card(recs))) << v.NoSourceText;
+  EXPECT_TRUE(InsertCard(Format2Card(recs))) << v.noSourceText();
 }
 
 void ViewerTest::Format1(const std::vector<Rec>& slots, uint32_t recordCount, uint32_t writeSlot,
                          uint8_t resolution) {
-  EXPECT_TRUE(InsertCard(Format1Card(slots, recordCount, writeSlot, resolution))) << v.NoSourceText;
+  EXPECT_TRUE(InsertCard(Format1Card(slots, recordCount, writeSlot, resolution))) << v.noSourceText();
 }
 
 void ViewerTest::Format0(const std::vector<Rec>& entries, const std::vector<uint16_t>& slotToIndex,
@@ -102,7 +105,7 @@ void ViewerTest::Format0(const std::vector<Rec>& entries, const std::vector<uint
                          uint16_t totalSlots) {
   EXPECT_TRUE(InsertCard(Format0Card(entries, slotToIndex, mainFirst, mainCount, archiveFirst, archiveCount,
                                      totalSlots)))
-      << v.NoSourceText;
+      << v.noSourceText();
 }
 
 void ViewerTest::Archive(int format, const std::vector<Rec>& recs) {
@@ -114,18 +117,18 @@ void ViewerTest::Archive(int format, const std::vector<Rec>& recs) {
   if (!folder_) folder_ = std::make_unique<test::ScratchFolder>("viewer");
   const std::string path = *folder_ / ("archive_" + std::to_string(++archives_) + ".kif");
   ASSERT_TRUE(test::WriteBytes(path, test::MakeArchiveFile(a)));
-  EXPECT_TRUE(test::OpenArchiveFile(v, path)) << v.NoSourceText;
+  EXPECT_TRUE(test::OpenArchiveFile(v, path)) << v.noSourceText();
   StartAfresh();
 }
 
 void ViewerTest::KindsOff() {
-  v.actions.Hand = v.actions.External = v.actions.Motion = v.actions.Timer = v.actions.Sound = false;
-  v.actions.Taget = false;
+  ViewerProbe::Actions(v).Hand = ViewerProbe::Actions(v).External = ViewerProbe::Actions(v).Motion = ViewerProbe::Actions(v).Timer = ViewerProbe::Actions(v).Sound = false;
+  ViewerProbe::Actions(v).Taget = false;
 }
 
 std::vector<int> ViewerTest::Indices() const {
   std::vector<int> out;
-  for (int32_t p = 0; p < v.SelCount; ++p) out.push_back(v.IndexAtPos(p));
+  for (int32_t p = 0; p < v.selection().Count(); ++p) out.push_back(v.IndexAtPos(p));
   return out;
 }
 

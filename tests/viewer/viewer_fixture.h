@@ -79,7 +79,7 @@ class ViewerTest : public ::testing::Test {
   void KindsOff();
   std::vector<int> Indices() const;  // catalogue index of every position
   // Grey level of camera cam's picture (PixelOf the index built into it).
-  int Shown(int cam) const { return v.CameraBitmap[size_t(cam)].pixels[0]; }
+  int Shown(int cam) const { return v.bitmaps()[size_t(cam)].pixels[0]; }
 
  private:
   void StartAfresh();
