@@ -87,12 +87,6 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       }
       break;
     }
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-      // Controls of the panels call the viewer directly (a double click on the
-      // time scale starts playback): let the timers follow afterwards.
-      if (OwnsEventTarget(watched)) QTimer::singleShot(0, this, [this] { AfterCall(); });
-      break;
     default:
       break;
   }

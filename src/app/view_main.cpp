@@ -67,6 +67,8 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, Q
   CreateTray();
   qApp->installEventFilter(this);
   SetEventFaultHandler(this, [this] { SourceFault(); });
+  // The panels' commands run as the window's own do.
+  SetCommandRunner(this, [this](const std::function<void()>& command) { Call(command); });
   FormCreate(args);
   if (!endAtStart_) {
     // A window of its own beside the main window, created once and kept.
@@ -77,6 +79,7 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, Q
 }
 
 TMainForm::~TMainForm() {
+  ClearCommandRunner(this);
   ClearEventFaultHandler(this);
   qApp->removeEventFilter(this);
   FormClose();
@@ -111,11 +114,6 @@ void TMainForm::CreatePanels() {
 
   connect(Image, &ImageBox::N1Clicked, this, [this] { N1Click(); });
   connect(JvPanel2, &BottomPanel::DatePanelClick, this, [this] { DatePanelClick(); });
-  // The playback buttons act on the viewer directly; the timers follow it here.
-  for (QToolButton* b : {JvPanel2->PlayBtn, JvPanel2->StopBtn, JvPanel2->SpeedDown, JvPanel2->SpeedUp,
-                         JvPanel2->MoveToStartBtn, JvPanel2->MoveToEndBtn}) {
-    connect(b, &QToolButton::clicked, this, [this] { AfterCall(); });
-  }
 }
 
 void TMainForm::CreateStatusBar() {

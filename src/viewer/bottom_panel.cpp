@@ -112,7 +112,7 @@ QToolButton* BottomPanel::MakeButton(const QString& hint, const QPixmap& icon) {
 }
 
 void BottomPanel::Run(void (Viewer::*handler)()) {
-  GuardEvent([this, handler] { std::invoke(handler, viewer_); });
+  RunCommand([this, handler] { std::invoke(handler, viewer_); });
   SyncPlayButton();
 }
 

@@ -16,6 +16,16 @@ FaultHandler& Current() {
   return current;
 }
 
+struct Runner {
+  const void* owner = nullptr;
+  CommandRunner run;
+};
+
+Runner& CurrentRunner() {
+  static Runner current;
+  return current;
+}
+
 }  // namespace
 
 void SetEventFaultHandler(const void* owner, std::function<void()> handler) {
@@ -32,6 +42,21 @@ void ReportEventFault() noexcept {
     const std::function<void()> handler = Current().handler;
     if (handler) handler();
   });
+}
+
+void SetCommandRunner(const void* owner, CommandRunner runner) { CurrentRunner() = {owner, std::move(runner)}; }
+
+void ClearCommandRunner(const void* owner) {
+  if (CurrentRunner().owner == owner) CurrentRunner() = {};
+}
+
+void RunCommand(const std::function<void()>& command) noexcept {
+  const CommandRunner run = CurrentRunner().run;
+  if (!run) {
+    GuardEvent(command);
+    return;
+  }
+  GuardEvent([&] { run(command); });
 }
 
 }  // namespace quovil

@@ -41,4 +41,14 @@ void GuardEvent(F&& f) noexcept {
   if (!RunGuarded(f)) ReportEventFault();
 }
 
+// Who runs the viewer's commands that the panels' widgets give (the main
+// window: it guards each and lets its timers and actions follow the viewer's
+// state once the command returns). Same ownership rules as the fault handler.
+using CommandRunner = std::function<void(const std::function<void()>&)>;
+void SetCommandRunner(const void* owner, CommandRunner runner);
+void ClearCommandRunner(const void* owner);
+// Runs a widget's command through the runner, or guarded as an event when
+// there is none.
+void RunCommand(const std::function<void()>& command) noexcept;
+
 }  // namespace quovil

@@ -94,13 +94,13 @@ void ImageBox::BuildMenu() {
   for (const auto& [action, tag] : tags) {
     action->setCheckable(true);
     connect(action, &QAction::triggered, this, [this, tag = tag] {
-      GuardEvent([&] { viewer_.VIEW_Click(tag); });
+      RunCommand([&] { viewer_.VIEW_Click(tag); });
       SyncMenuChecks();
       update();
     });
   }
   connect(VIEW_SWAP, &QAction::triggered, this, [this] {
-    GuardEvent([&] { viewer_.VIEW_SWAP_Click(); });
+    RunCommand([&] { viewer_.VIEW_SWAP_Click(); });
     update();
   });
   connect(N1, &QAction::triggered, this, [this] {
@@ -148,14 +148,14 @@ void ImageBox::resizeEvent(QResizeEvent* event) {
 
 void ImageBox::mousePressEvent(QMouseEvent* event) {
   const QPoint pt = event->position().toPoint();
-  GuardEvent([&] { viewer_.ImageBoxMouseDown(pt.x(), pt.y()); });
+  RunCommand([&] { viewer_.ImageBoxMouseDown(pt.x(), pt.y()); });
 }
 
 void ImageBox::mouseDoubleClickEvent(QMouseEvent*) {
   // The first press of the pair has picked the camera already; testing the
   // point again against rectangles of the layout just left could pick the
   // wrong one, so the second press only changes the layout.
-  GuardEvent([&] { viewer_.ImageBoxDblClick(); });
+  RunCommand([&] { viewer_.ImageBoxDblClick(); });
   SyncMenuChecks();
   update();
 }

@@ -126,13 +126,13 @@ QWidget* SettingsPanel::BuildSettingsRollOut() {
   grid->addWidget(VolumeBar, 1, 2, Qt::AlignHCenter);
 
   connect(BrightnessBar, &QSlider::valueChanged, this, [this](int v) {
-    if (!syncing_) GuardEvent([&] { viewer_.BrightnessBarChange(v); });
+    if (!syncing_) RunCommand([&] { viewer_.BrightnessBarChange(v); });
   });
   connect(ContrastBar, &QSlider::valueChanged, this, [this](int v) {
-    if (!syncing_) GuardEvent([&] { viewer_.ContrastBarChange(v); });
+    if (!syncing_) RunCommand([&] { viewer_.ContrastBarChange(v); });
   });
   connect(VolumeBar, &QSlider::valueChanged, this, [this](int v) {
-    if (!syncing_) GuardEvent([&] { viewer_.VolumeBarChange(v); });
+    if (!syncing_) RunCommand([&] { viewer_.VolumeBarChange(v); });
   });
   return content;
 }
@@ -171,7 +171,7 @@ bool SettingsPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == JvLabel3) BrightnessBar->setValue(BrightnessBar->maximum() / 2);
     if (watched == JvLabel1) ContrastBar->setValue(ContrastBar->maximum() / 2);
     if (watched == MuteLabel) {
-      GuardEvent([&] { viewer_.MuteLabelClick(); });
+      RunCommand([&] { viewer_.MuteLabelClick(); });
       SyncMute();
     }
   }

@@ -139,7 +139,7 @@ void UseBox::mousePressEvent(QMouseEvent* event) {
   // that the camera and the minute are those under the press.
   const QPoint pt = event->position().toPoint();
   pressed_ = event->button() == Qt::LeftButton;
-  GuardEvent([&] {
+  RunCommand([&] {
     viewer_.UseBoxMouseMove(pt.x(), pt.y(), width(), height());
     viewer_.UseBoxMouseDown();
   });
@@ -148,14 +148,14 @@ void UseBox::mousePressEvent(QMouseEvent* event) {
 void UseBox::mouseReleaseEvent(QMouseEvent* event) {
   const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
   pressed_ = false;
-  GuardEvent([&] {
+  RunCommand([&] {
     if (click) viewer_.UseBoxClick();
     viewer_.UseBoxMouseUp();
   });
 }
 
 void UseBox::mouseDoubleClickEvent(QMouseEvent* event) {
-  GuardEvent([&] {
+  RunCommand([&] {
     viewer_.UseBoxDblClick();
     // The second press of the pair still counts as a press for dragging.
     viewer_.UseBoxMouseDown();

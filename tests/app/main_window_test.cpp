@@ -26,6 +26,8 @@
 #include <memory>
 
 #include "app/locale_ru.h"
+#include "viewer/bottom_panel.h"
+#include "viewer/use_box.h"
 #include "app/message_box.h"
 #include "app/view_main.h"
 #include "mkcard/mkcard.h"
@@ -219,6 +221,28 @@ TEST_F(MainWindowTest, EscTogglesTheSettingsPanelAndSpacePlaysAndStops) {
   EXPECT_TRUE(form->PlayTimer->isActive());
   QTest::keyClick(form->Image, Qt::Key_Space);
   EXPECT_FALSE(form->viewer.play().PlayTimerEnabled);
+  EXPECT_FALSE(form->PlayTimer->isActive());
+}
+
+// The panels' controls give their commands through the window, so its timers
+// follow the viewer before the click returns, and a command's failure is the
+// window's to handle.
+TEST_F(MainWindowTest, PanelCommandsRunAsTheWindowsOwn) {
+  auto form = StartWithCard(2);
+  form->JvPanel2->PlayBtn->click();
+  EXPECT_TRUE(form->PlayTimer->isActive());
+  form->JvPanel2->SpeedUp->click();
+  EXPECT_EQ(form->PlayTimer->interval(), form->viewer.play().PlayTimerInterval);
+  form->JvPanel2->StopBtn->click();
+  EXPECT_FALSE(form->PlayTimer->isActive());
+
+  // A double click on the time scale starts playback there.
+  QWidget* scale = form->JvPanel2->useBox;
+  const QPoint at(scale->width() / 3, scale->height() / 4);
+  QTest::mouseDClick(scale, Qt::LeftButton, Qt::NoModifier, at);
+  EXPECT_TRUE(form->viewer.play().PlayTimerEnabled);
+  EXPECT_TRUE(form->PlayTimer->isActive());
+  form->JvPanel2->StopBtn->click();
   EXPECT_FALSE(form->PlayTimer->isActive());
 }
 
