@@ -10,6 +10,9 @@
 
 namespace quovil {
 
+// Reads at absolute offsets: Read may be called from several threads at once
+// (the window and a worker reading the same open source); Present, Length and
+// Removable may run beside them. Writes come from one thread only.
 class BlockDevice {
  public:
   virtual ~BlockDevice() = default;

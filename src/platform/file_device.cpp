@@ -73,16 +73,17 @@ class FileDevice : public BlockDevice {
   }
   bool Removable() override { return true; }
   // A deleted file lives on while a handle to it is open (under Wine with no
-  // sign of the pending deletion), so the handle is given up and the path
-  // opened afresh: gone when that fails or finds another file in its place.
+  // sign of the pending deletion), so the path is opened afresh beside the
+  // handle the reads use (which a worker may be using right now): gone when
+  // that fails or finds another file in its place.
   bool Present() override {
     if (h_ == INVALID_HANDLE_VALUE || !id_) return false;
-    Drop();
-    h_ = OpenHandle(wpath_, writable_);
+    HANDLE probe = OpenHandle(wpath_, false);
+    if (probe == INVALID_HANDLE_VALUE) return false;
     // A path that now names another file (an image replaced while open) is another card.
-    if (h_ != INVALID_HANDLE_VALUE && IdentityOfHandle(h_) == id_) return true;
-    Drop();
-    return false;
+    const bool same = IdentityOfHandle(probe) == id_;
+    CloseHandle(probe);
+    return same;
   }
   std::string Name() const override { return path_; }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "platform/block_device.h"
@@ -60,11 +61,13 @@ class PhysicalDrive : public BlockDevice {
   bool Read(uint64_t offset, void* buf, std::size_t n) override {
     if (n == 0) return true;
     if (Aligned(offset, buf, n)) return Raw(offset, buf, n, false);
+    std::lock_guard<std::mutex> lock(bounceLock_);
     return Bounced(offset, static_cast<uint8_t*>(buf), nullptr, n);
   }
   bool Write(uint64_t offset, const void* buf, std::size_t n) override {
     if (n == 0) return true;
     if (Aligned(offset, buf, n)) return Raw(offset, const_cast<void*>(buf), n, true);
+    std::lock_guard<std::mutex> lock(bounceLock_);
     return Bounced(offset, nullptr, static_cast<const uint8_t*>(buf), n);
   }
   int64_t Length() override {
@@ -137,6 +140,7 @@ class PhysicalDrive : public BlockDevice {
   std::string name_;
   std::size_t sector_;
   AlignedBuffer bounce_{nullptr, {kDefaultSector}};
+  std::mutex bounceLock_;  // one user of the bounce buffer at a time
 };
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "platform/sound.h"
 #include "viewer/camera_setting.h"
 #include "viewer/selection.h"
+#include "viewer/session_workers.h"
 
 namespace quovil {
 
@@ -179,6 +180,14 @@ class Viewer {
   // Drops everything loaded from a source (shared by CloseCard and CloseArchive).
   void DropSourceData();
 
+  // ---- work on threads of its own ----
+  // Starts work that reads the open source (through source(), at absolute
+  // offsets) on a worker thread. Closing the source, opening another or
+  // clearing the card asks it to stop and waits for it first.
+  void StartSessionWorker(SessionWorkers::Work work) { workers_.Start(std::move(work)); }
+  void StopSessionWorkers() { workers_.StopAll(); }
+  int RunningSessionWorkers() const { return workers_.Running(); }
+
   // ---- picture building ----
   bool PrepareBitmaps();
   // Builds index's picture into pic and reads its frame information; false
@@ -337,6 +346,8 @@ class Viewer {
   std::array<std::string, 5> statusPanels_;
   std::string caption_;
   std::string noSourceText_ = "Карта памяти отсутствует!";
+  // Last, so that its workers are stopped before anything they read goes.
+  SessionWorkers workers_;
 };
 
 }  // namespace quovil

@@ -17,6 +17,7 @@ constexpr const char* kReadFailedText = "Ошибка чтения файла!";
 }  // namespace
 
 void Viewer::CloseArchive() {
+  workers_.StopAll();
   src_.ArchiveStream.reset();
   src_.ArchiveOpen = false;
   src_.ArchiveFileName.clear();

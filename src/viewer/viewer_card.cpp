@@ -42,6 +42,7 @@ struct OpeningScope {
 }  // namespace
 
 bool Viewer::OpenCard() {
+  workers_.StopAll();
   src_.CardOpen = false;
   if (!drives) return false;
   int count = drives->Count();
@@ -90,6 +91,7 @@ void Viewer::CloseSource(const std::string& why) {
 }
 
 void Viewer::CloseCard() {
+  workers_.StopAll();
   src_.Card.reset();
   src_.CardOpen = false;
   src_.CardFormat = -1;
@@ -157,6 +159,8 @@ Viewer::ClearResult Viewer::ActionDeleteAllExecute() {
     return ClearResult::Declined;
   // The card may have been pulled out while the question was open.
   if (!src_.CardOpen || !src_.Card) return ClearResult::Nothing;
+  // Clearing changes the state table and the catalogue under any reader.
+  workers_.StopAll();
   ApplyClearing(src_, archiveArea);
   // Also when the write fails: the held table, cleared, is what is shown.
   // A clear changes the table the fill pair was taken from.

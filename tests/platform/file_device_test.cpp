@@ -2,9 +2,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/block_device.h"
 #include "sparse_file.h"
@@ -102,6 +104,43 @@ TEST_F(ImageFile, GoneOnceRemovedOrReplaced) {
   // Another image put in its place is another card.
   Make("card.img", 1024);
   EXPECT_FALSE(dev->Present());
+}
+
+// The window and a worker read one open source at the same time, while the
+// card watch asks whether it is still there: every read gets its own bytes.
+TEST_F(ImageFile, ReadsFromSeveralThreadsWhileThePresenceIsChecked) {
+  std::string path = (dir_ / "card.img").string();
+  {
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < 4096; ++i) out.put(char(i * 7 + i / 256));
+  }
+  auto dev = OpenImageFile(path);
+  ASSERT_TRUE(dev);
+  std::atomic<int> wrong{0};
+  auto reader = [&](int seed) {
+    uint8_t buf[64];
+    for (int k = 0; k < 2000; ++k) {
+      const uint64_t off = uint64_t((k * 131 + seed * 17) % (4096 - 64));
+      if (!dev->Read(off, buf, sizeof buf)) {
+        ++wrong;
+        continue;
+      }
+      for (int j = 0; j < 64; ++j) {
+        const int i = int(off) + j;
+        if (buf[j] != uint8_t(i * 7 + i / 256)) {
+          ++wrong;
+          break;
+        }
+      }
+    }
+  };
+  std::thread a(reader, 1), b(reader, 2);
+  bool alwaysPresent = true;
+  for (int k = 0; k < 200; ++k) alwaysPresent = dev->Present() && alwaysPresent;
+  a.join();
+  b.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_TRUE(alwaysPresent);
 }
 
 TEST(MemoryDeviceTest, StaysInsideItsBytes) {
