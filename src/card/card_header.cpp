@@ -149,7 +149,7 @@ const Sector* ChooseFormat2Copy(const Sector& first, const Sector& second, Viewe
   if (bad2) return &first;
   if (bad1) return &second;
   if (std::memcmp(first.data(), second.data(), state2::kLength) == 0) return &first;
-  MsgResult r = host.ShowMessageBox(kCopiesDifferText, MsgKind::Confirmation, MsgButtons::YesNo);
+  MsgResult r = host.AskFirstCopy(kCopiesDifferText);
   return r == MsgResult::Yes ? &first : &second;
 }
 

@@ -52,6 +52,18 @@ class Format0 : public SourceFormat {
     return r;
   }
   int64_t Slots(const Source& src) const override { return int64_t(src.IndexTable.size()); }
+  // The chosen area is emptied; the other keeps its records.
+  bool Clear(Source& src, bool archiveArea) const override {
+    uint8_t* t = src.StateTable.data();
+    if (archiveArea) {
+      state0::ArchiveCount.Set(t, 0);
+      state0::ArchiveFirstSlot.Set(t, state0::TotalSlots.Get(t));
+    } else {
+      state0::MainCount.Set(t, 0);
+      state0::MainLastSlot.Set(t, state0::MainFirstSlot.Get(t));
+    }
+    return true;
+  }
 };
 
 class Format1 : public SourceFormat {
@@ -59,6 +71,12 @@ class Format1 : public SourceFormat {
   KindRule Kinds() const override { return KindRule::AsRecorded; }
   bool SoundFilter() const override { return false; }
   bool MarkedFilter() const override { return false; }
+  bool Clear(Source& src, bool) const override {
+    uint8_t* t = src.StateTable.data();
+    state1::RecordCount.Set(t, 0);
+    state1::WriteSlot.Set(t, 0);
+    return true;
+  }
 
  protected:
   // The ring of slots, its RecordCount records ending before WriteSlot.
@@ -85,6 +103,19 @@ class Format2 : public SourceFormat {
     const uint8_t* t = src.StateTable.data();
     if (state2::RingWrapped.Get(t) != 0) return {1, 1};
     return {double(state2::DataWriteSector.Get(t)), double(state2::DataAreaSectors.Get(t))};
+  }
+  // The ring starts afresh and the card says it was cleared; the catalogue
+  // counts no entry any more.
+  bool Clear(Source& src, bool) const override {
+    uint8_t* t = src.StateTable.data();
+    for (auto f : {state2::ScanSteps, state2::RingHead, state2::DataWriteSector, state2::Reserved42,
+                   state2::RingTail, state2::Reserved51, state2::Reserved55}) {
+      f.Set(t, 0);
+    }
+    state2::RingWrapped.Set(t, 0);
+    state2::ClearedFlag.Set(t, 1);
+    src.EntryCount = 0;
+    return true;
   }
 
  protected:

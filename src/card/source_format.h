@@ -66,6 +66,10 @@ class SourceFormat {
   virtual bool RecordsFrameInterval() const { return ShowsCompression(); }
   // The card keeps the recorder's event journal.
   virtual bool HasJournal() const { return false; }
+  // Empties the held state table as the card's clearing does (archiveArea:
+  // the archive area of a format-0 card); false for a source that cannot be
+  // cleared (an archive file, no card).
+  virtual bool Clear(Source&, bool /*archiveArea*/) const { return false; }
 
  protected:
   // The walk as the state table gives it, before it is kept inside the catalogue.

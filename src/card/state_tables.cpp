@@ -1,5 +1,7 @@
 #include "card/state_tables.h"
 
+#include "card/source_format.h"
+
 #include <array>
 #include <atomic>
 #include <vector>
@@ -15,35 +17,7 @@ int StateTableLength(int cardFormat) {
   }
 }
 
-void ApplyClearing(Source& src, bool archiveArea) {
-  uint8_t* t = src.StateTable.data();
-  switch (src.CardFormat) {
-    case 0:
-      if (archiveArea) {
-        state0::ArchiveCount.Set(t, 0);
-        state0::ArchiveFirstSlot.Set(t, state0::TotalSlots.Get(t));
-      } else {
-        state0::MainCount.Set(t, 0);
-        state0::MainLastSlot.Set(t, state0::MainFirstSlot.Get(t));
-      }
-      break;
-    case 1:
-      state1::RecordCount.Set(t, 0);
-      state1::WriteSlot.Set(t, 0);
-      break;
-    case 2:
-      for (auto f : {state2::ScanSteps, state2::RingHead, state2::DataWriteSector, state2::Reserved42,
-                     state2::RingTail, state2::Reserved51, state2::Reserved55}) {
-        f.Set(t, 0);
-      }
-      state2::RingWrapped.Set(t, 0);
-      state2::ClearedFlag.Set(t, 1);
-      src.EntryCount = 0;
-      break;
-    default:
-      break;
-  }
-}
+void ApplyClearing(Source& src, bool archiveArea) { FormatOf(src).Clear(src, archiveArea); }
 
 namespace {
 

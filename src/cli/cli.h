@@ -21,6 +21,7 @@ namespace quovil::cli {
 class CliHost : public ViewerHost {
  public:
   MsgResult ShowMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override;
+  MsgResult AskFirstCopy(const std::string& text) override;
   bool secondCopy = false;
   std::vector<std::string> shown;  // every message box, in order
 };

@@ -1,7 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "card/card_header.h"
 #include "cli/cli.h"
 
 namespace quovil::cli {
@@ -11,8 +10,12 @@ MsgResult CliHost::ShowMessageBox(const std::string& text, MsgKind, MsgButtons b
   std::fflush(stderr);
   shown.push_back(text);
   if (buttons != MsgButtons::YesNo) return MsgResult::Ok;
-  if (secondCopy && text == kCopiesDifferText) return MsgResult::No;
   return MsgResult::Yes;
+}
+
+MsgResult CliHost::AskFirstCopy(const std::string& text) {
+  const MsgResult shown = ShowMessageBox(text, MsgKind::Confirmation, MsgButtons::YesNo);
+  return secondCopy ? MsgResult::No : shown;
 }
 
 std::string Args::Get(const std::string& name, const std::string& fallback) const {

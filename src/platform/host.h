@@ -28,6 +28,11 @@ class ViewerHost {
   virtual ~ViewerHost() = default;
   // Shows a message box with the caption "KORAX-X CARD VIEWER" and returns the answer.
   virtual MsgResult ShowMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons) = 0;
+  // The question whether the first of two differing state-table copies is
+  // the one to take (text: the question's own). Yes takes the first.
+  virtual MsgResult AskFirstCopy(const std::string& text) {
+    return ShowMessageBox(text, MsgKind::Confirmation, MsgButtons::YesNo);
+  }
   // Something in the viewer state changed; flags say what.
   virtual void Repaint(unsigned flags) { (void)flags; }
   // Lets pending window messages run during long work.
