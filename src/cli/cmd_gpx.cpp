@@ -13,9 +13,9 @@ int Gpx(Context& ctx) {
   Viewer& v = ctx.viewer;
   if (v.selection().Count() == 0) return ctx.Fail(v.noSourceText());
   v.SetMarks(ctx.args.Get("--start", v.fragStart()), ctx.args.Get("--end", v.fragEnd()));
-  int32_t first = 0, last = 0;
-  if (!v.FragmentRange(-1, first, last)) return ctx.Fail("Отмеченный фрагмент не найден в выборке!");
-  const std::vector<TrackPoint> points = RouteOfPositions(v, first, last);
+  const Viewer::Fragment fragment = v.MarkedFragment(-1);
+  if (fragment.status != Viewer::Fragment::Status::Ok) return ctx.Fail("Отмеченный фрагмент не найден в выборке!");
+  const std::vector<TrackPoint> points = RouteOfRecords(v.source(), fragment.indices);
   if (!WriteGpxFile(ctx.args.positional[1], points, v.fragStart() + " - " + v.fragEnd(), error)) return ctx.Fail(error);
   ctx.out = {{"points", points.size()}};
   return 0;

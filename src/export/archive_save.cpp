@@ -66,7 +66,7 @@ struct Copy {
 }  // namespace
 
 ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>& indices, const std::string& path,
-                                   ViewerHost& host) {
+                                   WorkProgress& progress) {
   ArchiveSaveResult result;
   const uint32_t n = uint32_t(indices.size());
   const auto header = MakeArchiveHeader(uint32_t(src.CardFormat), uint32_t(src.SoundBytes), uint32_t(src.SampleRate),
@@ -78,10 +78,7 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   if (!f) return {ArchiveSaveStatus::OpenFailed, 0, "Ошибка открытия файла!"};
   // The copy buffer already gathers large blocks; a second one in stdio only costs a copy.
   std::setvbuf(f.get(), nullptr, _IONBF, 0);
-  host.ShowProgress(kProgressTitle, kProgressText, int(n));
-  host.EnableMainWindow(false);
-  host.EnableCheckTimer(false);
-  host.ProcessEvents();
+  progress.Begin(kProgressTitle, kProgressText, int(n));
 
   Copy copy(src, indices, f.get());
   copy.entries.resize(n);
@@ -92,10 +89,9 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   bool ok = WriteAll(f.get(), unsealed.data(), unsealed.size()) &&
             std::fseek(f.get(), long(GetU32(&header[11])), SEEK_SET) == 0;
   for (uint32_t k = 0; ok && k < n; ++k) {
-    host.SetProgress(int(k));
-    host.ProcessEvents();
-    if (host.ProgressCancelled()) {
-      host.HideProgress();
+    progress.Step(int(k));
+    if (progress.Cancelled()) {
+      progress.End();
       f.reset();
       RemoveFileUtf8(path);
       return {ArchiveSaveStatus::Cancelled, 0, "Сохранение прервано пользователем!"};
@@ -108,7 +104,7 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
        WriteAll(f.get(), header.data(), header.size());
   // Closing flushes what the system still holds; a full disk may only show here.
   ok = std::fclose(f.release()) == 0 && ok;
-  host.HideProgress();
+  progress.End();
   if (!ok) return {ArchiveSaveStatus::WriteFailed, 0, copy.cardReadFailed ? kCardReadFailed : kWriteFailed};
   result.status = ArchiveSaveStatus::Saved;
   result.entries = int(n);
@@ -166,7 +162,8 @@ ArchiveSaveResult ActionSaveFileExecute(Viewer& v) {
   std::optional<std::string> picked = v.host.ChooseSaveFile(SuggestedArchiveName(camera, v.fragStart()) + ".kif");
   if (!picked) return result;
   // The open archive or card is refused as the target by the writer itself.
-  result = WriteArchiveFile(v.source(), fragment.indices, WithKifExtension(*picked), v.host);
+  HostProgress progress(v.host);
+  result = WriteArchiveFile(v.source(), fragment.indices, WithKifExtension(*picked), progress);
   const bool opened = result.status != ArchiveSaveStatus::OpenFailed && result.status != ArchiveSaveStatus::Refused;
   v.ShowMessageBox(result.message, result.status == ArchiveSaveStatus::Saved || result.status == ArchiveSaveStatus::Cancelled
                                      ? MsgKind::Information

@@ -31,10 +31,10 @@ struct ArchiveSaveResult {
 };
 
 // Writes the records of the catalogue indices, in that order, to path as a
-// version-3 archive file. Shows the progress dialog through host; shows no
-// message box (the caller does, from the result).
+// version-3 archive file, reporting to progress; shows no message box (the
+// caller does, from the result). Reads only the source.
 ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>& indices, const std::string& path,
-                                   ViewerHost& host);
+                                   WorkProgress& progress);
 
 // The "save to archive" command: the marked fragment of the chosen camera (or
 // both) into a file the save dialog names. Shows the messages through the

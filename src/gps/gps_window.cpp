@@ -89,13 +89,14 @@ void GpsWindow::StopMapProgram() { control_->StopMapProgram(); }
 
 void GpsWindow::SaveRouteGpx() {
   Viewer& v = viewer_;
-  int32_t first = 0, last = 0;
-  if (v.selection().Count() == 0 || !v.FragmentRange(-1, first, last)) return;
+  if (v.selection().Count() == 0) return;
+  const Viewer::Fragment fragment = v.MarkedFragment(-1);
+  if (fragment.status != Viewer::Fragment::Status::Ok) return;
   const QString path = QFileDialog::getSaveFileName(&host_.MainWindow(), QString::fromUtf8("Сохранить маршрут в GPX…"), QString(),
                                                     QStringLiteral("GPX (*.gpx)"));
   if (path.isEmpty()) return;
   std::string error;
-  const auto points = RouteOfPositions(v, first, last);
+  const auto points = RouteOfRecords(v.source(), fragment.indices);
   if (!WriteGpxFile(path.toStdString(), points, v.fragStart() + " - " + v.fragEnd(), error))
     ShowMessage(error, MsgKind::Error);
 }

@@ -10,7 +10,7 @@
 #include "gps/nmea.h"
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
-#include "viewer/viewer.h"
+#include "card/source.h"
 
 namespace quovil {
 
@@ -39,24 +39,22 @@ std::string Escaped(const std::string& text) {
 
 }  // namespace
 
-std::vector<TrackPoint> RouteOfPositions(const Viewer& v, int32_t first, int32_t last) {
+std::vector<TrackPoint> RouteOfRecords(const Source& src, const std::vector<int32_t>& indices) {
   std::vector<TrackPoint> points;
   std::set<int> seenEntries;
   InfoRunMemo memo;
-  if (first < 0) first = 0;
-  if (last >= v.selection().Count()) last = v.selection().Count() - 1;
-  for (int32_t p = first; p <= last; ++p) {
-    const int index = v.IndexAtPos(p);
-    const int entry = FindInfoEntry(v.source(), index, memo);
+  for (const int32_t index : indices) {
+    if (!src.ValidIndex(index)) continue;
+    const int entry = FindInfoEntry(src, index, memo);
     if (entry < 0 || !seenEntries.insert(entry).second) continue;
     FrameInfoState info;
-    if (!ReadInfoBlock(v.source(), info, entry) || info.GpsSentence.empty()) continue;
+    if (!ReadInfoBlock(src, info, entry) || info.GpsSentence.empty()) continue;
     const GpsFix fix = ParseGpsText(info.GpsSentence);
     if (!fix.hasPosition) continue;
     if (!points.empty() && points.back().lat == fix.lat && points.back().lon == fix.lon) continue;
     TrackPoint t;
     t.lat = fix.lat, t.lon = fix.lon;
-    t.time = PointTime(fix, v.source().TimeOf(index));
+    t.time = PointTime(fix, src.TimeOf(index));
     t.hasSpeed = fix.hasSpeed;
     t.speedMs = fix.speedKmh / 3.6;
     points.push_back(std::move(t));

@@ -1,4 +1,5 @@
-// The recorded route of a stretch of the selection, written as GPX 1.1.
+// The recorded route of a list of records, written as GPX 1.1. It reads only
+// the open source, so it may run on a worker.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +8,7 @@
 
 namespace quovil {
 
-class Viewer;
+struct Source;
 
 struct TrackPoint {
   double lat = 0, lon = 0;
@@ -16,11 +17,11 @@ struct TrackPoint {
   double speedMs = 0;
 };
 
-// One point per distinct position recorded for positions first..last of the
-// selection: the information block of each second is read once, and a point
+// One point per distinct position recorded for the records (catalogue indices,
+// in selection order): the information block of each second is read once, and a point
 // equal to the one before it is not repeated. Seconds whose GPS text has no
 // valid fix are skipped.
-std::vector<TrackPoint> RouteOfPositions(const Viewer& v, int32_t first, int32_t last);
+std::vector<TrackPoint> RouteOfRecords(const Source& src, const std::vector<int32_t>& indices);
 
 // The GPX 1.1 document of one track; speeds go into the Garmin track point
 // extension, which GPX 1.1 readers know.

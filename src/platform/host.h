@@ -74,6 +74,41 @@ class ViewerHost {
   virtual void BringToFront() {}
 };
 
+// Progress of long work over 0 .. max, and the user's Cancel. An export takes
+// one: the window's progress dialog on its own thread (HostProgress), or a
+// worker's report to the window.
+class WorkProgress {
+ public:
+  virtual ~WorkProgress() = default;
+  virtual void Begin(const std::string& title, const std::string& text, int max) = 0;
+  virtual void Step(int pos) = 0;
+  virtual bool Cancelled() = 0;
+  virtual void End() = 0;
+};
+
+// Work on the window's thread: the host's progress dialog, the window and its
+// card watch switched off from the start (the caller switches them on again),
+// and the window's events let through at every step.
+class HostProgress : public WorkProgress {
+ public:
+  explicit HostProgress(ViewerHost& host) : host_(host) {}
+  void Begin(const std::string& title, const std::string& text, int max) override {
+    host_.ShowProgress(title, text, max);
+    host_.EnableMainWindow(false);
+    host_.EnableCheckTimer(false);
+    host_.ProcessEvents();
+  }
+  void Step(int pos) override {
+    host_.SetProgress(pos);
+    host_.ProcessEvents();
+  }
+  bool Cancelled() override { return host_.ProgressCancelled(); }
+  void End() override { host_.HideProgress(); }
+
+ private:
+  ViewerHost& host_;
+};
+
 // A host that shows nothing and answers every question with Yes.
 class SilentHost : public ViewerHost {
  public:

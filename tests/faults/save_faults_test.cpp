@@ -49,7 +49,10 @@ class SaveFaults : public FaultTest, public ::testing::WithParamInterface<int> {
     for (int32_t p = 0; p < viewer->selection().Count(); ++p) out.push_back(viewer->IndexAtPos(p));
     return out;
   }
-  quovil::ArchiveSaveResult Save() { return quovil::WriteArchiveFile(viewer->source(), Selection(), dir + "/out.kif", host); }
+  quovil::ArchiveSaveResult Save() {
+    quovil::HostProgress progress(host);
+    return quovil::WriteArchiveFile(viewer->source(), Selection(), dir + "/out.kif", progress);
+  }
   // The file is refused where an archive is opened, as a damaged one.
   void ExpectNoArchive(const std::string& path) {
     quovil::Viewer other(host);
