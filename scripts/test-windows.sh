@@ -15,7 +15,7 @@ PREFIX=$B/prefix
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 # The test folders that need neither Qt nor SDL nor Linux terminals.
-SUITES=(card platform decode viewer export journal tools faults gps)
+SUITES=(${QUOVIL_WIN_SUITES:-card platform decode viewer export journal tools faults gps})
 
 bash scripts/install-windows-deps.sh
 

@@ -10,6 +10,8 @@
 #include <windows.h>
 
 #include <optional>
+#include <mutex>
+#include <shared_mutex>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -39,6 +41,7 @@ class FileDevice : public BlockDevice {
   ~FileDevice() override { Drop(); }
 
   bool Read(uint64_t offset, void* buf, std::size_t n) override {
+    std::shared_lock<std::shared_mutex> lock(handleLock_);
     auto* p = static_cast<uint8_t*>(buf);
     while (n > 0) {
       OVERLAPPED ov{};
@@ -54,6 +57,7 @@ class FileDevice : public BlockDevice {
   }
   bool Write(uint64_t offset, const void* buf, std::size_t n) override {
     if (!writable_) return false;
+    std::shared_lock<std::shared_mutex> lock(handleLock_);
     const auto* p = static_cast<const uint8_t*>(buf);
     while (n > 0) {
       OVERLAPPED ov{};
@@ -68,22 +72,24 @@ class FileDevice : public BlockDevice {
     return true;
   }
   int64_t Length() override {
+    std::shared_lock<std::shared_mutex> lock(handleLock_);
     LARGE_INTEGER size;
     return GetFileSizeEx(h_, &size) ? int64_t(size.QuadPart) : -1;
   }
   bool Removable() override { return true; }
   // A deleted file lives on while a handle to it is open (under Wine with no
-  // sign of the pending deletion), so the path is opened afresh beside the
-  // handle the reads use (which a worker may be using right now): gone when
-  // that fails or finds another file in its place.
+  // sign of the pending deletion), so the handle is given up and the path
+  // opened afresh: gone when that fails or finds another file in its place.
+  // Reads of other threads wait meanwhile.
   bool Present() override {
+    std::unique_lock<std::shared_mutex> lock(handleLock_);
     if (h_ == INVALID_HANDLE_VALUE || !id_) return false;
-    HANDLE probe = OpenHandle(wpath_, false);
-    if (probe == INVALID_HANDLE_VALUE) return false;
+    Drop();
+    h_ = OpenHandle(wpath_, writable_);
     // A path that now names another file (an image replaced while open) is another card.
-    const bool same = IdentityOfHandle(probe) == id_;
-    CloseHandle(probe);
-    return same;
+    if (h_ != INVALID_HANDLE_VALUE && IdentityOfHandle(h_) == id_) return true;
+    Drop();
+    return false;
   }
   std::string Name() const override { return path_; }
 
@@ -99,6 +105,7 @@ class FileDevice : public BlockDevice {
   bool writable_;
   std::optional<FileIdentity> id_;
   HeldInput held_;
+  std::shared_mutex handleLock_;  // the presence check swaps the handle
 };
 
 std::unique_ptr<BlockDevice> OpenFile(const std::string& path, bool tryWrite) {
