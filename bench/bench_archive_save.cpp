@@ -51,7 +51,7 @@ struct Fixture {
     mkcard::WriteCard(o, image);
     viewer.drives = std::make_unique<OneImage>(image);
     viewer.CheckTimerTimer();
-    for (int32_t p = 0; p < viewer.SelCount; ++p) indices.push_back(viewer.IndexAtPos(p));
+    for (int32_t p = 0; p < viewer.selection().Count(); ++p) indices.push_back(viewer.IndexAtPos(p));
     bytes = uint64_t(indices.size()) * 512u * ((420u * 256u + 511u) / 512u + 22u);
     // Into the page cache before anything is measured.
     if (std::system(("cat '" + image + "' > /dev/null").c_str()) != 0) std::fprintf(stderr, "cache warm-up failed\n");
@@ -87,7 +87,8 @@ void BM_SaveFragment(benchmark::State& state) {
     // truncation of the previous round's file.
     std::filesystem::remove(out);
     const auto t0 = std::chrono::steady_clock::now();
-    const ArchiveSaveResult r = WriteArchiveFile(f.viewer.src, f.indices, out, f.host);
+    HostProgress progress(f.host);
+    const ArchiveSaveResult r = WriteArchiveFile(f.viewer.source(), f.indices, out, progress);
     save += Seconds(t0);
     if (r.status != ArchiveSaveStatus::Saved) state.SkipWithError("save failed");
     if (!cpFirst) runCp();

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "gps/gpx_route.h"
-#include "viewer/viewer.h"
+#include "card/source.h"
 
 namespace {
 
@@ -13,32 +13,33 @@ using namespace quovil;
 constexpr int kRecords = 30000;
 
 // perSecond records share each second; none carries an information block.
-void FillCard(Viewer& v, int perSecond) {
-  v.src.SourceIsCard = true;
-  v.src.CardOpen = true;
-  v.src.CardFormat = 2;
-  v.src.LongCatalogue.assign(kRecords, LongEntry{});
+Source FillCard(int perSecond, std::vector<int32_t>& indices) {
+  Source src;
+  src.SourceIsCard = true;
+  src.CardOpen = true;
+  src.CardFormat = 2;
+  src.LongCatalogue.assign(kRecords, LongEntry{});
   for (int i = 0; i < kRecords; ++i) {
-    LongEntry& e = v.src.LongCatalogue[size_t(i)];
+    LongEntry& e = src.LongCatalogue[size_t(i)];
     e.b[4] = uint8_t(i & 1);
     const int s = i / perSecond;
     TimeStamp t{15, 6, 24, uint8_t(12 + s / 3600 % 12), uint8_t(s / 60 % 60), uint8_t(s % 60)};
     t.To(&e.b[10]);
+    indices.push_back(i);
   }
-  v.src.EntryCount = kRecords;
-  v.src.CatalogueChanged();
-  v.RebuildSelection();
+  src.EntryCount = kRecords;
+  src.CatalogueChanged();
+  return src;
 }
 
 void RouteOf(benchmark::State& state, int perSecond) {
-  SilentHost host;
-  Viewer v(host);
-  FillCard(v, perSecond);
+  std::vector<int32_t> indices;
+  const Source src = FillCard(perSecond, indices);
   for (auto _ : state) {
-    const std::vector<TrackPoint> points = RouteOfPositions(v, 0, v.SelCount - 1);
+    const std::vector<TrackPoint> points = RouteOfRecords(src, indices);
     benchmark::DoNotOptimize(points.data());
   }
-  state.counters["records"] = v.SelCount;
+  state.counters["records"] = double(indices.size());
 }
 
 void BM_RouteSameSecond(benchmark::State& state) { RouteOf(state, kRecords); }

@@ -12,6 +12,9 @@
 #include "mkcard/mkcard.h"
 #include "platform/sdl_sound.h"
 #include "viewer/viewer.h"
+#include "support/viewer_probe.h"
+
+using quovil::test::ViewerProbe;
 
 namespace {
 
@@ -52,17 +55,17 @@ void BM_PlayStepSpeed8(benchmark::State& state) {
   auto v = std::make_unique<Viewer>(host);
   v->drives = std::make_unique<OneImage>(std::move(image));
   v->CheckTimerTimer();
-  if (v->SelCount <= 0) {
+  if (v->selection().Count() <= 0) {
     state.SkipWithError("the card did not open");
     return;
   }
-  v->play.PlaySpeed = 8;
+  ViewerProbe::Play(*v).PlaySpeed = 8;
   v->PlayBtnClick();
 
   double worst = 0, worstCpu = 0;
   int64_t steps = 0, overOneMs = 0;
   for (auto _ : state) {
-    if (!v->play.PlayTimerEnabled) {  // the end: start again from the first record
+    if (!v->play().PlayTimerEnabled) {  // the end: start again from the first record
       state.PauseTiming();
       v->ShowPosition(0);
       v->PlayBtnClick();
