@@ -73,6 +73,13 @@ std::array<BoxAssignment, 2> LayoutOrder(int layout) {
   return {{{first, 0, true}, {1 - first, 1, !pip}}};
 }
 
+namespace {
+
+// Where a camera's picture lies in its box: the box less the edge trim at each side.
+DisplayState::Rect PictureRect(const PaintBox& b, int trim) { return {b.x + trim, b.y, b.x + b.w - trim, b.y + b.h}; }
+
+}  // namespace
+
 void Viewer::FollowLayoutCamera() {
   const int want = disp_.ViewLayout == 1 ? 0 : disp_.ViewLayout == 5 ? 1 : -1;
   if (want < 0 || want == sel_.ActiveCamera()) return;
@@ -90,7 +97,7 @@ DisplayState::Rect Viewer::CameraRect(int cam) const {
   const auto boxes = LayoutBoxes(layout, sel_.ActiveCamera(), disp_.AreaWidth, disp_.AreaHeight, trim);
   for (const BoxAssignment& a : LayoutOrder(layout)) {
     const PaintBox& b = boxes[size_t(a.box)];
-    if (a.cam == cam && b.w != 0) return {b.x + trim, b.y, b.x + b.w - trim, b.y + b.h};
+    if (a.cam == cam && b.w != 0) return PictureRect(b, trim);
   }
   return {};
 }
@@ -122,11 +129,11 @@ PaintCamera PlanCamera(const Viewer& v, int cam, const PaintBox& b, bool texts) 
   PaintCamera pc;
   pc.cam = cam;
   pc.box = b;
-  const int trim = v.source().EdgeTrim;
-  pc.left = b.x + trim;
-  pc.top = b.y;
-  pc.right = b.x + b.w - trim;
-  pc.bottom = b.y + b.h;
+  const DisplayState::Rect r = PictureRect(b, v.source().EdgeTrim);
+  pc.left = r.left;
+  pc.top = r.top;
+  pc.right = r.right;
+  pc.bottom = r.bottom;
   const bool active = cam == v.selection().ActiveCamera();
   const int layout = v.disp().ViewLayout;
   if (active || layout == 2 || layout == 6) {
