@@ -151,11 +151,19 @@ void UDisksDrives::List() {
   }
   std::sort(candidates_.begin(), candidates_.end(),
             [](const Candidate& a, const Candidate& b) { return a.device < b.device; });
+  // A declined card that was taken out is asked for again when put back.
+  for (auto it = declined_.begin(); it != declined_.end();) {
+    const bool there = std::any_of(candidates_.begin(), candidates_.end(),
+                                   [&](const Candidate& c) { return c.object == *it; });
+    it = there ? std::next(it) : declined_.erase(it);
+  }
   stale_ = false;
 }
 
 int UDisksDrives::Count() {
-  if (stale_) List();
+  // A scan runs only while no card is open (once a second): the list is
+  // asked for every time, so no signal missed can hide a card put in.
+  List();
   problem_.clear();
   return int(candidates_.size());
 }
