@@ -15,6 +15,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   ffmpeg imagemagick poppler-utils socat gpsbabel
+  dbus-daemon python3-dbus python3-gi
   clang libclang-rt-14-dev
 )
 fi

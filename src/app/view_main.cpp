@@ -1,3 +1,6 @@
+#ifdef QUOVIL_DISK_SERVICE
+#include "platform/dbus/udisks_drives.h"
+#endif
 #include "app/view_main.h"
 
 #include <QApplication>
@@ -201,7 +204,11 @@ void TMainForm::FormCreate(const QStringList& args) {
   ApplySettings(Settings);
   PlaceWindow(Settings);
 
+#ifdef QUOVIL_DISK_SERVICE
+  if (!viewer.drives) viewer.drives = DesktopDriveEnumerator();
+#else
   if (!viewer.drives) viewer.drives = SystemDriveEnumerator();
+#endif
   CheckTimer->start();
 
   sound_ = CreateSdlSoundSystem();

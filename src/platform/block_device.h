@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,11 @@ class BlockDevice {
   virtual bool Present() { return true; }
   // Path or name the device was opened by.
   virtual std::string Name() const = 0;
+  // A card is held read-only where the platform allows it; clearing opens it
+  // for writing between these two calls. False when writing is refused (by
+  // the device, the system or the user).
+  virtual bool BeginWrites() { return true; }
+  virtual void EndWrites() {}
 };
 
 // Opens a card image file for reading and writing, falling back to read-only
@@ -48,19 +54,34 @@ class DriveEnumerator {
   // Opens candidate n (0-based in scan order). Null when it cannot be opened.
   virtual std::unique_ptr<BlockDevice> Open(int n) = 0;
   // Number of candidates, or -1 when the scan runs until the first failed open
-  // (Windows: \\.\PHYSICALDRIVE1, 2, ...).
+  // (Windows: \\.\PHYSICALDRIVE1, 2, ...). Starts a scan.
   virtual int Count() = 0;
+  // Why the scan found a card it could not open (empty when it found none
+  // such): the picture area says so instead of the missing card.
+  virtual std::string Problem() const { return {}; }
+  // The user asked for the card again: a device whose opening the user
+  // declined is asked for once more.
+  virtual void AskAgain() {}
 };
+
+// The texts of a card that is there but cannot be opened.
+std::string NoPermissionText(const std::string& device, const std::string& group);
+std::string DeclinedText(const std::string& device);
 
 // The platform's enumerator: the paths of QUOVIL_DRIVES when that variable is
 // set (each counts as removable), otherwise the platform's physical drives.
 std::unique_ptr<DriveEnumerator> SystemDriveEnumerator();
 
 // Linux: the whole disks of /sys/block worth scanning, in name order, and one
-// of them opened by its name there (sda, mmcblk0). Read-only when writing is
-// refused; null when it cannot be opened.
+// of them opened read-only by its name there (sda, mmcblk0); clearing opens
+// it for writing. Null when it cannot be opened; a removable disk refused for
+// want of permission puts the reason into refusal.
 std::vector<std::string> LinuxWholeDisks(const std::string& sysBlock = "/sys/block");
-std::unique_ptr<BlockDevice> OpenLinuxDisk(const std::string& name);
+std::unique_ptr<BlockDevice> OpenLinuxDisk(const std::string& name, std::string* refusal = nullptr);
+// A whole disk opened read-only elsewhere (fd, taken over; the system's disk
+// service): reopen gives a descriptor for writing while clearing (-1: refused).
+std::unique_ptr<BlockDevice> LinuxDiskFromDescriptor(int fd, const std::string& device, bool removable,
+                                                     std::function<int()> reopen);
 
 // Windows: \\.\PHYSICALDRIVEn; null when it cannot be opened.
 std::unique_ptr<BlockDevice> OpenPhysicalDrive(int n);

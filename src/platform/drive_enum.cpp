@@ -48,15 +48,21 @@ class LinuxDiskEnumerator : public DriveEnumerator {
  public:
   std::unique_ptr<BlockDevice> Open(int n) override {
     if (n < 0 || size_t(n) >= names_.size()) return nullptr;
-    return OpenLinuxDisk(names_[size_t(n)]);
+    std::string refusal;
+    auto dev = OpenLinuxDisk(names_[size_t(n)], &refusal);
+    if (!refusal.empty() && problem_.empty()) problem_ = refusal;
+    return dev;
   }
   int Count() override {
     names_ = LinuxWholeDisks();
+    problem_.clear();
     return int(names_.size());
   }
+  std::string Problem() const override { return problem_; }
 
  private:
   std::vector<std::string> names_;
+  std::string problem_;
 };
 #else
 class NoDrives : public DriveEnumerator {
@@ -79,6 +85,15 @@ std::vector<std::string> SplitPaths(const std::string& list) {
 }
 
 }  // namespace
+
+std::string NoPermissionText(const std::string& device, const std::string& group) {
+  return "Нет доступа к карте памяти " + device + "!\rДобавьте пользователя в группу \"" + group +
+         "\" и войдите в систему снова.";
+}
+
+std::string DeclinedText(const std::string& device) {
+  return "Нет доступа к карте памяти " + device + "!\rЧтобы открыть её, нажмите \"Карта SD\" и ответьте на запрос пароля.";
+}
 
 std::unique_ptr<DriveEnumerator> SystemDriveEnumerator() {
   if (const auto list = GetEnvUtf8("QUOVIL_DRIVES")) {

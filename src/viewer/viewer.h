@@ -346,6 +346,7 @@ class Viewer {
   std::array<std::string, 5> statusPanels_;
   std::string caption_;
   std::string noSourceText_ = "Карта памяти отсутствует!";
+  std::string shownProblem_;  // the drive scan's problem the picture area shows
   // Last, so that its workers are stopped before anything they read goes.
   SessionWorkers workers_;
 };

@@ -68,6 +68,12 @@ bool Viewer::OpenCard() {
     if (!ok) CloseCard();
     return ok;
   }
+  // A card that is there but could not be opened is named, with what to do;
+  // once it is gone, the picture area says again that there is no card.
+  const std::string problem = drives->Problem();
+  if (!problem.empty()) noSourceText_ = problem;
+  else if (!shownProblem_.empty() && noSourceText_ == shownProblem_) noSourceText_ = kNoCardText;
+  shownProblem_ = problem;
   return false;
 }
 
@@ -139,6 +145,8 @@ void Viewer::ActionOpenCARDExecute() {
   actions_.OpenFile = false;
   actions_.OpenCARD = true;
   noSourceText_ = kNoCardText;
+  shownProblem_.clear();
+  if (drives) drives->AskAgain();
   if (!src_.SourceIsCard) {
     CloseArchive();
     sel_.Drop();
@@ -161,11 +169,18 @@ Viewer::ClearResult Viewer::ActionDeleteAllExecute() {
   if (!src_.CardOpen || !src_.Card) return ClearResult::Nothing;
   // Clearing changes the state table and the catalogue under any reader.
   workers_.StopAll();
+  // The card is held read-only: it is opened for writing for these writes
+  // only. Refused, nothing was changed.
+  if (!src_.Card->BeginWrites()) {
+    ShowMessageBox(kClearFailedText, MsgKind::Error);
+    return ClearResult::WriteFailed;
+  }
   ApplyClearing(src_, archiveArea);
   // Also when the write fails: the held table, cleared, is what is shown.
   // A clear changes the table the fill pair was taken from.
   SetFillPair(src_);
   const bool written = WriteStateTables(src_);
+  src_.Card->EndWrites();
   if (written) {
     ActionFotoExecute();
     ShowMessageBox("Карта памяти очищена успешно!", MsgKind::Information);
