@@ -16,6 +16,9 @@ PACKAGES=(
   xvfb xauth fonts-dejavu-core
   ffmpeg imagemagick poppler-utils socat gpsbabel
   clang libclang-rt-14-dev
+  librsvg2-bin
+  desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libglib2.0-bin
+  man-db groff-base dpkg-dev file
 )
 fi
 
