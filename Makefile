@@ -15,7 +15,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 build-release: deps
-	@cmake -S . -B $(REL) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUOVIL_TESTS=OFF >/dev/null
+	@cmake -S . -B $(REL) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUOVIL_TESTS=OFF -DQUOVIL_BENCH=OFF >/dev/null
 	@cmake --build $(REL) -j $(JOBS)
 
 build-asan: deps
