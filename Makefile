@@ -4,14 +4,18 @@ JOBS  ?= $(shell nproc)
 ASAN  := build/asan
 REL   := build/release
 DEMO  := build/demo
+# Where `make install` puts the programs and their desktop files; DESTDIR
+# stages them in another root (as a package build does).
+PREFIX  ?= /usr/local
+DESTDIR ?=
 
-.PHONY: run test test-windows deps build-release build-asan demo bench fuzz clean
+.PHONY: run test test-windows deps build-release build-asan demo install package bench fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
 
 build-release: deps
-	@cmake -S . -B $(REL) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUOVIL_TESTS=OFF >/dev/null
+	@cmake -S . -B $(REL) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUOVIL_TESTS=OFF -DQUOVIL_BENCH=OFF >/dev/null
 	@cmake --build $(REL) -j $(JOBS)
 
 build-asan: deps
@@ -30,6 +34,16 @@ test-windows:
 
 test: build-asan
 	@cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
+
+install: build-release
+	@DESTDIR="$(DESTDIR)" cmake --install $(REL) --prefix "$(PREFIX)"
+
+# The Debian package of the release build (build/release/quovil_*.deb),
+# checked: its fields, its files, the libraries it depends on.
+package: build-release
+	@rm -f $(REL)/quovil_*.deb
+	@cmake --build $(REL) -j $(JOBS) --target package >/dev/null
+	@bash tests/install/install_checks.sh package-file $(REL)/quovil_*.deb
 
 # Release benchmarks in their own build (no window needed), and docs/performance.md.
 bench: deps

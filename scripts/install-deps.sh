@@ -17,6 +17,9 @@ PACKAGES=(
   ffmpeg imagemagick poppler-utils socat gpsbabel
   dbus-daemon python3-dbus python3-gi
   clang libclang-rt-14-dev
+  librsvg2-bin
+  desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libglib2.0-bin
+  man-db groff-base dpkg-dev file
 )
 fi
 

@@ -37,10 +37,29 @@ std::string IniNameFor(const std::string& programPath) {
   return name + ".INI";
 }
 
+// The viewer's folder among the user's settings.
 std::string UserConfigFolder() {
-  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/') return x;
-  if (const char* h = std::getenv("HOME"); h && *h) return std::string(h) + "/.config";
+  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/') return std::string(x) + "/quovil";
+  if (const char* h = std::getenv("HOME"); h && *h) return std::string(h) + "/.config/quovil";
   return ".";
+}
+
+// An installed program: its folder is a "bin" beside the "share" that holds
+// its menu entry (cmake/Install.cmake). Its settings belong to the user even
+// where the program's folder is writable (run by root, or a group-writable
+// prefix).
+bool InstalledIn(const std::string& folder) {
+  struct stat st {};
+  return stat((folder + "/../share/applications/quovil.desktop").c_str(), &st) == 0;
+}
+
+// Makes the missing folders on the way to a file (the user's settings folder
+// before the first close), private to the user.
+void MakeFolders(const std::string& folder) {
+  struct stat st {};
+  if (stat(folder.c_str(), &st) == 0) return;
+  MakeFolders(FolderOf(folder));
+  mkdir(folder.c_str(), 0700);
 }
 
 std::optional<int> ReadInt(const CSimpleIniA& ini, const char* section, const char* key) {
@@ -128,7 +147,7 @@ std::string SettingsFilePath(const std::string& programPath) {
   if (const char* p = std::getenv("QUOVIL_SETTINGS"); p && *p) return p;
   const std::string name = IniNameFor(programPath);
   const std::string folder = FolderOf(programPath);
-  if (!programPath.empty() && access(folder.c_str(), W_OK) == 0) return folder + "/" + name;
+  if (!programPath.empty() && !InstalledIn(folder) && access(folder.c_str(), W_OK) == 0) return folder + "/" + name;
   return UserConfigFolder() + "/" + name;
 }
 
@@ -197,6 +216,7 @@ bool SaveSettings(const std::string& path, const AppSettings& s) {
 
   std::string out;
   if (ini.Save(out, false) < 0) return false;
+  MakeFolders(FolderOf(path));
   return WriteReplacing(path, out);
 }
 

@@ -30,7 +30,9 @@ struct AppSettings {
 
 // Where the settings file lives: $QUOVIL_SETTINGS when set; otherwise the
 // program's path with its extension replaced by ".INI" when that folder is
-// writable; otherwise the same file name under $XDG_CONFIG_HOME (or ~/.config).
+// writable and the program is not installed (no share/applications/quovil.desktop
+// beside its folder); otherwise the same file name in $XDG_CONFIG_HOME/quovil
+// (or ~/.config/quovil).
 std::string SettingsFilePath(const std::string& programPath);
 
 // Reads the file; a missing file, a missing key or a value that is not a whole
@@ -39,7 +41,8 @@ std::string SettingsFilePath(const std::string& programPath);
 // counts as no file; it is never waited on.
 AppSettings LoadSettings(const std::string& path);
 
-// Writes every key into the file, keeping whatever else it holds. False when
+// Writes every key into the file, keeping whatever else it holds; missing
+// folders on the way are made (for the owner only). False when
 // the file could not be written, and when the path names something other than
 // a regular file or a file that could not be read: that is left untouched.
 bool SaveSettings(const std::string& path, const AppSettings& s);

@@ -231,25 +231,68 @@ TEST(SettingsValues, OnlyWholeNumbersCount) {
   EXPECT_EQ(ParseIntValue(nullptr), std::nullopt);
 }
 
+// Beside a program that is not installed, when its folder is writable;
+// otherwise, and always for an installed program (one whose folder is a bin
+// beside share/applications/quovil.desktop, as `cmake --install` lays it out),
+// in the viewer's folder among the user's settings.
 TEST(SettingsPlace, BesideTheProgramOrInTheUserFolder) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const std::string folder = dir.path().toStdString();
+  const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
+  const QByteArray oldHome = qgetenv("HOME");
   qunsetenv("QUOVIL_SETTINGS");
   EXPECT_EQ(SettingsFilePath(folder + "/quovil"), folder + "/quovil.INI");
   EXPECT_EQ(SettingsFilePath(folder + "/viewer.exe"), folder + "/viewer.INI");
 
-  const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
   qputenv("XDG_CONFIG_HOME", "/tmp/quovil-config");
-  EXPECT_EQ(SettingsFilePath("/proc/no-such-folder/quovil"), "/tmp/quovil-config/quovil.INI");
+  EXPECT_EQ(SettingsFilePath("/proc/no-such-folder/quovil"), "/tmp/quovil-config/quovil/quovil.INI");
+
+  // Installed into a prefix the program may write to (as root, or a prefix of
+  // the user's own): still the user's folder.
+  const std::string prefix = folder + "/prefix";
+  std::filesystem::create_directories(prefix + "/bin");
+  EXPECT_EQ(SettingsFilePath(prefix + "/bin/quovil"), prefix + "/bin/quovil.INI");
+  std::filesystem::create_directories(prefix + "/share/applications");
+  WriteText(prefix + "/share/applications/quovil.desktop", "[Desktop Entry]\n");
+  EXPECT_EQ(SettingsFilePath(prefix + "/bin/quovil"), "/tmp/quovil-config/quovil/quovil.INI");
+
+  // XDG_CONFIG_HOME counts only as an absolute path; then ~/.config.
+  qputenv("XDG_CONFIG_HOME", "relative/config");
+  qputenv("HOME", "/home/someone");
+  EXPECT_EQ(SettingsFilePath(prefix + "/bin/quovil"), "/home/someone/.config/quovil/quovil.INI");
+
   qputenv("QUOVIL_SETTINGS", "/tmp/elsewhere.ini");
-  EXPECT_EQ(SettingsFilePath(folder + "/quovil"), "/tmp/elsewhere.ini");
+  EXPECT_EQ(SettingsFilePath(prefix + "/bin/quovil"), "/tmp/elsewhere.ini");
   qunsetenv("QUOVIL_SETTINGS");
+  qputenv("HOME", oldHome);
   if (oldXdg.isEmpty()) {
     qunsetenv("XDG_CONFIG_HOME");
   } else {
     qputenv("XDG_CONFIG_HOME", oldXdg);
   }
+}
+
+// A first close of an installed viewer: neither the user's folder nor the
+// viewer's folder in it exist yet. Both are made, the new one for the user
+// alone, and the file is read back at the next start.
+TEST_F(SettingsTest, TheFirstCloseMakesTheSettingsFolder) {
+  const std::string config = QDir(dir_.path()).filePath(QStringLiteral("home/.config")).toStdString();
+  const std::string path = config + "/quovil/quovil.INI";
+  AppSettings s;
+  s.Width = 777;
+  s.GpsPortName = "GPS7";
+  ASSERT_TRUE(SaveSettings(path, s));
+  struct stat st {};
+  ASSERT_EQ(stat((config + "/quovil").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  const AppSettings back = LoadSettings(path);
+  EXPECT_EQ(back.Width, 777);
+  EXPECT_EQ(back.GpsPortName, "GPS7");
+
+  // A folder that cannot be made is a failed save, as any other.
+  WriteText(config + "/file", "");
+  EXPECT_FALSE(SaveSettings(config + "/file/quovil/quovil.INI", s));
 }
 
 }  // namespace
