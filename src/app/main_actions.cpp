@@ -38,6 +38,9 @@ void TMainForm::CreateActions() {
   // Top tool bar.
   ActionOpenCARD = MakeAction(this, "Карта SD", "Просмотр карты памяти", "card", true);
   ActionOpenFile = MakeAction(this, "Файл", "Просмотр из файла", "file_open", true);
+  ActionOpenImage = MakeAction(this, "Открыть образ карты…", "Просмотр образа карты памяти из файла", "card_image", true);
+  // The tool bar's caption is short, so that the bar fits the smallest window.
+  ActionOpenImage->setIconText(QString::fromUtf8("Образ"));
   ActionSaveFile = MakeAction(this, "На диск", "Сохранить выделенный фрагмент на диске", "save_disk");
   ActionSaveImage = MakeAction(this, "BMP", "Сохранить фотографию с активной камеры в BMP файл", "bmp");
   ActionSaveAVI = MakeAction(this, "AVI", "Сохранить фрагмент с активной камеры в AVI файл", "avi");
@@ -110,6 +113,7 @@ void TMainForm::CreateToolBars() {
   TopToolBar->setFont(captions);
   TopToolBar->addAction(ActionOpenCARD);
   TopToolBar->addAction(ActionOpenFile);
+  TopToolBar->addAction(ActionOpenImage);
   TopToolBar->addAction(ActionSaveFile);
   TopToolBar->addSeparator();
   TopToolBar->addAction(ActionSaveImage);
@@ -162,6 +166,7 @@ void TMainForm::SyncActions() {
   const ActionState& a = viewer.actions();
   SetChecked(ActionOpenCARD, a.OpenCARD);
   SetChecked(ActionOpenFile, a.OpenFile);
+  SetChecked(ActionOpenImage, a.OpenImage);
   SetChecked(ActionHand, a.Hand);
   SetChecked(ActionExternal, a.External);
   SetChecked(ActionMotion, a.Motion);

@@ -95,6 +95,16 @@ std::optional<std::string> TMainForm::ChooseOpenFile() {
   return chosen;
 }
 
+std::optional<std::string> TMainForm::ChooseCardImage() {
+  FileQuestion q;
+  q.title = "Открыть образ карты";
+  q.filter = "Образы карт памяти (*.img *.dd *.raw *.bin *.iso);;Все файлы (*)";
+  q.folder = imageFolder_.empty() ? Settings.LastOpenDir : imageFolder_;
+  std::optional<std::string> chosen = AskFile(this, q, {}, false);
+  if (chosen) imageFolder_ = FolderOf(*chosen);
+  return chosen;
+}
+
 void TMainForm::ShowProgress(const std::string& title, const std::string& text, int max) {
   HideProgress();
   progress_ = new QProgressDialog(Q(text), "Cancel", 0, max < 0 ? 0 : max, this);
@@ -144,6 +154,10 @@ void TMainForm::ActionOpenFileExecute() {
   Call([this] { viewer.ActionOpenFileExecute(); });
 }
 
+void TMainForm::ActionOpenImageExecute() {
+  Call([this] { viewer.ActionOpenImageExecute(); });
+}
+
 void TMainForm::ActionSaveFileExecute() {
   saveKind_ = SaveKind::Archive;
   Call([this] { ::quovil::ActionSaveFileExecute(viewer); });
@@ -167,6 +181,7 @@ void TMainForm::ActionPrintExecute() {
 
 void TMainForm::ConnectExportActions() {
   connect(ActionOpenFile, &QAction::triggered, this, [this] { ActionOpenFileExecute(); });
+  connect(ActionOpenImage, &QAction::triggered, this, [this] { ActionOpenImageExecute(); });
   connect(ActionSaveFile, &QAction::triggered, this, [this] { ActionSaveFileExecute(); });
   connect(ActionSaveAVI, &QAction::triggered, this, [this] { ActionSaveAVIExecute(); });
   connect(ActionSaveImage, &QAction::triggered, this, [this] { ActionSaveImageExecute(); });

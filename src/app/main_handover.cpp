@@ -53,10 +53,7 @@ void TMainForm::TakeHandOverMessages() {
       return;
     }
     if (text == " ") continue;
-    Call([&] {
-      viewer.StopBtnClick();
-      viewer.OpenArchive(text);
-    });
+    OpenPath(text);
     if (closed_) return;
   }
 }

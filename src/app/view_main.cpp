@@ -7,15 +7,21 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/message_box.h"
 #include "card/card_header.h"
@@ -62,6 +68,7 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, Q
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QString::fromUtf8(kAppCaption));
   setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+  setAcceptDrops(true);
   CreateActions();
   CreateToolBars();
   CreatePanels();
@@ -78,6 +85,7 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, Q
     journal_ = std::make_unique<TJournalForm>(viewer);
     JournalForm = journal_.get();
     gps_ = std::make_unique<GpsWindow>(static_cast<GpsWindowHost&>(*this));
+    if (!startJournal_.empty()) OpenPath(std::exchange(startJournal_, {}));
   }
 }
 
@@ -229,10 +237,14 @@ void TMainForm::FormCreate(const QStringList& args) {
   if (sound == Viewer::SoundInit::Ok) {
     startedFully_ = true;
     Call([&] {
-      if (!args.isEmpty()) {
-        viewer.OpenArchive(args.first().toStdString());
-      } else {
+      const std::string path = args.isEmpty() ? std::string() : args.first().toStdString();
+      const PathKind kind = path.empty() ? PathKind::Journal : KindOfPath(path);
+      if (kind == PathKind::Archive) {
+        viewer.OpenArchive(path);
+      } else if (kind != PathKind::CardImage || !viewer.OpenCardImage(path)) {
+        // The journal window opens once it exists, over the card mode.
         viewer.ActionOpenCARDExecute();
+        if (kind == PathKind::Journal) startJournal_ = path;
       }
       viewer.UpdateStatusBar();
     });
@@ -427,6 +439,53 @@ void TMainForm::DatePanelClick() {
   }
   if (chosen) Call([&] { CalendarSelect(viewer, chosen->day(), chosen->month(), chosen->year()); });
   AfterCall();
+}
+
+void TMainForm::OpenPath(const std::string& path) {
+  if (closed_ || path.empty()) return;
+  const PathKind kind = KindOfPath(path);
+  if (kind == PathKind::Journal) {
+    if (!journal_) return;
+    ActionOpenJournalExecute();
+    journal_->OpenFile(path);
+    return;
+  }
+  Call([&] {
+    viewer.StopBtnClick();
+    if (kind == PathKind::CardImage) {
+      viewer.OpenCardImage(path);
+    } else {
+      viewer.OpenArchive(path);
+    }
+  });
+}
+
+namespace {
+
+// The one local file a drag carries; empty when it carries anything else.
+QString DraggedFile(const QMimeData* data) {
+  if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().first();
+  if (!url.isLocalFile()) return {};
+  const QFileInfo info(url.toLocalFile());
+  return info.isFile() ? info.absoluteFilePath() : QString();
+}
+
+}  // namespace
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  // Not while a command waits on a dialog: its source must stay.
+  if (depth_ == 0 && !DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  const QString file = DraggedFile(event->mimeData());
+  if (depth_ > 0 || file.isEmpty()) return;
+  event->acceptProposedAction();
+  // Opened after the drop has been answered, so the dragging program is not
+  // kept waiting on a message box.
+  const std::string path = file.toStdString();
+  QTimer::singleShot(0, this, [this, path] { OpenPath(path); });
 }
 
 void TMainForm::ActionOpenJournalExecute() {

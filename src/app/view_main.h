@@ -63,6 +63,7 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   std::optional<int> ChooseCamera(int preset) override;
   std::optional<std::string> ChooseSaveFile(const std::string& suggested) override;
   std::optional<std::string> ChooseOpenFile() override;
+  std::optional<std::string> ChooseCardImage() override;
   void ShowProgress(const std::string& title, const std::string& text, int max) override;
   void SetProgress(int pos) override;
   bool ProgressCancelled() override;
@@ -70,6 +71,7 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   void EnableMainWindow(bool enabled) override;
   void EnableCheckTimer(bool enabled) override;
   void ActionOpenFileExecute();
+  void ActionOpenImageExecute();
   void ActionSaveFileExecute();
   void ActionSaveAVIExecute();
   void ActionSaveImageExecute();
@@ -94,6 +96,7 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   // Top tool bar.
   QAction* ActionOpenCARD = nullptr;
   QAction* ActionOpenFile = nullptr;
+  QAction* ActionOpenImage = nullptr;  // "Открыть образ карты…"
   QAction* ActionSaveFile = nullptr;
   QAction* ActionSaveImage = nullptr;
   QAction* ActionSaveAVI = nullptr;
@@ -149,6 +152,10 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   void PlayTimerTimer() { Tick(&Viewer::PlayTimerTimer); }
   void MapTimerTimer() { Tick(&Viewer::MapTimerTimer); }
   void ActionOpenJournalExecute();
+  // A file named from outside (the command line, a later copy, a file
+  // dropped on the window), opened as what it holds: an archive, a card
+  // image viewed as the card, or a journal in the journal window.
+  void OpenPath(const std::string& path);
   // One key of the window's preview; true when handled (then consumed).
   bool FormKeyDown(int key, Qt::KeyboardModifiers mods);
 
@@ -182,6 +189,8 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   void customEvent(QEvent* event) override;  // the hand-over event
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  signals:
   // FormClose has run: the program may end.
@@ -256,6 +265,8 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   int depth_ = 0;
   bool pendingClose_ = false;
   std::string lastBalloon_;
+  std::string imageFolder_;   // where the card image dialog opens next
+  std::string startJournal_;  // a journal file named at start, for the journal window
   std::unique_ptr<TJournalForm> journal_;
   std::unique_ptr<GpsWindow> gps_;  // map, GPS output port and route export
 

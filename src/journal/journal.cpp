@@ -210,6 +210,11 @@ void TJournalForm::ToolButton4Click() {
   if (busy_) return;
   const std::string name = chooseOpenFile();
   if (name.empty()) return;
+  OpenFile(name);
+}
+
+void TJournalForm::OpenFile(const std::string& name) {
+  if (busy_) return;
   busy_ = true;
   const bool ok = journal_.LoadJournalFile(name);
   busy_ = false;

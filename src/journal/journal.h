@@ -51,6 +51,10 @@ class TJournalForm : public QMainWindow {
   void FormCreate();
   void ToolButton1Click();
   void ToolButton4Click();
+  // Loads a journal file named from outside the window (the command line,
+  // a file dropped on the main window); a failure is reported as the
+  // window's own loading reports it.
+  void OpenFile(const std::string& name);
   void ToolButton6Click();
   void ListViewDblClick();
 

@@ -41,6 +41,11 @@ class BlockDevice {
 // when writing is refused. Null when the file cannot be opened at all.
 std::unique_ptr<BlockDevice> OpenImageFile(const std::string& path);
 
+// Opens a card image (or a device node) the way a card is held: read-only,
+// and for writing between BeginWrites and EndWrites, while the path still
+// names the same file. Null when the file cannot be read.
+std::unique_ptr<BlockDevice> OpenCardImage(const std::string& path);
+
 // Opens any file read-only (archive files, journal files use it too).
 std::unique_ptr<BlockDevice> OpenReadOnlyFile(const std::string& path);
 
@@ -63,6 +68,10 @@ class DriveEnumerator {
   // declined is asked for once more.
   virtual void AskAgain() {}
 };
+
+// Named card images or device nodes, each held as OpenCardImage holds it,
+// standing for cards in a reader.
+std::unique_ptr<DriveEnumerator> PathDriveEnumerator(std::vector<std::string> paths);
 
 // The texts of a card that is there but cannot be opened.
 std::string NoPermissionText(const std::string& device, const std::string& group);

@@ -25,7 +25,7 @@ class PathEnumerator : public DriveEnumerator {
     // and has no file size: it needs the drive class.
     if (path.rfind("\\\\.\\", 0) == 0) return OpenWindowsDevice(path);
 #endif
-    return OpenImageFile(path);
+    return OpenCardImage(path);
   }
   int Count() override { return int(paths_.size()); }
 
@@ -95,10 +95,12 @@ std::string DeclinedText(const std::string& device) {
   return "Нет доступа к карте памяти " + device + "!\rЧтобы открыть её, нажмите \"Карта SD\" и ответьте на запрос пароля.";
 }
 
+std::unique_ptr<DriveEnumerator> PathDriveEnumerator(std::vector<std::string> paths) {
+  return std::make_unique<PathEnumerator>(std::move(paths));
+}
+
 std::unique_ptr<DriveEnumerator> SystemDriveEnumerator() {
-  if (const auto list = GetEnvUtf8("QUOVIL_DRIVES")) {
-    return std::make_unique<PathEnumerator>(SplitPaths(*list));
-  }
+  if (const auto list = GetEnvUtf8("QUOVIL_DRIVES")) return PathDriveEnumerator(SplitPaths(*list));
 #if defined(_WIN32)
   return std::make_unique<PhysicalDriveEnumerator>();
 #elif defined(__linux__)

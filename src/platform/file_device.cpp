@@ -35,10 +35,13 @@ HANDLE OpenHandle(const std::wstring& path, bool write) {
 
 class FileDevice : public BlockDevice {
  public:
-  FileDevice(HANDLE h, std::string path, bool writable)
-      : h_(h), path_(std::move(path)), wpath_(WideFromUtf8(path_)), writable_(writable), id_(IdentityOfHandle(h)),
-        held_(id_) {}
-  ~FileDevice() override { Drop(); }
+  FileDevice(HANDLE h, std::string path, bool writable, bool held)
+      : h_(h), path_(std::move(path)), wpath_(WideFromUtf8(path_)), writable_(writable), heldReadOnly_(held),
+        id_(IdentityOfHandle(h)), held_(id_) {}
+  ~FileDevice() override {
+    EndWrites();
+    Drop();
+  }
 
   bool Read(uint64_t offset, void* buf, std::size_t n) override {
     std::shared_lock<std::shared_mutex> lock(handleLock_);
@@ -56,20 +59,39 @@ class FileDevice : public BlockDevice {
     return true;
   }
   bool Write(uint64_t offset, const void* buf, std::size_t n) override {
-    if (!writable_) return false;
+    if (!writable_ && wh_ == INVALID_HANDLE_VALUE) return false;
     std::shared_lock<std::shared_mutex> lock(handleLock_);
+    const HANDLE out = wh_ != INVALID_HANDLE_VALUE ? wh_ : h_;
     const auto* p = static_cast<const uint8_t*>(buf);
     while (n > 0) {
       OVERLAPPED ov{};
       ov.Offset = DWORD(offset);
       ov.OffsetHigh = DWORD(offset >> 32);
       DWORD chunk = n > 0x40000000 ? 0x40000000 : DWORD(n), put = 0;
-      if (!WriteFile(h_, p, chunk, &put, &ov) || put == 0) return false;
+      if (!WriteFile(out, p, chunk, &put, &ov) || put == 0) return false;
       p += put;
       offset += put;
       n -= put;
     }
+    return wh_ == INVALID_HANDLE_VALUE || FlushFileBuffers(wh_);
+  }
+  // A file held read-only is opened for writing by its path again, and only
+  // when the path still names the file that was read.
+  bool BeginWrites() override {
+    if (!heldReadOnly_) return writable_;
+    if (wh_ != INVALID_HANDLE_VALUE) return true;
+    HANDLE h = OpenHandle(wpath_, true);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    if (!id_ || IdentityOfHandle(h) != id_) {
+      CloseHandle(h);
+      return false;
+    }
+    wh_ = h;
     return true;
+  }
+  void EndWrites() override {
+    if (wh_ != INVALID_HANDLE_VALUE) CloseHandle(wh_);
+    wh_ = INVALID_HANDLE_VALUE;
   }
   int64_t Length() override {
     std::shared_lock<std::shared_mutex> lock(handleLock_);
@@ -100,46 +122,71 @@ class FileDevice : public BlockDevice {
   }
 
   HANDLE h_;
+  HANDLE wh_ = INVALID_HANDLE_VALUE;  // while clearing a file held read-only
   std::string path_;
   std::wstring wpath_;
   bool writable_;
+  bool heldReadOnly_;
   std::optional<FileIdentity> id_;
   HeldInput held_;
   std::shared_mutex handleLock_;  // the presence check swaps the handle
 };
 
-std::unique_ptr<BlockDevice> OpenFile(const std::string& path, bool tryWrite) {
+std::unique_ptr<BlockDevice> OpenFile(const std::string& path, bool tryWrite, bool held = false) {
   const std::wstring w = WideFromUtf8(path);
   if (w.empty()) return nullptr;
   if (tryWrite) {
     HANDLE h = OpenHandle(w, true);
-    if (h != INVALID_HANDLE_VALUE) return std::make_unique<FileDevice>(h, path, true);
+    if (h != INVALID_HANDLE_VALUE) return std::make_unique<FileDevice>(h, path, true, false);
   }
   HANDLE h = OpenHandle(w, false);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<FileDevice>(h, path, false);
+  return std::make_unique<FileDevice>(h, path, false, held);
 }
 
 #else
 
 class FileDevice : public BlockDevice {
  public:
-  FileDevice(int fd, std::string path, bool writable)
-      : fd_(fd), path_(std::move(path)), writable_(writable), held_(IdentityOfDescriptor(fd)) {
+  FileDevice(int fd, std::string path, bool writable, bool held)
+      : fd_(fd), path_(std::move(path)), writable_(writable), heldReadOnly_(held), held_(IdentityOfDescriptor(fd)) {
     struct stat st {};
     if (fstat(fd_, &st) == 0) {
       dev_ = st.st_dev;
       ino_ = st.st_ino;
     }
   }
-  ~FileDevice() override { close(fd_); }
+  ~FileDevice() override {
+    EndWrites();
+    close(fd_);
+  }
 
   bool Read(uint64_t offset, void* buf, std::size_t n) override {
     return PReadAll(fd_, offset, buf, n);
   }
   bool Write(uint64_t offset, const void* buf, std::size_t n) override {
+    if (wfd_ >= 0) return PWriteAll(wfd_, offset, buf, n) && fdatasync(wfd_) == 0;
     if (!writable_) return false;
     return PWriteAll(fd_, offset, buf, n);
+  }
+  // A file held read-only is opened for writing by its path again, and only
+  // when the path still names the file that was read.
+  bool BeginWrites() override {
+    if (!heldReadOnly_) return writable_;
+    if (wfd_ >= 0) return true;
+    const int fd = open(path_.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || st.st_dev != dev_ || st.st_ino != ino_) {
+      close(fd);
+      return false;
+    }
+    wfd_ = fd;
+    return true;
+  }
+  void EndWrites() override {
+    if (wfd_ >= 0) close(wfd_);
+    wfd_ = -1;
   }
   int64_t Length() override {
     struct stat st {};
@@ -162,14 +209,16 @@ class FileDevice : public BlockDevice {
 
  private:
   int fd_;
+  int wfd_ = -1;
   std::string path_;
   bool writable_;
+  bool heldReadOnly_;
   dev_t dev_ = 0;
   ino_t ino_ = 0;
   HeldInput held_;
 };
 
-std::unique_ptr<BlockDevice> OpenFile(const std::string& path, bool tryWrite) {
+std::unique_ptr<BlockDevice> OpenFile(const std::string& path, bool tryWrite, bool held = false) {
   // Opened without blocking: a FIFO named as a card would otherwise wait
   // for a writer for ever. Only files and block devices are taken.
   int fd = -1;
@@ -191,7 +240,7 @@ std::unique_ptr<BlockDevice> OpenFile(const std::string& path, bool tryWrite) {
     close(fd);
     return nullptr;
   }
-  return std::make_unique<FileDevice>(fd, path, writable);
+  return std::make_unique<FileDevice>(fd, path, writable, held);
 }
 
 #endif
@@ -226,6 +275,8 @@ class MemDevice : public BlockDevice {
 std::unique_ptr<BlockDevice> OpenImageFile(const std::string& path) { return OpenFile(path, true); }
 
 std::unique_ptr<BlockDevice> OpenReadOnlyFile(const std::string& path) { return OpenFile(path, false); }
+
+std::unique_ptr<BlockDevice> OpenCardImage(const std::string& path) { return OpenFile(path, false, true); }
 
 std::unique_ptr<BlockDevice> MemoryDevice(std::vector<uint8_t> bytes, bool removable) {
   return std::make_unique<MemDevice>(std::move(bytes), removable);

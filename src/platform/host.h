@@ -60,6 +60,12 @@ class ViewerHost {
     if (openFileAnswer.empty()) return std::nullopt;
     return openFileAnswer;
   }
+  // Open-file dialog for a card image; nothing when cancelled.
+  std::string cardImageAnswer;  // empty: cancelled
+  virtual std::optional<std::string> ChooseCardImage() {
+    if (cardImageAnswer.empty()) return std::nullopt;
+    return cardImageAnswer;
+  }
   // Progress window with a Cancel button over the range 0 .. max.
   virtual void ShowProgress(const std::string& title, const std::string& text, int max) {
     (void)title; (void)text; (void)max;

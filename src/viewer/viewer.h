@@ -31,8 +31,9 @@ struct ViewerProbe;
 
 // Check marks and visibility of the actions the core switches.
 struct ActionState {
-  // Source mode (exactly one checked).
-  bool OpenCARD = true, OpenFile = false;
+  // Source mode (exactly one checked): the card reader, an archive file, a
+  // card image viewed as the card.
+  bool OpenCARD = true, OpenFile = false, OpenImage = false;
   // Kind filters of the left tool bar.
   bool Hand = true, External = true, Motion = true, Timer = true, Sound = true;
   bool Taget = false, Arhiv = false;
@@ -171,6 +172,15 @@ class Viewer {
   // False when no card was found; noSourceText() then says why.
   bool FindCard();
   void ActionOpenCARDExecute();
+  // A card image file (a copy of a whole card, any format) viewed as the
+  // card: card mode, read-only, its presence watched like a card's. False,
+  // with the reason shown, when the file is no card image; the source open
+  // before stays then.
+  bool OpenCardImage(const std::string& path);
+  // "Открыть образ карты…": the image chosen through the host.
+  void ActionOpenImageExecute();
+  // The card image viewed as the card; empty in every other mode.
+  const std::string& cardImage() const { return cardImage_; }
   enum class ClearResult { Nothing, Declined, Cleared, WriteFailed };
   static constexpr const char* kClearFailedText = "Возникла ошибка при очистки карты.";
   ClearResult ActionDeleteAllExecute();
@@ -329,6 +339,9 @@ class Viewer {
   bool StepCamera(int cam, bool paced);
   // Layouts 1 and 5 always show their own camera: it becomes the active one.
   void FollowLayoutCamera();
+  // The scan's candidates: the card image viewed as the card, or the drives.
+  DriveEnumerator* ScannedDrives() const { return imageDrive_ ? imageDrive_.get() : drives.get(); }
+  void ForgetCardImage();
 
   Source src_;
   Selection sel_;
@@ -347,8 +360,18 @@ class Viewer {
   std::string caption_;
   std::string noSourceText_ = "Карта памяти отсутствует!";
   std::string shownProblem_;  // the drive scan's problem the picture area shows
+  // A card image viewed as the card: the scan looks at it alone.
+  std::string cardImage_;
+  std::unique_ptr<DriveEnumerator> imageDrive_;
   // Last, so that its workers are stopped before anything they read goes.
   SessionWorkers workers_;
 };
+
+// What a file named from outside the window (the command line, a file
+// dropped on it) holds, by its extension and else by its first sector: a
+// journal (".klf"), an archive (".kif", and whatever is no card image: its
+// opening then says what is wrong) or a card image.
+enum class PathKind { Archive, Journal, CardImage };
+PathKind KindOfPath(const std::string& path);
 
 }  // namespace quovil

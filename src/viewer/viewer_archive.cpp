@@ -27,6 +27,7 @@ void Viewer::CloseArchive() {
 void Viewer::OpenArchive(const std::string& name) {
   CloseCard();
   CloseArchive();
+  ForgetCardImage();
   src_.SourceIsCard = false;
   noSourceText_ = "Не открыт файл видеоархива!";
   actions_.OpenCARD = false;

@@ -2,6 +2,7 @@
 // it, switching to card mode and clearing the card.
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "card/card_header.h"
@@ -14,6 +15,7 @@ namespace quovil {
 namespace {
 
 constexpr const char* kNoCardText = "Карта памяти отсутствует!";
+constexpr const char* kNoImageText = "Файл не является образом карты памяти!";
 // Enumerators that end at the first missing drive still get a ceiling.
 constexpr int kMaxDrives = 256;
 
@@ -39,16 +41,47 @@ struct OpeningScope {
   const Viewer* v_;
 };
 
+std::string Lower(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  }
+  return s;
+}
+
+bool EndsWith(const std::string& s, const std::string& end) {
+  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+// Whether the file's first sector is a card's.
+bool LooksLikeCard(const std::string& path) {
+  std::unique_ptr<BlockDevice> dev = OpenReadOnlyFile(path);
+  std::array<uint8_t, kSectorSize> sector0;
+  return dev && dev->Read(0, sector0.data(), sector0.size()) && HasCardMagic(sector0.data());
+}
+
+std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace
+
+PathKind KindOfPath(const std::string& path) {
+  const std::string name = Lower(path);
+  if (EndsWith(name, ".klf")) return PathKind::Journal;
+  if (EndsWith(name, ".kif")) return PathKind::Archive;
+  return LooksLikeCard(path) ? PathKind::CardImage : PathKind::Archive;
+}
 
 bool Viewer::OpenCard() {
   workers_.StopAll();
   src_.CardOpen = false;
-  if (!drives) return false;
-  int count = drives->Count();
+  DriveEnumerator* scan = ScannedDrives();
+  if (!scan) return false;
+  int count = scan->Count();
   int last = count < 0 ? kMaxDrives : std::min(count, kMaxDrives);
   for (int n = 0; n < last; ++n) {
-    std::unique_ptr<BlockDevice> dev = drives->Open(n);
+    std::unique_ptr<BlockDevice> dev = scan->Open(n);
     if (!dev) {
       if (count < 0) break;
       continue;
@@ -70,7 +103,7 @@ bool Viewer::OpenCard() {
   }
   // A card that is there but could not be opened is named, with what to do;
   // once it is gone, the picture area says again that there is no card.
-  const std::string problem = drives->Problem();
+  const std::string problem = scan->Problem();
   if (!problem.empty()) noSourceText_ = problem;
   else if (!shownProblem_.empty() && noSourceText_ == shownProblem_) noSourceText_ = kNoCardText;
   shownProblem_ = problem;
@@ -140,7 +173,19 @@ void Viewer::CheckTimerTimer() {
   Repaint(kRepaintImage | kRepaintTimeline | kRepaintStatus | kRepaintActions);
 }
 
+void Viewer::ForgetCardImage() {
+  cardImage_.clear();
+  imageDrive_.reset();
+  actions_.OpenImage = false;
+}
+
 void Viewer::ActionOpenCARDExecute() {
+  if (imageDrive_) {
+    // The image viewed as the card gives way to the card reader.
+    StopBtnClick();
+    CloseCard();
+    ForgetCardImage();
+  }
   caption_ = std::string(kAppCaption) + " " + kAppVersion + " - Карта SD";
   actions_.OpenFile = false;
   actions_.OpenCARD = true;
@@ -157,6 +202,50 @@ void Viewer::ActionOpenCARDExecute() {
   Repaint(kRepaintImage | kRepaintTimeline | kRepaintActions | kRepaintCaption | kRepaintStatus);
 }
 
+bool Viewer::OpenCardImage(const std::string& path) {
+  StopBtnClick();
+  // Looked at before anything closes: a file that is no card image leaves
+  // the source open before as it was.
+  {
+    std::unique_ptr<BlockDevice> probe = quovil::OpenCardImage(path);
+    if (!probe) {
+      ShowMessageBox("Ошибка открытия файла!", MsgKind::Error);
+      return false;
+    }
+    std::array<uint8_t, kSectorSize> sector0;
+    if (!probe->Read(0, sector0.data(), sector0.size()) || !HasCardMagic(sector0.data())) {
+      ShowMessageBox(kNoImageText, MsgKind::Error);
+      return false;
+    }
+  }
+  CloseArchive();
+  CloseCard();
+  ForgetCardImage();
+  cardImage_ = path;
+  imageDrive_ = PathDriveEnumerator({path});
+  src_.SourceIsCard = true;
+  actions_.OpenCARD = false;
+  actions_.OpenFile = false;
+  actions_.OpenImage = true;
+  caption_ = std::string(kAppCaption) + " " + kAppVersion + " - Образ карты " + FileNameOf(path);
+  noSourceText_ = kNoCardText;
+  shownProblem_.clear();
+  ResetGpsOutput();
+  UpdateStatusBar();
+  // Shown at once, not on the next tick of the card watch.
+  FindCard();
+  Repaint(kRepaintImage | kRepaintTimeline | kRepaintActions | kRepaintCaption | kRepaintStatus | kRepaintDate |
+          kRepaintSensors);
+  return true;
+}
+
+void Viewer::ActionOpenImageExecute() {
+  StopBtnClick();
+  std::optional<std::string> name = host.ChooseCardImage();
+  if (name) OpenCardImage(*name);
+  Repaint(kRepaintActions);
+}
+
 Viewer::ClearResult Viewer::ActionDeleteAllExecute() {
   if (!src_.SourceIsCard || !src_.CardOpen || sel_.Count() <= 0) return ClearResult::Nothing;
   StopBtnClick();
@@ -164,6 +253,12 @@ Viewer::ClearResult Viewer::ActionDeleteAllExecute() {
   std::string question = std::string("Вы уверены, что хотите удалить\r") +
                          (archiveArea ? "все фотографии из архива?" : "все содержимое с карты памяти?");
   if (ShowMessageBox(question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgResult::Yes)
+    return ClearResult::Declined;
+  // An image is a copy kept as it was taken: it is changed only when the
+  // user says so a second time.
+  if (imageDrive_ && ShowMessageBox("Открыт образ карты " + FileNameOf(cardImage_) +
+                                        ", а не сама карта памяти.\rИзменить файл образа?",
+                                    MsgKind::Warning, MsgButtons::YesNo) != MsgResult::Yes)
     return ClearResult::Declined;
   // The card may have been pulled out while the question was open.
   if (!src_.CardOpen || !src_.Card) return ClearResult::Nothing;
