@@ -12,6 +12,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QTreeWidget>
+#include <QUrl>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -30,6 +33,7 @@
 #include "viewer/use_box.h"
 #include "app/message_box.h"
 #include "app/view_main.h"
+#include "journal/journal.h"
 #include "mkcard/mkcard.h"
 #include "platform/block_device.h"
 #include "support/card_writes.h"
@@ -454,6 +458,82 @@ TEST_F(MainWindowTest, AFileOnTheCommandLineIsOpenedInsteadOfTheCard) {
   EXPECT_EQ(form->viewer.noSourceText(), "Ошибка открытия файла!");
   form->CheckTimerTimer();  // archive mode: no scan for the card
   EXPECT_FALSE(form->viewer.source().CardOpen);
+}
+
+// A file dropped on the window opens as what it holds: a card image is
+// viewed as the card, an archive in archive mode.
+TEST_F(MainWindowTest, AFileDroppedOnTheWindowIsOpened) {
+  auto form = Start();
+  mkcard::Options o;
+  o.format = 1;
+  o.records = 30;
+  const std::string image = Path("Копия карты.img");
+  mkcard::WriteCard(o, image);
+  const auto drop = [&](const std::string& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &dropped);
+    QCoreApplication::processEvents();
+    return dropped.isAccepted();
+  };
+  ASSERT_TRUE(drop(image));
+  EXPECT_TRUE(form->ActionOpenImage->isChecked());
+  EXPECT_FALSE(form->ActionOpenCARD->isChecked());
+  EXPECT_TRUE(form->viewer.source().CardOpen);
+  EXPECT_EQ(form->viewer.selection().Count(), 30);
+  EXPECT_TRUE(form->windowTitle().endsWith(QString::fromUtf8(" - Образ карты Копия карты.img")));
+  EXPECT_EQ(form->ActionOpenImage->text(), QString::fromUtf8("Открыть образ карты…"));
+  Screenshot(*form, QStringLiteral("card-image-dropped"));
+
+  EXPECT_FALSE(drop(Path("missing.kif")));  // not a file: not taken
+  EXPECT_TRUE(form->ActionOpenImage->isChecked());
+  // Folders and several files at once are not taken either.
+  QMimeData two;
+  two.setUrls({QUrl::fromLocalFile(QString::fromStdString(image)), QUrl::fromLocalFile(QString::fromStdString(image))});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &two, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(form.get(), &enter);
+  EXPECT_FALSE(enter.isAccepted());
+
+  const std::string archive = Path("other.kif");
+  ASSERT_TRUE(test::WriteText(archive, "no archive"));
+  ASSERT_TRUE(drop(archive));
+  EXPECT_TRUE(form->ActionOpenFile->isChecked());
+  EXPECT_FALSE(form->ActionOpenImage->isChecked());
+  EXPECT_EQ(form->viewer.noSourceText(), "Ошибка чтения файла!");
+}
+
+// The menu entry opens journal files too: named at start, the journal
+// window shows it over the card mode.
+TEST_F(MainWindowTest, AJournalFileOnTheCommandLineOpensInTheJournalWindow) {
+  const std::string journal = Path("events.klf");
+  {
+    mkcard::Options o;
+    o.format = 2;
+    o.records = 10;
+    o.journal = true;
+    card_ = Path("card.img");
+    mkcard::WriteCard(o, card_);
+    qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
+    auto form = Start();
+    form->CheckTimerTimer();
+    auto* window = qobject_cast<TJournalForm*>(form->JournalForm.data());
+    ASSERT_NE(window, nullptr);
+    window->ToolButton1Click();
+    ASSERT_GT(window->ListView->topLevelItemCount(), 0);
+    ASSERT_TRUE(window->journal().SaveJournalFile(journal));
+  }
+  qunsetenv("QUOVIL_DRIVES");
+  auto form = Start({QString::fromStdString(journal)});
+  EXPECT_TRUE(form->ActionOpenCARD->isChecked());
+  auto* window = qobject_cast<TJournalForm*>(form->JournalForm.data());
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_GT(window->ListView->topLevelItemCount(), 0);
+  EXPECT_TRUE(dialogs_.messages.empty());
 }
 
 TEST_F(MainWindowTest, MessageBoxSpeaksRussianWithTheViewersCaption) {

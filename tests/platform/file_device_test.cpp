@@ -106,6 +106,50 @@ TEST_F(ImageFile, GoneOnceRemovedOrReplaced) {
   EXPECT_FALSE(dev->Present());
 }
 
+// A card image is held the way a card is: nothing can be written to it
+// until clearing opens it for writing, and only while the path still names
+// the file that was read.
+TEST_F(ImageFile, ACardImageIsWrittenOnlyBetweenBeginAndEndWrites) {
+  std::string path = Make("card.img", 2048, 0x44);
+  auto dev = OpenCardImage(path);
+  ASSERT_TRUE(dev);
+  const uint8_t one = 1;
+  EXPECT_FALSE(dev->Write(100, &one, 1));
+  ASSERT_TRUE(dev->BeginWrites());
+  EXPECT_TRUE(dev->BeginWrites());  // asked twice, still one opening
+  EXPECT_TRUE(dev->Write(100, &one, 1));
+  dev->EndWrites();
+  EXPECT_FALSE(dev->Write(101, &one, 1));
+  uint8_t back[2] = {};
+  ASSERT_TRUE(dev->Read(100, back, 2));
+  EXPECT_EQ(back[0], 1);
+  EXPECT_EQ(back[1], 0x44);
+
+  // Another file put in its place is not written through the old name.
+  ASSERT_EQ(std::remove(path.c_str()), 0);
+  Make("card.img", 2048, 0x55);
+  EXPECT_FALSE(dev->BeginWrites());
+  EXPECT_FALSE(dev->Write(0, &one, 1));
+  dev.reset();
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(in.get(), 0x55);
+}
+
+TEST_F(ImageFile, ACardImageThatMayNotBeWrittenIsStillRead) {
+  std::string path = Make("ro.img", 1024, 0x22);
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  auto dev = OpenCardImage(path);
+  ASSERT_TRUE(dev);
+  uint8_t b = 0;
+  EXPECT_TRUE(dev->Read(10, &b, 1));
+  EXPECT_EQ(b, 0x22);
+  if (std::FILE* f = std::fopen(path.c_str(), "r+b")) {
+    std::fclose(f);
+    GTEST_SKIP() << "a read-only file is still writable here (run as root, or Wine run as root)";
+  }
+  EXPECT_FALSE(dev->BeginWrites());
+}
+
 // The window and a worker read one open source at the same time, while the
 // card watch asks whether it is still there: every read gets its own bytes.
 TEST_F(ImageFile, ReadsFromSeveralThreadsWhileThePresenceIsChecked) {
