@@ -5,6 +5,9 @@
 #include <QResizeEvent>
 #include <QPainter>
 
+#include <algorithm>
+
+
 #include "viewer/event_guard.h"
 #include "viewer/grey_palette.h"
 #include "viewer/layout.h"
@@ -131,8 +134,13 @@ void ImageBox::paintEvent(QPaintEvent*) {
     const PaintPlan plan = ImagePaintPlan(viewer_, width(), height());
     if (plan.noSource) {
       p.setPen(palette().color(QPalette::WindowText));
-      p.drawText(QRect(0, plan.textTop, width(), height()), Qt::AlignHCenter | Qt::AlignTop,
-                 QString::fromStdString(plan.noSourceText));
+      // Longer texts (a card that cannot be opened, and what to do) break
+      // where they say and wrap within the area.
+      QString text = QString::fromStdString(plan.noSourceText);
+      text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+      const int margin = std::min(16, width() / 20);
+      p.drawText(QRect(margin, plan.textTop, width() - 2 * margin, height() - plan.textTop),
+                 Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text);
       return;
     }
     for (const PaintCamera& c : plan.cameras) DrawPlanCamera(p, viewer_, c);

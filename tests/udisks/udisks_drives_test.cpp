@@ -5,36 +5,23 @@
 // through a descriptor opened for writing, and the fallback without a bus.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusReply>
-#include <QElapsedTimer>
 #include <QStringList>
 
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "card/state_tables.h"
 #include "mkcard/mkcard.h"
 #include "platform/dbus/udisks_drives.h"
 #include "support/card_writes.h"
+#include "support/dbus/standin_bus.h"
 #include "support/files.h"
 #include "support/recording_host.h"
 #include "viewer/viewer.h"
-
-extern char** environ;
 
 namespace {
 
@@ -49,80 +36,14 @@ QCoreApplication& App() {
   return app ? *app : *QCoreApplication::instance();
 }
 
-pid_t Spawn(const std::vector<std::string>& args, int* out = nullptr) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  int pipeFds[2] = {-1, -1};
-  if (out && pipe(pipeFds) == 0) {
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-  }
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  if (out) {
-    close(pipeFds[1]);
-    *out = pipeFds[0];
-  }
-  return pid;
-}
-
-void Stop(pid_t pid) {
-  if (pid <= 0) return;
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-}
-
-// One line of a child's output, without its end.
-std::string ReadLine(int fd) {
-  std::string line;
-  char c = 0;
-  while (read(fd, &c, 1) == 1 && c != '\n') line += c;
-  return line;
-}
-
-template <class F>
-bool WaitFor(F done) {
-  for (int i = 0; i < 1000 && !done(); ++i) {
-    App().processEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return done();
-}
-
 // A private bus with the stand-in service on it, and a viewer whose drive
 // scan goes through it.
 class DiskServiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     App();
-    const std::string config = dir / "bus.conf";
-    // A socket of its own in /tmp: socket paths are short.
-    std::ofstream(config) << "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                             "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\""
-                             " eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>";
-    int busOut = -1;
-    bus_ = Spawn({"/usr/bin/dbus-daemon", "--config-file=" + config, "--nofork", "--nopidfile", "--print-address"},
-                 &busOut);
-    ASSERT_GT(bus_, 0);
-    address = ReadLine(busOut);
-    close(busOut);
-    ASSERT_FALSE(address.empty()) << "no private bus";
-    int out = -1;
-    service_ = Spawn({"/usr/bin/python3", std::string(QUOVIL_SOURCE_DIR) + "/tests/udisks/udisks_standin.py", address},
-                     &out);
-    ASSERT_GT(service_, 0);
-    ASSERT_EQ(ReadLine(out), "ready") << "the stand-in service did not start";
-    close(out);
-    connection = std::make_unique<QDBusConnection>(
-        QDBusConnection::connectToBus(QString::fromStdString(address), QStringLiteral("quovil-test-bus")));
-    ASSERT_TRUE(connection->isConnected());
-    ASSERT_TRUE(WaitFor([&] {
-      return connection->interface()->isServiceRegistered(QStringLiteral("org.freedesktop.UDisks2")).value();
-    }));
+    service = std::make_unique<test::StandInDiskService>(dir.path());
+    ASSERT_TRUE(service->ok()) << service->error();
     mkcard::Options o;
     o.format = 2;
     o.records = 12;
@@ -131,36 +52,20 @@ class DiskServiceTest : public ::testing::Test {
   }
   void TearDown() override {
     viewer.reset();
-    connection.reset();
-    QDBusConnection::disconnectFromBus(QStringLiteral("quovil-test-bus"));
-    Stop(service_);
-    Stop(bus_);
+    service.reset();
   }
 
-  QDBusMessage Control(const QString& method, const QVariantList& args = {}) {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.UDisks2"),
-                                                       QStringLiteral("/org/freedesktop/UDisks2"),
-                                                       QStringLiteral("org.quovil.Test"), method);
-    call.setArguments(args);
-    return connection->call(call);
-  }
-  // The service's drives change; the scan (once there is one) has heard of it.
+  QDBusMessage Control(const QString& method, const QVariantList& args = {}) { return service->Control(method, args); }
   void AddDrive(const std::string& name, const std::string& image, const char* kind, bool media = true,
                 bool partition = false) {
-    Control(QStringLiteral("AddDrive"), {QString::fromStdString(name), QString::fromStdString(image),
-                                         QString::fromLatin1(kind), media, partition});
-    Heard();
+    service->AddDrive(name, image, kind, media, partition);
   }
-  void RemoveDrive(const char* name) {
-    Control(QStringLiteral("RemoveDrive"), {QString::fromLatin1(name)});
-    Heard();
-  }
-  void Heard() { App().processEvents(); }
-  QStringList Opens() { return Control(QStringLiteral("Opens")).arguments().value(0).toStringList(); }
+  void RemoveDrive(const char* name) { service->RemoveDrive(name); }
+  QStringList Opens() { return service->Opens(); }
 
   // The viewer scanning through the service; its watch ticks once.
   void StartViewer() {
-    auto drives = UDisksDrives::Connect(*connection);
+    auto drives = UDisksDrives::Connect(service->connection());
     ASSERT_TRUE(drives);
     scan = drives.get();
     viewer = std::make_unique<Viewer>(host);
@@ -172,16 +77,12 @@ class DiskServiceTest : public ::testing::Test {
   }
 
   ScratchFolder dir{"udisks"};
-  std::string address;
   std::string card = dir / "card.img";
   std::string disk = dir / "disk.img";
-  std::unique_ptr<QDBusConnection> connection;
+  std::unique_ptr<test::StandInDiskService> service;
   test::RecordingHost host;
   std::unique_ptr<Viewer> viewer;
   UDisksDrives* scan = nullptr;
-
- private:
-  pid_t bus_ = -1, service_ = -1;
 };
 
 TEST_F(DiskServiceTest, TheCardReaderIsFoundAndOpenedReadOnlyOtherDisksAreLeftAlone) {
