@@ -26,6 +26,19 @@ namespace {
 #ifdef _WIN32
 
 
+// The system's slim reader/writer lock: the threads library's read-write
+// lock let a read through while the presence check held it exclusively.
+class SlimLock {
+ public:
+  void lock() { AcquireSRWLockExclusive(&lock_); }
+  void unlock() { ReleaseSRWLockExclusive(&lock_); }
+  void lock_shared() { AcquireSRWLockShared(&lock_); }
+  void unlock_shared() { ReleaseSRWLockShared(&lock_); }
+
+ private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
+};
+
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 HANDLE OpenHandle(const std::wstring& path, bool write) {
@@ -44,7 +57,7 @@ class FileDevice : public BlockDevice {
   }
 
   bool Read(uint64_t offset, void* buf, std::size_t n) override {
-    std::shared_lock<std::shared_mutex> lock(handleLock_);
+    std::shared_lock<SlimLock> lock(handleLock_);
     auto* p = static_cast<uint8_t*>(buf);
     while (n > 0) {
       OVERLAPPED ov{};
@@ -60,7 +73,7 @@ class FileDevice : public BlockDevice {
   }
   bool Write(uint64_t offset, const void* buf, std::size_t n) override {
     if (!writable_ && wh_ == INVALID_HANDLE_VALUE) return false;
-    std::shared_lock<std::shared_mutex> lock(handleLock_);
+    std::shared_lock<SlimLock> lock(handleLock_);
     const HANDLE out = wh_ != INVALID_HANDLE_VALUE ? wh_ : h_;
     const auto* p = static_cast<const uint8_t*>(buf);
     while (n > 0) {
@@ -80,6 +93,9 @@ class FileDevice : public BlockDevice {
   bool BeginWrites() override {
     if (!heldReadOnly_) return writable_;
     if (wh_ != INVALID_HANDLE_VALUE) return true;
+    // A file deleted meanwhile may still be opened while a handle to it is
+    // held: the presence check gives it up first.
+    if (!Present()) return false;
     HANDLE h = OpenHandle(wpath_, true);
     if (h == INVALID_HANDLE_VALUE) return false;
     if (!id_ || IdentityOfHandle(h) != id_) {
@@ -94,7 +110,7 @@ class FileDevice : public BlockDevice {
     wh_ = INVALID_HANDLE_VALUE;
   }
   int64_t Length() override {
-    std::shared_lock<std::shared_mutex> lock(handleLock_);
+    std::shared_lock<SlimLock> lock(handleLock_);
     LARGE_INTEGER size;
     return GetFileSizeEx(h_, &size) ? int64_t(size.QuadPart) : -1;
   }
@@ -104,7 +120,7 @@ class FileDevice : public BlockDevice {
   // opened afresh: gone when that fails or finds another file in its place.
   // Reads of other threads wait meanwhile.
   bool Present() override {
-    std::unique_lock<std::shared_mutex> lock(handleLock_);
+    std::unique_lock<SlimLock> lock(handleLock_);
     if (h_ == INVALID_HANDLE_VALUE || !id_) return false;
     Drop();
     h_ = OpenHandle(wpath_, writable_);
@@ -129,7 +145,7 @@ class FileDevice : public BlockDevice {
   bool heldReadOnly_;
   std::optional<FileIdentity> id_;
   HeldInput held_;
-  std::shared_mutex handleLock_;  // the presence check swaps the handle
+  SlimLock handleLock_;  // the presence check swaps the handle
 };
 
 std::unique_ptr<BlockDevice> OpenFile(const std::string& path, bool tryWrite, bool held = false) {
