@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "card/source_format.h"
+#include "viewer/marks.h"
 #include "viewer/viewer.h"
 
 namespace quovil {
@@ -38,24 +39,24 @@ void Viewer::ShowPosition(int32_t pos) {
   const TimeStamp t = src_.TimeOf(index);
 
   const std::string date = Format("%.2d.%.2d.%.4d", t.day, t.month, t.year + 2000);
-  const std::string timeText = TimeStampText(t);
   if (disp_.DatePanelText != date) {
     disp_.DatePanelText = date;
     BuildDayMap(t.day, t.month, t.year);
   }
   // A record of no camera has no picture and no per-camera bookkeeping.
-  if (cam < 0) {
-    Repaint(repaint);
-    return;
-  }
+  if (cam >= 0) ShowCameraRecord(pos, index, cam, false);
+  Repaint(repaint);
+}
+
+bool Viewer::ShowCameraRecord(int32_t pos, int32_t index, int cam, bool companion) {
   const size_t c = size_t(cam);
-  if (!BuildPicture(index, bitmaps_[c])) {
+  if (!BuildPicture(index, bitmaps_[c], !companion)) {
     // The picture stays as it was, but the read-ahead sound must move on:
     // playback would otherwise queue this record's sound a second time.
-    ReadNextSound(pos, cam);
-    Repaint(repaint);
-    return;
+    if (!companion) ReadNextSound(pos, cam);
+    return false;
   }
+  const std::string timeText = TimeStampText(src_.TimeOf(index));
   disp_.ShownIndex[c] = index;
   disp_.ShownPos[c] = pos;
   disp_.CameraTimeText[c] = timeText;
@@ -75,8 +76,61 @@ void Viewer::ShowPosition(int32_t pos) {
     disp_.LastSecondText[c] = timeText;
   }
 
-  ReadNextSound(pos, cam);
-  Repaint(repaint);
+  // A companion's sound is read ahead once playback reaches it.
+  if (!companion) ReadNextSound(pos, cam);
+  return true;
+}
+
+void Viewer::BlankCamera(int cam) {
+  const size_t c = size_t(cam);
+  bitmaps_[c].Fill(kBlankPictureGrey);
+  disp_.ShownIndex[c] = -1;
+  disp_.ShownPos[c] = -1;
+  disp_.CameraTimeText[c].clear();
+  disp_.CameraFps[c] = 0;
+}
+
+namespace {
+
+bool SameMinute(const TimeStamp& a, const TimeStamp& b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute;
+}
+
+}  // namespace
+
+int32_t Viewer::CompanionPos(int32_t pos) const {
+  if (pos < 0 || pos >= sel_.Count() || !src_.Open()) return -1;
+  const int32_t index = IndexAtPos(pos);
+  if (!src_.ValidIndex(index)) return -1;
+  const int cam = src_.CameraOf(index);
+  if (cam < 0) return -1;
+  const int other = 1 - cam;
+  const TimeStamp t = src_.TimeOf(index);
+  // The selection runs in recording order: the minute's records lie around pos.
+  for (int32_t q = pos + 1; q < sel_.Count(); ++q) {
+    const int32_t i = IndexAtPos(q);
+    if (!src_.ValidIndex(i) || !SameMinute(src_.TimeOf(i), t)) break;
+    if (src_.CameraOf(i) == other) return q;
+  }
+  for (int32_t q = pos - 1; q >= 0; --q) {
+    const int32_t i = IndexAtPos(q);
+    if (!src_.ValidIndex(i) || !SameMinute(src_.TimeOf(i), t)) break;
+    if (src_.CameraOf(i) == other) return q;
+  }
+  return -1;
+}
+
+void Viewer::ShowPositionWithCompanion(int32_t pos) {
+  if (pos < 0 || pos >= sel_.Count()) return;
+  const int32_t index = IndexAtPos(pos);
+  if (src_.Open() && src_.ValidIndex(index) && src_.CameraOf(index) >= 0) {
+    const int other = 1 - src_.CameraOf(index);
+    const int32_t q = CompanionPos(pos);
+    if (q < 0 || !ShowCameraRecord(q, IndexAtPos(q), other, true)) BlankCamera(other);
+  }
+  // Last, so that the position, the date and the frame information are
+  // those of the record at pos.
+  ShowPosition(pos);
 }
 
 void Viewer::ReadNextSound(int32_t pos, int cam) {

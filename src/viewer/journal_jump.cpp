@@ -14,7 +14,8 @@ void Viewer::GoToJournalTime(int day, int month, int year, int hour, int minute)
     // Seconds are not compared: the journal keeps minutes only.
     if (std::make_tuple(int(t.year), int(t.month), int(t.day), int(t.hour), int(t.minute)) < when) continue;
     if (single && src_.CameraOf(i) != sel_.ActiveCamera()) continue;
-    ShowPosition(p);
+    // Both cameras move to the event's time.
+    ShowPositionWithCompanion(p);
     return;
   }
 }

@@ -112,6 +112,13 @@ namespace {
 void AddCameraTexts(const Viewer& v, int cam, const PaintBox& b, std::vector<PaintText>& out) {
   const int trim = v.source().EdgeTrim;
   const size_t c = size_t(cam);
+  // A camera that shows no record carries no rate, speed or voltage: they
+  // would belong to another record. A time asked for may still stand there.
+  if (v.disp().ShownIndex[c] < 0) {
+    if (!v.disp().CameraTimeText[c].empty())
+      out.push_back({v.disp().CameraTimeText[c], b.x, b.y + b.h - 20, kPaintRed, TextAlign::CentreSpan, b.w});
+    return;
+  }
   if (v.disp().CameraFps[c] != 0)
     out.push_back({Format("%3.2f fps", v.disp().CameraFps[c]), b.x + b.w - trim - 70, b.y + 10, kPaintRed});
   if (!v.info().GpsSpeedText.empty())

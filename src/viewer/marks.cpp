@@ -189,7 +189,7 @@ bool Viewer::SelectDate(int day, int month, int year) {
   if (p < 0) return false;
   bitmaps_[0].Fill(kBlankPictureGrey);
   bitmaps_[1].Fill(kBlankPictureGrey);
-  ShowPosition(p);
+  ShowPositionWithCompanion(p);
   return true;
 }
 

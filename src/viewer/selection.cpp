@@ -110,7 +110,7 @@ void Viewer::RebuildSelection() {
   if (sel_.Count() > 0) {
     int32_t p = sel_.PosOfIndex(sel_.Index());
     if (p < 0) p = 0;
-    ShowPosition(p);
+    ShowPositionWithCompanion(p);
     TimeStamp t = src_.TimeOf(IndexAtPos(p));
     BuildDayMap(t.day, t.month, t.year);
   } else {

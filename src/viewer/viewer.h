@@ -200,9 +200,10 @@ class Viewer {
 
   // ---- picture building ----
   bool PrepareBitmaps();
-  // Builds index's picture into pic and reads its frame information; false
-  // when a read failed (the picture then keeps its previous content).
-  bool BuildPicture(int index, Picture8& pic);
+  // Builds index's picture into pic and reads its frame information (unless
+  // readInfo is false); false when a read failed (the picture then keeps its
+  // previous content).
+  bool BuildPicture(int index, Picture8& pic, bool readInfo = true);
   // Forgets the sensor and GPS state of the records shown so far.
   void ForgetFrameInfo() { info_ = FrameInfoState{}; }
 
@@ -227,6 +228,14 @@ class Viewer {
 
   // ---- frame display ----
   void ShowPosition(int32_t pos);
+  // Shows the record at pos as ShowPosition does, and first the other
+  // camera's record nearest in time: its first record at or after pos within
+  // the same minute, else its last one before pos within that minute, else
+  // a blank picture with no texts. The other camera's frame information is
+  // not read: the sensor and GPS state are those of the record at pos.
+  void ShowPositionWithCompanion(int32_t pos);
+  // The other camera's record ShowPositionWithCompanion shows; -1: none.
+  int32_t CompanionPos(int32_t pos) const;
   // Fills the read-ahead sound block of cam with its record after pos.
   void ReadNextSound(int32_t pos, int cam);
   bool SingleCameraLayout() const { return disp_.ViewLayout == 1 || disp_.ViewLayout == 5; }
@@ -339,6 +348,11 @@ class Viewer {
   bool StepCamera(int cam, bool paced);
   // Layouts 1 and 5 always show their own camera: it becomes the active one.
   void FollowLayoutCamera();
+  // The picture, texts, frame rate and read-ahead sound of one camera's
+  // record; a companion gets neither frame information nor read-ahead
+  // sound. False when its picture could not be built.
+  bool ShowCameraRecord(int32_t pos, int32_t index, int cam, bool companion);
+  void BlankCamera(int cam);
   // The scan's candidates: the card image viewed as the card, or the drives.
   DriveEnumerator* ScannedDrives() const { return imageDrive_ ? imageDrive_.get() : drives.get(); }
   void ForgetCardImage();

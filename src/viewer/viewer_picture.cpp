@@ -15,7 +15,7 @@ bool Viewer::PrepareBitmaps() {
   return true;
 }
 
-bool Viewer::BuildPicture(int index, Picture8& pic) {
+bool Viewer::BuildPicture(int index, Picture8& pic, bool readInfo) {
   if (!src_.ValidIndex(index)) return false;
   const int cam = src_.CameraOf(index);
   if (cam < 0) return false;  // camera bits 2 or 3: no such camera, nothing to show
@@ -28,7 +28,7 @@ bool Viewer::BuildPicture(int index, Picture8& pic) {
   if (!frame) return false;
   const CameraSetting& cs = cameraSettings_[size_t(cam)];
   ConvertFrame(frame, int(w), int(h), src_.CardFormat, cs.Brightness, cs.Contrast, pic);
-  return ReadFrameInfo(src_, info_, index);
+  return !readInfo || ReadFrameInfo(src_, info_, index);
 }
 
 }  // namespace quovil

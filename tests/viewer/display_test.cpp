@@ -2,6 +2,7 @@
 #include <array>
 
 #include "viewer/layout.h"
+#include "viewer/marks.h"
 #include "viewer_fixture.h"
 #include "support/viewer_probe.h"
 
@@ -37,6 +38,77 @@ TEST_F(DisplayTest, ShowingARecordMakesItCurrentForItsCamera) {
   EXPECT_EQ(Shown(1), PixelOf(3));
   unsigned want = kRepaintImage | kRepaintTimeline | kRepaintDate | kRepaintSensors;
   EXPECT_EQ(host.repaints.back() & want, want);
+}
+
+// The other camera shows its record nearest in time: the first at or after
+// the shown one within its minute, else the last before it, else nothing.
+TEST_F(DisplayTest, TheOtherCameraShowsItsRecordOfTheSameMinute) {
+  Format2({{0, 0x04, At(12, 0, 10)},
+           {0, 0x04, At(12, 0, 20)},
+           {1, 0x04, At(12, 0, 30)},
+           {1, 0x04, At(12, 0, 40)},
+           {0, 0x04, At(12, 1, 0)},
+           {1, 0x04, At(12, 2, 0)}});
+  v.RebuildSelection();
+  EXPECT_EQ(v.CompanionPos(0), 2);
+  EXPECT_EQ(v.CompanionPos(1), 2);
+  EXPECT_EQ(v.CompanionPos(3), 1);   // none later in 12:00: the last before
+  EXPECT_EQ(v.CompanionPos(4), -1);  // camera 2 has nothing in 12:01
+  EXPECT_EQ(v.CompanionPos(6), -1);
+
+  v.ShowPositionWithCompanion(3);
+  EXPECT_EQ(v.selection().Pos(), 3);  // the record asked for is the current one
+  EXPECT_EQ(Shown(1), PixelOf(3));
+  EXPECT_EQ(Shown(0), PixelOf(1));
+  EXPECT_EQ(v.disp().ShownIndex, (std::array<int, 2>{1, 3}));
+  EXPECT_EQ(v.disp().CameraTimeText[0], "15.06.2024 12:00:20");
+
+  // Nothing of camera 2 in that minute: a blank picture without texts.
+  ViewerProbe::Info(v).GpsSpeedText = "40.0";
+  ViewerProbe::Disp(v).CameraFps[1] = 2;
+  v.ShowPositionWithCompanion(4);
+  EXPECT_EQ(Shown(0), PixelOf(4));
+  EXPECT_EQ(Shown(1), kBlankPictureGrey);
+  EXPECT_EQ(v.disp().ShownIndex[1], -1);
+  EXPECT_TRUE(v.disp().CameraTimeText[1].empty());
+  const PaintPlan plan = ImagePaintPlan(v, 900, 500);
+  ASSERT_EQ(plan.cameras.size(), 2u);
+  for (const PaintCamera& c : plan.cameras) {
+    std::vector<std::string> texts;
+    for (const auto& t : c.texts) texts.push_back(t.text);
+    if (c.cam == 1) EXPECT_THAT(texts, ::testing::ElementsAre("2", "2"));
+    else EXPECT_THAT(texts, ::testing::Contains("40.0 км/ч"));
+  }
+}
+
+// Opening, a filter change, a date choice and a journal jump show both
+// cameras; the position is the one each of them chooses.
+TEST_F(DisplayTest, EveryJumpShowsBothCameras) {
+  Format2({{0, 0x04, At(12, 0, 10)},
+           {1, 0x08, At(12, 0, 15)},
+           {0, 0x04, At(12, 30, 0, 16)},
+           {1, 0x04, At(12, 30, 5, 16)}});
+  const auto both = [&](int first, int second) {
+    return Shown(0) == PixelOf(first) && Shown(1) == PixelOf(second);
+  };
+  v.RebuildSelection();
+  EXPECT_TRUE(both(0, 1));
+  EXPECT_EQ(v.selection().Pos(), 0);
+
+  ASSERT_TRUE(v.SelectDate(16, 6, 2024));
+  EXPECT_TRUE(both(2, 3));
+  EXPECT_EQ(v.selection().Pos(), 2);
+
+  v.GoToJournalTime(16, 6, 24, 12, 30);
+  EXPECT_TRUE(both(2, 3));
+  v.GoToJournalTime(15, 6, 24, 12, 0);
+  EXPECT_TRUE(both(0, 1));
+
+  // Without kind 0x08, camera 2 has nothing on the 15th: blank there.
+  v.ActionFiltrChange(Viewer::Filter::Motion);
+  EXPECT_EQ(v.selection().Count(), 3);
+  EXPECT_EQ(Shown(0), PixelOf(0));
+  EXPECT_EQ(Shown(1), kBlankPictureGrey);
 }
 
 TEST_F(DisplayTest, PositionOutsideTheSelectionDoesNothing) {
