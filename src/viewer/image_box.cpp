@@ -19,9 +19,16 @@ namespace {
 
 QColor ToQColor(const Rgb& c) { return QColor(c.r, c.g, c.b); }
 
+QFont FontOfSize(int px) {
+  QFont font = ImageBox::PictureFont();
+  font.setPixelSize(px);
+  return font;
+}
+
 // Texts are placed by the top of their cell, as the layout gives them.
 void DrawPlanText(QPainter& p, const PaintText& t) {
   const QString s = QString::fromStdString(t.text);
+  if (p.font().pixelSize() != t.px) p.setFont(FontOfSize(t.px));
   const QFontMetrics fm = p.fontMetrics();
   int x = t.x;
   if (t.align == TextAlign::Right) x -= fm.horizontalAdvance(s);
@@ -45,6 +52,10 @@ void DrawPlanCamera(QPainter& p, const Viewer& v, const PaintCamera& c) {
 }
 
 }  // namespace
+
+int ImageBox::OverlayTextWidth(const std::string& text, int px) {
+  return QFontMetrics(FontOfSize(px)).horizontalAdvance(QString::fromStdString(text));
+}
 
 QFont ImageBox::PictureFont() {
   // The picture font asks for "System" at height 21, but "System" is a raster
@@ -131,7 +142,7 @@ void ImageBox::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::TextAntialiasing);
   p.setFont(PictureFont());
   GuardEvent([&] {
-    const PaintPlan plan = ImagePaintPlan(viewer_, width(), height());
+    const PaintPlan plan = ImagePaintPlan(viewer_, width(), height(), &ImageBox::OverlayTextWidth);
     if (plan.noSource) {
       p.setPen(palette().color(QPalette::WindowText));
       // Longer texts (a card that cannot be opened, and what to do) break

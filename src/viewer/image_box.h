@@ -2,6 +2,8 @@
 // with their overlays, and turns mouse and menu events into viewer calls.
 #pragma once
 
+#include <string>
+
 #include <QMenu>
 #include <QWidget>
 
@@ -29,6 +31,9 @@ class ImageBox : public QWidget {
 
   // The picture-area font: bold, 21 pixels high.
   static QFont PictureFont();
+  // The drawn width of an overlay text at glyph size px (what the layout
+  // fits the texts with).
+  static int OverlayTextWidth(const std::string& text, int px);
 
  signals:
   // The settings item was chosen; the main window toggles its panel.

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,15 @@ inline constexpr Rgb kPaintBlack{0, 0, 0};
 inline constexpr int kPictureFontHeight = 21;
 // Pixel size the overlay glyphs are drawn at (the raster font's real size).
 inline constexpr int kPictureGlyphHeight = 16;
+// The smallest overlay glyphs still read easily: a picture too small for
+// its texts at this size drops the least needed ones.
+inline constexpr int kPictureGlyphMinimum = 10;
+
+// The drawn width of a text in the overlay font at glyph size px.
+using TextWidthFn = std::function<int(const std::string& text, int px)>;
+// An estimate for where no font is at hand: the condensed bold font's
+// average advance, about 0.62 of the glyph size per character.
+int EstimatedTextWidth(const std::string& text, int px);
 
 // Toolbar images of the fragment marks.
 inline constexpr int kImageFragStart = 32;
@@ -65,6 +75,7 @@ struct PaintText {
   Rgb colour;
   TextAlign align = TextAlign::Left;
   int span = 0;
+  int px = kPictureGlyphHeight;  // glyph size it is drawn at
 };
 
 struct PaintCamera {
@@ -93,7 +104,14 @@ struct PaintPlan {
   std::optional<PaintText> playback;
 };
 
-// The whole picture-box paint for a W x H box.
-PaintPlan ImagePaintPlan(const Viewer& v, int W, int H);
+// The whole picture-box paint for a W x H box. The camera texts keep their
+// places where they fit; in a picture too small for them the overlay font
+// shrinks (to kPictureGlyphMinimum) and then the least needed texts go
+// (frame rate, voltage, speed), so that no two texts overlap and none runs
+// over the recorder's own camera number in the picture's top right corner.
+PaintPlan ImagePaintPlan(const Viewer& v, int W, int H, const TextWidthFn& width = EstimatedTextWidth);
+
+// Where text t lies, measured with width: left, top, right, bottom.
+std::array<int, 4> TextRect(const PaintText& t, const TextWidthFn& width);
 
 }  // namespace quovil

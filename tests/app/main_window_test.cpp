@@ -421,6 +421,82 @@ TEST_F(MainWindowTest, ASwitchOfSourceTakesTheCamerasTextsAlongWithTheirPictures
 
 // ---------------------------------------------------------------- start-up
 
+// ---------------------------------------------------------------- overlays
+
+// No two texts over a picture overlap, none leaves its box and none covers
+// the camera number the recorder wrote into the picture's top right corner:
+// every layout at the window's first-start size and at 1400x900, on a card
+// of each format. Each format's window at both sizes goes to build/screens/.
+TEST_F(MainWindowTest, OverlayTextsNeverRunIntoEachOther) {
+  for (int format : {0, 1, 2}) {
+    mkcard::Options o;
+    o.format = format;
+    o.seed = 40 + uint32_t(format);
+    o.records = 40;
+    card_ = Path("overlay.img");
+    mkcard::WriteCard(o, card_);
+    qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
+    auto form = Start();
+    form->CheckTimerTimer();
+    ASSERT_TRUE(form->viewer.source().CardOpen);
+    form->viewer.ShowPositionWithCompanion(5);
+    const int picH = form->viewer.source().PictureHeight, picW = form->viewer.source().PictureWidth;
+    for (const QSize size : {QSize(682, 451), QSize(1400, 900)}) {
+      form->resize(size);
+      QCoreApplication::processEvents();
+      for (int layout = 0; layout < 8; ++layout) {
+        form->viewer.VIEW_Click(layout & 3);
+        if ((layout >= 4) != (form->viewer.disp().ViewLayout >= 4)) form->viewer.VIEW_SWAP_Click();
+        const int shown = form->viewer.disp().ViewLayout;
+        const PaintPlan plan = ImagePaintPlan(form->viewer, form->Image->width(), form->Image->height(),
+                                              &ImageBox::OverlayTextWidth);
+        const std::string where = "format " + std::to_string(format) + " at " + std::to_string(size.width()) +
+                                  "x" + std::to_string(size.height()) + ", layout " + std::to_string(shown);
+        std::vector<std::pair<std::string, std::array<int, 4>>> all;
+        for (const PaintCamera& c : plan.cameras) {
+          // The recorder's number: s = height/64; columns w-6s .. w-s, rows s .. 8s.
+          const int s = std::max(1, picH / 64);
+          const double sx = double(c.right - c.left) / picW, sy = double(c.bottom - c.top) / picH;
+          const std::array<int, 4> corner{c.left + int((picW - 6 * s) * sx), c.top + int(s * sy),
+                                          c.left + int((picW - s) * sx + 1), c.top + int(8 * s * sy + 1)};
+          ASSERT_GE(c.texts.size(), 2u) << where;
+          for (size_t i = 1; i < c.texts.size(); ++i) {
+            std::array<int, 4> r = TextRect(c.texts[i], &ImageBox::OverlayTextWidth);
+            if (i == 1) r[0] = TextRect(c.texts[0], &ImageBox::OverlayTextWidth)[0] , r[1] -= 1;  // with its shadow
+            EXPECT_TRUE(r[0] >= c.box.x && r[2] <= c.box.x + c.box.w && r[1] >= c.box.y && r[3] <= c.box.y + c.box.h)
+                << where << ": \"" << c.texts[i].text << "\" leaves its box";
+            const bool clear = r[2] <= corner[0] || r[0] >= corner[2] || r[3] <= corner[1] || r[1] >= corner[3];
+            if (c.cam == 0 || c.cam == 1) EXPECT_TRUE(clear) << where << ": \"" << c.texts[i].text << "\" covers the corner number";
+            EXPECT_GE(c.texts[i].px, kPictureGlyphMinimum) << where;
+            all.push_back({c.texts[i].text, r});
+          }
+        }
+        for (size_t i = 0; i < all.size(); ++i)
+          for (size_t j = i + 1; j < all.size(); ++j) {
+            const auto& a = all[i].second;
+            const auto& b = all[j].second;
+            EXPECT_FALSE(a[0] < b[2] && b[0] < a[2] && a[1] < b[3] && b[1] < a[3])
+                << where << ": \"" << all[i].first << "\" runs into \"" << all[j].first << "\"";
+          }
+        if (layout == 0) {
+          QCoreApplication::processEvents();
+          test::SaveDrawnScreenshot(*form, QStringLiteral("overlay-format%1-%2x%3")
+                                               .arg(format)
+                                               .arg(size.width())
+                                               .arg(size.height()));
+        }
+      }
+    }
+    // At the large size every text of the record is there.
+    if (format == 2) {
+      const auto texts = CameraTexts(*form, form->viewer.selection().ActiveCamera());
+      EXPECT_TRUE(Carries(texts, "км/ч"));
+      EXPECT_TRUE(Carries(texts, "fps"));
+      EXPECT_TRUE(Carries(texts, "Uвх"));
+    }
+  }
+}
+
 TEST_F(MainWindowTest, StartsWithTheDummySoundDriver) {
   auto form = Start();
   EXPECT_TRUE(form->StartedFully());

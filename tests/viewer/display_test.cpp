@@ -317,6 +317,37 @@ TEST_F(DisplayTest, PaintPlanCarriesTheOverlays) {
   }
 }
 
+// The smaller the picture, the smaller the texts, and then they go: the
+// frame rate first, then the voltage, then the speed; never below the
+// smallest legible size, and one gone never comes back at a smaller size.
+TEST_F(DisplayTest, SmallPicturesShrinkTheirTextsAndThenLeaveOutTheLeastNeeded) {
+  TwoCameras({50, 50, 50, 50});
+  v.ShowPosition(0);
+  ViewerProbe::Info(v).GpsSpeedText = "061.4";
+  ViewerProbe::Info(v).SensorIndex = 0;
+  const std::vector<std::string> order{"fps", "Uвх", "км/ч", "15.06.2024"};
+  size_t gone = 0;
+  int lastPx = kPictureGlyphHeight;
+  for (int W = 1400; W >= 60; W -= 10) {
+    const PaintPlan plan = ImagePaintPlan(v, W, W * 2 / 3);
+    const PaintCamera& c = plan.cameras.front();
+    std::string all;
+    for (const PaintText& t : c.texts) {
+      all += t.text + "|";
+      if (t.text != "1") {
+        EXPECT_GE(t.px, kPictureGlyphMinimum);
+        EXPECT_LE(t.px, lastPx) << "width " << W;
+        lastPx = t.px;
+      }
+    }
+    while (gone < order.size() && all.find(order[gone]) == std::string::npos) ++gone;
+    for (size_t k = gone; k < order.size(); ++k)
+      EXPECT_NE(all.find(order[k]), std::string::npos) << order[k] << " back at width " << W << ": " << all;
+    if (W == 1400) EXPECT_EQ(gone, 0u) << all;
+  }
+  EXPECT_EQ(gone, order.size()) << "the smallest box carries its number only";
+}
+
 TEST_F(DisplayTest, EmptyMarksAreNeverDrawn) {
   TwoCameras();
   ViewerProbe::Disp(v).CameraTimeText[1].clear();
