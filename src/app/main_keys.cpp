@@ -1,7 +1,12 @@
 // The window's preview of keys and of the mouse wheel: the keys below act
 // before any control sees them (Tab included) and are consumed.
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -25,7 +30,51 @@ bool IsWindowKey(int key, Qt::KeyboardModifiers mods) {
   }
 }
 
+// The keys that move through the records: Left/Right step as the wheel does,
+// Home/End go to the first/last record, Page Up/Down by minutes.
+bool IsNavigationKey(int key, Qt::KeyboardModifiers mods) {
+  if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier)) return false;
+  switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: return true;
+    default: return false;
+  }
+}
+
+// A control that moves with these keys itself keeps them (the brightness
+// and contrast bars, fields, lists): the one with the focus, or the one the
+// key is on its way to.
+bool UsesNavigationKeys(const QObject* w) {
+  return qobject_cast<const QAbstractSlider*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+         qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
+         qobject_cast<const QAbstractItemView*>(w);
+}
+
+bool ControlKeepsKey(const QObject* receiver) {
+  return UsesNavigationKeys(QApplication::focusWidget()) || UsesNavigationKeys(receiver);
+}
+
 }  // namespace
+
+bool TMainForm::NavigationKey(int key, Qt::KeyboardModifiers mods) {
+  if (!IsNavigationKey(key, mods)) return false;
+  Call([&] {
+    switch (key) {
+      case Qt::Key_Left: viewer.FormMouseWheel(false); break;
+      case Qt::Key_Right: viewer.FormMouseWheel(true); break;
+      case Qt::Key_Home: viewer.ShowSelectionEnd(false); break;
+      case Qt::Key_End: viewer.ShowSelectionEnd(true); break;
+      case Qt::Key_PageUp: viewer.ShowNeighbourMinute(false); break;
+      default: viewer.ShowNeighbourMinute(true); break;
+    }
+  });
+  Repaint(kRepaintActions | kRepaintImage | kRepaintTimeline);
+  return true;
+}
 
 bool TMainForm::OwnsEventTarget(QObject* watched) const {
   const auto* w = qobject_cast<const QWidget*>(watched);
@@ -68,6 +117,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
       if (!OwnsEventTarget(watched) || closed_) break;
       auto* k = static_cast<QKeyEvent*>(event);
+      if (IsNavigationKey(k->key(), k->modifiers()) && !ControlKeepsKey(watched)) {
+        if (event->type() == QEvent::KeyPress) NavigationKey(k->key(), k->modifiers());
+        event->accept();
+        return true;
+      }
       if (!IsWindowKey(k->key(), k->modifiers())) break;
       // Accepting the override keeps menu short cuts from firing; the key then
       // arrives as a key press and is handled once.

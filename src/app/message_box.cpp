@@ -32,14 +32,13 @@ MsgResult RunMessageBox(QWidget* owner, const std::string& text, MsgKind kind, M
   // to nowhere; then it goes to the middle of the screen instead.
   QWidget* parent = owner && owner->isVisible() && !owner->isMinimized() ? owner : nullptr;
   QMessageBox box(IconOf(kind), QString::fromUtf8(kAppCaption), MessageBoxText(text),
-                  buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                  parent);
-  if (buttons == MsgButtons::YesNo) {
-    box.setDefaultButton(QMessageBox::Yes);
+                  AsksYesNo(buttons) ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+  if (AsksYesNo(buttons)) {
+    box.setDefaultButton(buttons == MsgButtons::YesNoDefaultNo ? QMessageBox::No : QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
   }
   const int answer = box.exec();
-  if (buttons == MsgButtons::YesNo) return answer == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
+  if (AsksYesNo(buttons)) return answer == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
   return MsgResult::Ok;
 }
 

@@ -158,6 +158,9 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   void OpenPath(const std::string& path);
   // One key of the window's preview; true when handled (then consumed).
   bool FormKeyDown(int key, Qt::KeyboardModifiers mods);
+  // Left/Right, Home/End, Page Up/Down over the records; false when the key
+  // is not one of them.
+  bool NavigationKey(int key, Qt::KeyboardModifiers mods);
 
   // Whether the window is hidden away waiting for a card (in the tray, or
   // minimised to the task bar where there is no tray).

@@ -9,7 +9,7 @@ MsgResult CliHost::ShowMessageBox(const std::string& text, MsgKind, MsgButtons b
   std::fprintf(stderr, "%s\n", text.c_str());
   std::fflush(stderr);
   shown.push_back(text);
-  if (buttons != MsgButtons::YesNo) return MsgResult::Ok;
+  if (!AsksYesNo(buttons)) return MsgResult::Ok;
   return MsgResult::Yes;
 }
 

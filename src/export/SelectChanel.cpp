@@ -56,7 +56,8 @@ TChanelForm::TChanelForm(QWidget* parent, int preset) : QDialog(parent), chosen_
     auto* b = new QPushButton(text, this);
     b->setFont(Bold(font()));
     b->setToolTip(hint);
-    b->setAutoDefault(false);
+    // Return presses the button that has the focus.
+    b->setAutoDefault(true);
     b->setProperty("tag", tag);
     connect(b, &QPushButton::clicked, this, [this, tag] { ButtonClick(tag); });
     return b;
@@ -91,7 +92,9 @@ void TChanelForm::showEvent(QShowEvent* event) {
     const QRect frame = parentWidget()->window()->frameGeometry();
     move(frame.center() - rect().center());
   }
-  Button(chosen_)->setFocus();
+  // Given as a keyboard move, so the style draws the focus at once.
+  setAttribute(Qt::WA_KeyboardFocusChange);
+  Button(chosen_)->setFocus(Qt::TabFocusReason);
 }
 
 void TChanelForm::keyPressEvent(QKeyEvent* event) {

@@ -7,7 +7,9 @@
 namespace quovil {
 
 enum class MsgKind { Warning, Error, Information, Confirmation };
-enum class MsgButtons { Ok, YesNo };
+// YesNoDefaultNo: Yes and No with No chosen when the user just presses Return.
+enum class MsgButtons { Ok, YesNo, YesNoDefaultNo };
+inline bool AsksYesNo(MsgButtons b) { return b != MsgButtons::Ok; }
 enum class MsgResult { Ok, Yes, No, Cancel };
 
 // What changed and needs repainting or re-reading by the window.
@@ -119,7 +121,7 @@ class HostProgress : public WorkProgress {
 class SilentHost : public ViewerHost {
  public:
   MsgResult ShowMessageBox(const std::string&, MsgKind, MsgButtons buttons) override {
-    return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
+    return AsksYesNo(buttons) ? MsgResult::Yes : MsgResult::Ok;
   }
 };
 

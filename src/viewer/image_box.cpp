@@ -19,6 +19,16 @@ namespace {
 
 QColor ToQColor(const Rgb& c) { return QColor(c.r, c.g, c.b); }
 
+// The keys of the window, for the user to find them.
+constexpr const char* kKeysHint =
+    "← →  предыдущая / следующая запись (колесо мыши)\n"
+    "Home / End  первая / последняя запись\n"
+    "PgUp / PgDn  предыдущая / следующая минута с записями камеры\n"
+    "Пробел  просмотр / остановка\n"
+    "Tab  поменять камеры местами\n"
+    "Ctrl+1…4  вид окон\n"
+    "Esc  настройка параметров";
+
 QFont FontOfSize(int px) {
   QFont font = ImageBox::PictureFont();
   font.setPixelSize(px);
@@ -76,6 +86,7 @@ ImageBox::ImageBox(Viewer& viewer, QWidget* parent) : QWidget(parent), viewer_(v
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(40, 40);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  setToolTip(QString::fromUtf8(kKeysHint));
   BuildMenu();
 }
 

@@ -283,6 +283,59 @@ void Viewer::MuteLabelClick() {
   Repaint(kRepaintBars);
 }
 
+namespace {
+
+// A record's minute as one comparable number.
+int64_t MinuteKey(const TimeStamp& t) {
+  return ((((int64_t(t.year) * 13 + t.month) * 32 + t.day) * 24 + t.hour) * 60) + t.minute;
+}
+
+}  // namespace
+
+bool Viewer::ShowSelectionEnd(bool last) {
+  if (sel_.Count() <= 0) return false;
+  int32_t p = last ? sel_.Count() - 1 : 0;
+  if (SingleCameraLayout()) {
+    const int cam = sel_.ActiveCamera();
+    if (src_.CameraOf(IndexAtPos(p)) != cam) p = last ? PrevPosOfCamera(p, cam) : NextPosOfCamera(p, cam);
+  }
+  if (p < 0) return false;
+  ShowPositionWithCompanion(p);
+  return true;
+}
+
+bool Viewer::ShowNeighbourMinute(bool forward) {
+  const int32_t n = sel_.Count(), pos = sel_.Pos();
+  if (n <= 0 || pos < 0 || pos >= n) return false;
+  const int cam = sel_.ActiveCamera();
+  const auto key = [&](int32_t q) { return MinuteKey(src_.TimeOf(IndexAtPos(q))); };
+  const auto ofCamera = [&](int32_t q) { return src_.CameraOf(IndexAtPos(q)) == cam; };
+  const int64_t now = key(pos);
+  int32_t found = -1;
+  if (forward) {
+    for (int32_t q = pos + 1; q < n && found < 0; ++q)
+      if (ofCamera(q) && key(q) > now) found = q;
+  } else {
+    int64_t minute = -1;
+    for (int32_t q = pos - 1; q >= 0; --q) {
+      const int64_t k = key(q);
+      if (minute < 0) {
+        if (ofCamera(q) && k < now) {
+          minute = k;
+          found = q;
+        }
+      } else if (k != minute) {
+        break;  // before the minute's first record
+      } else if (ofCamera(q)) {
+        found = q;
+      }
+    }
+  }
+  if (found < 0) return false;
+  ShowPositionWithCompanion(found);
+  return true;
+}
+
 bool Viewer::FormMouseWheel(bool up) {
   if (sel_.Count() <= 0) return false;
   if (play_.PlayTimerEnabled) {

@@ -262,6 +262,12 @@ class Viewer {
   void VolumeBarChange(int v);
   void MuteLabelClick();
   bool FormMouseWheel(bool up);  // true when handled
+  // Keys: the first or last record of the selection (in one window: of the
+  // active camera), and the first record of the previous or next minute that
+  // holds records of the active camera. Both cameras follow. False when
+  // there is nowhere to go.
+  bool ShowSelectionEnd(bool last);
+  bool ShowNeighbourMinute(bool forward);
   int FeedSound(int cam);
   int FeedSilence(int cam);
   static uint32_t StreamProcedure(SoundHandle handle, void* buffer, uint32_t length, void* user);

@@ -252,13 +252,14 @@ Viewer::ClearResult Viewer::ActionDeleteAllExecute() {
   bool archiveArea = FormatOf(src_).HasArchiveArea() && actions_.Arhiv;
   std::string question = std::string("Вы уверены, что хотите удалить\r") +
                          (archiveArea ? "все фотографии из архива?" : "все содержимое с карты памяти?");
-  if (ShowMessageBox(question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgResult::Yes)
+  // Return alone must not empty a card.
+  if (ShowMessageBox(question, MsgKind::Confirmation, MsgButtons::YesNoDefaultNo) != MsgResult::Yes)
     return ClearResult::Declined;
   // An image is a copy kept as it was taken: it is changed only when the
   // user says so a second time.
   if (imageDrive_ && ShowMessageBox("Открыт образ карты " + FileNameOf(cardImage_) +
                                         ", а не сама карта памяти.\rИзменить файл образа?",
-                                    MsgKind::Warning, MsgButtons::YesNo) != MsgResult::Yes)
+                                    MsgKind::Warning, MsgButtons::YesNoDefaultNo) != MsgResult::Yes)
     return ClearResult::Declined;
   // The card may have been pulled out while the question was open.
   if (!src_.CardOpen || !src_.Card) return ClearResult::Nothing;

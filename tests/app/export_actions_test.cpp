@@ -3,6 +3,8 @@
 // answered by hooks. Screenshots go to build/screens/ for a look.
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -138,6 +140,24 @@ TEST_F(ExportActionsTest, SavedFragmentOfTheChosenCameraOpensAgain) {
   EXPECT_TRUE(form->viewer.source().ArchiveOpen);
   EXPECT_EQ(form->viewer.source().AddressableEntries(), RecordsOfCamera(0));
   for (int32_t i = 0; i < form->viewer.source().AddressableEntries(); ++i) EXPECT_EQ(form->viewer.source().CameraOf(i), 0);
+}
+
+// Return presses the button with the focus, which the dialog shows.
+TEST_F(ExportActionsTest, ReturnInTheCameraChoicePressesTheFocusedButton) {
+  std::optional<int> chosen;
+  bool focusShown = false;
+  for (int presses : {0, 1}) {
+    TChanelForm dialog(nullptr, 0);
+    QTimer::singleShot(0, &dialog, [&] {
+      dialog.activateWindow();
+      focusShown = dialog.focusWidget() == dialog.Button(0) && dialog.testAttribute(Qt::WA_KeyboardFocusChange);
+      for (int i = 0; i < presses; ++i) QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+      QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+    });
+    chosen = dialog.exec() == QDialog::Accepted ? std::optional<int>(dialog.Chosen()) : std::nullopt;
+    EXPECT_TRUE(focusShown);
+    EXPECT_EQ(chosen, presses == 0 ? 0 : 1);
+  }
 }
 
 TEST_F(ExportActionsTest, ClosedCameraChoiceSavesNothing) {

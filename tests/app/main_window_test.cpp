@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <QPushButton>
 #include <QScreen>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -207,6 +208,85 @@ TEST_F(MainWindowTest, KeysChooseLayoutsBeforeAnyControlSeesThem) {
   EXPECT_EQ(layout, 0);
   QTest::keyClick(target, Qt::Key_1);  // a digit without Ctrl does nothing here
   EXPECT_EQ(layout, 0);
+}
+
+// Left/Right step as the wheel does, Home/End go to the ends of the
+// selection, Page Up/Down to the neighbouring minutes of the active camera;
+// a bar with the focus keeps its own arrows.
+TEST_F(MainWindowTest, KeysMoveThroughTheRecords) {
+  mkcard::Options o;
+  o.format = 2;
+  o.records = 600;  // about two and a half minutes at four records a second
+  card_ = Path("minutes.img");
+  mkcard::WriteCard(o, card_);
+  qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
+  auto form = Start();
+  form->CheckTimerTimer();
+  ASSERT_TRUE(form->viewer.source().CardOpen);
+  const Viewer& v = form->viewer;
+  const auto minuteAt = [&](int32_t p) { return int(v.source().TimeOf(v.IndexAtPos(p)).minute); };
+  const auto cameraAt = [&](int32_t p) { return v.source().CameraOf(v.IndexAtPos(p)); };
+  QWidget* target = form->Image;
+  ASSERT_EQ(v.selection().Pos(), 0);
+
+  QTest::keyClick(target, Qt::Key_Right);
+  EXPECT_EQ(v.selection().Pos(), 1);
+  QTest::keyClick(target, Qt::Key_Left);
+  EXPECT_EQ(v.selection().Pos(), 0);
+  QTest::keyClick(target, Qt::Key_End);
+  EXPECT_EQ(v.selection().Pos(), v.selection().Count() - 1);
+  QTest::keyClick(target, Qt::Key_Home);
+  EXPECT_EQ(v.selection().Pos(), 0);
+
+  // Page Down: the first record of the active camera in the next minute.
+  const int cam = v.selection().ActiveCamera();
+  QTest::keyClick(target, Qt::Key_PageDown);
+  const int32_t next = v.selection().Pos();
+  ASSERT_GT(next, 0);
+  EXPECT_EQ(minuteAt(next), minuteAt(0) + 1);
+  EXPECT_EQ(cameraAt(next), cam);
+  for (int32_t p = 0; p < next; ++p) EXPECT_FALSE(cameraAt(p) == cam && minuteAt(p) == minuteAt(next)) << p;
+  QTest::keyClick(target, Qt::Key_PageDown);
+  EXPECT_EQ(minuteAt(v.selection().Pos()), minuteAt(0) + 2);
+  QTest::keyClick(target, Qt::Key_PageDown);  // no later minute: it stays
+  EXPECT_EQ(minuteAt(v.selection().Pos()), minuteAt(0) + 2);
+  QTest::keyClick(target, Qt::Key_PageUp);
+  EXPECT_EQ(v.selection().Pos(), next);
+  QTest::keyClick(target, Qt::Key_PageUp);
+  EXPECT_EQ(minuteAt(v.selection().Pos()), minuteAt(0));
+  EXPECT_EQ(cameraAt(v.selection().Pos()), cam);
+  // Both cameras follow a jump.
+  EXPECT_GE(v.disp().ShownIndex[0], 0);
+  EXPECT_GE(v.disp().ShownIndex[1], 0);
+
+  // The brightness bar keeps its arrows.
+  QTest::keyClick(target, Qt::Key_Escape);
+  ASSERT_TRUE(form->JvPanel1->isVisible());
+  QSlider* bar = form->JvPanel1->BrightnessBar;
+  bar->setFocus();
+  const int32_t before = v.selection().Pos();
+  const int value = bar->value();
+  QTest::keyClick(bar, Qt::Key_Right);
+  EXPECT_EQ(v.selection().Pos(), before);
+  EXPECT_NE(bar->value(), value);
+  EXPECT_TRUE(form->Image->toolTip().contains(QStringLiteral("PgUp / PgDn")));
+}
+
+// The clearing question starts on "Нет": Return alone keeps the card.
+TEST_F(MainWindowTest, ReturnAloneDoesNotClearTheCard) {
+  TMainForm::messageHook = nullptr;
+  auto form = StartWithCard(2);
+  const std::vector<uint8_t> before = ReadBytes(card_);
+  QString focused;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    focused = box->defaultButton() ? box->defaultButton()->text() : QString();
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  EXPECT_EQ(form->viewer.ActionDeleteAllExecute(), Viewer::ClearResult::Declined);
+  EXPECT_EQ(focused.remove(QLatin1Char('&')), QStringLiteral("Нет"));
+  EXPECT_EQ(ReadBytes(card_), before);
 }
 
 TEST_F(MainWindowTest, EscTogglesTheSettingsPanelAndSpacePlaysAndStops) {

@@ -8,7 +8,7 @@ MsgResult MessageLog::Show(const std::string& text, MsgKind kind, MsgButtons but
   messages.push_back(text);
   kinds.push_back(kind);
   if (whileShown) whileShown();
-  return buttons == MsgButtons::YesNo ? answer : MsgResult::Ok;
+  return AsksYesNo(buttons) ? answer : MsgResult::Ok;
 }
 
 bool MessageLog::Said(const std::string& text) const {
