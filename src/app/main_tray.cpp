@@ -55,6 +55,12 @@ void TMainForm::ShowFromTray() {
   } else {
     showNormal();
   }
+  // An open journal window stays above: a card found while the user reads
+  // the journal must not cover it.
+  if (JournalForm && JournalForm->isVisible()) {
+    JournalForm->raise();
+    return;
+  }
   raise();
   activateWindow();
 }

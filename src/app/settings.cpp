@@ -163,6 +163,14 @@ AppSettings LoadSettings(const std::string& path) {
   s.Width = ReadInt(ini, "Window", "Width");
   s.Height = ReadInt(ini, "Window", "Height");
   s.State = ReadInt(ini, "Window", "State");
+  {
+    const auto left = ReadInt(ini, "Journal", "Left"), top = ReadInt(ini, "Journal", "Top");
+    const auto width = ReadInt(ini, "Journal", "Width"), height = ReadInt(ini, "Journal", "Height");
+    if (left && top && width && height) {
+      s.Journal = {*left, *top, *width, *height};
+      s.JournalSaved = true;
+    }
+  }
   if (s.State && (*s.State < 0 || *s.State > 2)) s.State.reset();  // normal, minimised, maximised
   s.LastBMPDir = ini.GetValue("INIT", "LastBMPDir", "");
   s.LastSaveDir = ini.GetValue("INIT", "LastSaveDir", "");

@@ -23,9 +23,10 @@ struct AppSettings {
   std::string GpsPortName = "GPS1";
   std::string MapProgramPath;
   std::array<CameraSetting, 2> Cameras{};
-  // Written at every close, never read back (the journal window opens with its
-  // own default bounds).
+  // The journal window's bounds, written at every close; JournalSaved says
+  // whether the file held all four (the window then opens there again).
   WindowBounds Journal{};
+  bool JournalSaved = false;
 };
 
 // Where the settings file lives: $QUOVIL_SETTINGS when set; otherwise the

@@ -488,8 +488,48 @@ void TMainForm::dropEvent(QDropEvent* event) {
   QTimer::singleShot(0, this, [this, path] { OpenPath(path); });
 }
 
+QRect TMainForm::JournalPlacement(const QRect& avail, const QRect& main, QSize size, QSize minimum,
+                                  const WindowBounds* saved) {
+  if (saved) {
+    // Where it was last closed, kept within the screen.
+    const int w = Within(saved->Width, minimum.width(), avail.width());
+    const int h = Within(saved->Height, minimum.height(), avail.height());
+    const int x = std::clamp(saved->Left, avail.left(), avail.right() + 1 - w);
+    const int y = std::clamp(saved->Top, avail.top(), avail.bottom() + 1 - h);
+    return QRect(x, y, w, h);
+  }
+  // The first time: beside the main window, where the screen has room;
+  // else at the screen's edge with more room, covering as little as it can.
+  size = size.boundedTo(avail.size()).expandedTo(minimum);
+  const QRect candidates[] = {
+      QRect(QPoint(main.right() + 1, main.top()), size),
+      QRect(QPoint(main.left() - size.width(), main.top()), size),
+      QRect(QPoint(main.left(), main.bottom() + 1), size),
+      QRect(QPoint(main.left(), main.top() - size.height()), size),
+  };
+  for (const QRect& r : candidates) {
+    if (avail.contains(r)) return r;
+  }
+  const bool rightHasMore = avail.right() - main.right() >= main.left() - avail.left();
+  QRect r(QPoint(0, std::clamp(main.top(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - size.height()))),
+          size);
+  r.moveLeft(rightHasMore ? avail.right() + 1 - size.width() : avail.left());
+  return r;
+}
+
+void TMainForm::PlaceJournal() {
+  if (!JournalForm || journalPlaced_) return;
+  journalPlaced_ = true;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const QSize minimum = JournalForm->minimumSizeHint().expandedTo(QSize(200, 150));
+  JournalForm->setGeometry(JournalPlacement(avail, frameGeometry(), JournalForm->size(), minimum,
+                                            Settings.JournalSaved ? &Settings.Journal : nullptr));
+}
+
 void TMainForm::ActionOpenJournalExecute() {
   if (!JournalForm) return;
+  PlaceJournal();
   JournalForm->show();
   JournalForm->raise();
   JournalForm->activateWindow();

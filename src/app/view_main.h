@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QRect>
 #include <QStringList>
 #include <QSystemTrayIcon>
 
@@ -152,6 +153,11 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   void PlayTimerTimer() { Tick(&Viewer::PlayTimerTimer); }
   void MapTimerTimer() { Tick(&Viewer::MapTimerTimer); }
   void ActionOpenJournalExecute();
+  // Where the journal window opens the first time it is shown: its saved
+  // bounds within the screen, else beside the main window.
+  void PlaceJournal();
+  static QRect JournalPlacement(const QRect& avail, const QRect& main, QSize size, QSize minimum,
+                                const WindowBounds* saved);
   // A file named from outside (the command line, a later copy, a file
   // dropped on the window), opened as what it holds: an archive, a card
   // image viewed as the card, or a journal in the journal window.
@@ -270,6 +276,7 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   std::string lastBalloon_;
   std::string imageFolder_;   // where the card image dialog opens next
   std::string startJournal_;  // a journal file named at start, for the journal window
+  bool journalPlaced_ = false;
   std::unique_ptr<TJournalForm> journal_;
   std::unique_ptr<GpsWindow> gps_;  // map, GPS output port and route export
 

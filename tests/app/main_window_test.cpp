@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
@@ -28,6 +29,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <tuple>
 
 #include "app/locale_ru.h"
 #include "viewer/bottom_panel.h"
@@ -601,6 +603,79 @@ TEST_F(MainWindowTest, JournalOpensBesideTheWindowAndItsBoundsAreWritten) {
   ASSERT_NE(at, std::string::npos);
   EXPECT_NE(text.find("Left=33", at), std::string::npos);
   EXPECT_NE(text.find("Width=555", at), std::string::npos);
+}
+
+// The journal window opens where it was last closed, within the screen; the
+// first time beside the main window where there is room for it.
+TEST_F(MainWindowTest, JournalOpensWhereItWasLeftOrBesideTheWindow) {
+  const QRect screen(0, 0, 1600, 900), main(100, 100, 682, 451);
+  const QSize size(600, 400), minimum(300, 200);
+  const WindowBounds inside{700, 300, 500, 350}, away{5000, -300, 9000, 100};
+  EXPECT_EQ(TMainForm::JournalPlacement(screen, main, size, minimum, &inside), QRect(700, 300, 500, 350));
+  EXPECT_EQ(TMainForm::JournalPlacement(screen, main, size, minimum, &away), QRect(0, 0, 1600, 200));
+  // Beside it on the right, else on the left; never over the pictures when there is room.
+  EXPECT_EQ(TMainForm::JournalPlacement(screen, main, size, minimum, nullptr), QRect(782, 100, 600, 400));
+  const QRect atRight(900, 100, 682, 451);
+  EXPECT_EQ(TMainForm::JournalPlacement(screen, atRight, size, minimum, nullptr), QRect(300, 100, 600, 400));
+  // A screen with no room beside it: the edge with more room.
+  const QRect small(0, 0, 800, 600), centred(59, 74, 682, 451);
+  const QRect edge = TMainForm::JournalPlacement(small, centred, size, minimum, nullptr);
+  EXPECT_TRUE(small.contains(edge));
+  EXPECT_EQ(edge.size(), size);
+
+  // Through the window: the bounds written at close come back.
+  test::WriteText(ini_, "[Journal]\nLeft=40\nTop=50\nWidth=400\nHeight=300\n");
+  auto form = Start();
+  form->ActionOpenJournal->trigger();
+  const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+  const QRect want = TMainForm::JournalPlacement(avail, form->frameGeometry(), form->JournalForm->size(),
+                                                 form->JournalForm->minimumSizeHint().expandedTo(QSize(200, 150)),
+                                                 &form->Settings.Journal);
+  EXPECT_TRUE(form->Settings.JournalSaved);
+  EXPECT_EQ(form->JournalForm->geometry(), want);
+  EXPECT_EQ(form->JournalForm->geometry().topLeft(), QPoint(40, 50));
+}
+
+// A double click on an event moves both cameras to its time.
+TEST_F(MainWindowTest, AJournalEventMovesBothCameras) {
+  mkcard::Options o;
+  o.format = 2;
+  o.records = 400;
+  o.journal = true;
+  card_ = Path("card.img");
+  mkcard::WriteCard(o, card_);
+  qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
+  auto form = Start();
+  form->CheckTimerTimer();
+  auto* journal = qobject_cast<TJournalForm*>(form->JournalForm.data());
+  ASSERT_NE(journal, nullptr);
+  form->ActionOpenJournal->trigger();
+  journal->ToolButton1Click();
+  const Viewer& v = form->viewer;
+  int moved = 0, movedRow = -1;
+  for (int row = 0; row < journal->ListView->topLevelItemCount(); ++row) {
+    journal->ListView->clearSelection();
+    journal->ListView->topLevelItem(row)->setSelected(true);
+    form->viewer.ShowPosition(v.selection().Count() - 1);  // somewhere else first
+    const int32_t before = v.selection().Pos();
+    journal->ListViewDblClick();
+    if (v.selection().Pos() == before) continue;  // an event outside the recording
+    ++moved;
+    movedRow = row;
+    ASSERT_GE(v.disp().ShownIndex[0], 0);
+    ASSERT_GE(v.disp().ShownIndex[1], 0);
+    const TimeStamp a = v.source().TimeOf(v.disp().ShownIndex[0]), b = v.source().TimeOf(v.disp().ShownIndex[1]);
+    EXPECT_EQ(std::make_tuple(a.day, a.hour, a.minute), std::make_tuple(b.day, b.hour, b.minute)) << "row " << row;
+  }
+  ASSERT_GT(moved, 0);
+  journal->ListView->clearSelection();
+  journal->ListView->topLevelItem(movedRow)->setSelected(true);
+  journal->ListView->scrollToItem(journal->ListView->topLevelItem(movedRow));
+  journal->ListViewDblClick();
+  journal->resize(520, 300);
+  Screenshot(*form, QStringLiteral("journal-jump-main"));
+  QCoreApplication::processEvents();
+  test::SaveDrawnScreenshot(*journal, QStringLiteral("journal-after-double-click"));
 }
 
 TEST_F(MainWindowTest, AFileOnTheCommandLineIsOpenedInsteadOfTheCard) {
