@@ -66,8 +66,8 @@ void TMainForm::CreateActions() {
 
   // The radio group and the rebuild, reachable from the viewer's state only.
   ActionFoto = MakeAction(this, "Смотреть основные фотографии", "Смотреть основные фотографии", nullptr, true);
-  ActionChannel1 = MakeAction(this, "Камера 1", "Камера 1", nullptr, true);
-  ActionChannel2 = MakeAction(this, "Камера 2", "Камера 2", nullptr, true);
+  ActionChannel1 = MakeAction(this, "Камера 1", "Камера 1", "camera1", true);
+  ActionChannel2 = MakeAction(this, "Камера 2", "Камера 2", "camera2", true);
   ActionRefresh =
       MakeAction(this, "Применить фильтр по типу записи", "Применить фильтр по типу записи", nullptr, true);
 
@@ -157,6 +157,17 @@ void TMainForm::CreateToolBars() {
   LeftToolBar->addAction(ActionMAP);
   LeftToolBar->addSeparator();
   LeftToolBar->addAction(ActionOpenJournal);
+  // Which camera is the active one, and a click makes the other one active.
+  LeftToolBar->addSeparator();
+  LeftToolBar->addAction(ActionChannel1);
+  LeftToolBar->addAction(ActionChannel2);
+  // A checked filter or camera must be plain to see: a tinted face with a
+  // strong frame, where the style's own sunken look is barely there.
+  LeftToolBar->setStyleSheet(QStringLiteral(
+      "QToolButton { border: 1px solid transparent; border-radius: 3px; padding: 2px; }"
+      "QToolButton:hover { border-color: #8fb3dc; }"
+      "QToolButton:checked { background: #cfe0f5; border: 1px solid #2b6cb0; }"
+      "QToolButton:checked:hover { background: #bcd4f0; }"));
   addToolBar(Qt::LeftToolBarArea, LeftToolBar);
   SyncActions();
 }
