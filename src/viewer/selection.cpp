@@ -115,6 +115,7 @@ void Viewer::RebuildSelection() {
     BuildDayMap(t.day, t.month, t.year);
   } else {
     noSourceText_ = mask == 0 ? "Карта памяти пуста!" : "Нет данных, соответствующих заданному фильтру!";
+    ForgetShownRecord();
     Repaint(kRepaintImage);
     UpdateStatusBar();
   }

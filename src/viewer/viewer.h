@@ -206,6 +206,8 @@ class Viewer {
   bool BuildPicture(int index, Picture8& pic, bool readInfo = true);
   // Forgets the sensor and GPS state of the records shown so far.
   void ForgetFrameInfo() { info_ = FrameInfoState{}; }
+  // No record is shown any more: the date and the sensor readings go too.
+  void ForgetShownRecord();
 
   // ---- selection ----
   uint8_t KindMask() const;

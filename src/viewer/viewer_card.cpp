@@ -120,6 +120,14 @@ void Viewer::DropSourceData() {
   for (auto& pic : bitmaps_) pic.Free();
   disp_.ForgetCameras();
   sel_.Drop();
+  ForgetShownRecord();
+}
+
+void Viewer::ForgetShownRecord() {
+  // Nothing is shown: the date panel and the sensor panel say nothing either.
+  disp_.DatePanelText.clear();
+  ForgetFrameInfo();
+  Repaint(kRepaintDate | kRepaintSensors);
 }
 
 void Viewer::CloseSource(const std::string& why) {

@@ -147,6 +147,27 @@ TEST_F(MainWindowTest, PulledCardIsClosedAndTheWindowGoesAway) {
   EXPECT_EQ(Panel(*form, 4), QStringLiteral(" Фрагмент: "));
 }
 
+// With nothing shown, the date panel and the sensor panel are empty again.
+TEST_F(MainWindowTest, ThePanelsForgetTheRecordOfAClosedCard) {
+  truth_ = InsertCard(2);
+  auto form = Start();
+  auto* date = qobject_cast<QLabel*>(form->DatePanel);
+  ASSERT_NE(date, nullptr);
+  std::array<QString, 5> captions;
+  for (size_t i = 0; i < 5; ++i) captions[i] = form->JvPanel1->SensorLabels[i]->text();
+  form->CheckTimerTimer();
+  ASSERT_TRUE(form->viewer.source().CardOpen);
+  EXPECT_EQ(date->text(), QStringLiteral("15.06.2024"));
+  bool readings = false;
+  for (size_t i = 0; i < 5; ++i) readings = readings || form->JvPanel1->SensorLabels[i]->text() != captions[i];
+  EXPECT_TRUE(readings) << "the card's sensor readings are shown";
+
+  ASSERT_EQ(std::remove(card_.c_str()), 0);
+  form->CheckTimerTimer();
+  EXPECT_TRUE(date->text().isEmpty());
+  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(form->JvPanel1->SensorLabels[i]->text(), captions[i]);
+}
+
 // ---------------------------------------------------------------- status bar
 
 class StatusBarTest : public MainWindowTest, public ::testing::WithParamInterface<int> {};
