@@ -1,11 +1,14 @@
 // The window's preview of keys and of the mouse wheel: the keys below act
-// before any control sees them (Tab included) and are consumed.
+// before any control sees them (Tab included) and are consumed; + and - are
+// the time scale's zoom while it has the focus or the pointer.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include "app/view_main.h"
+#include "viewer/bottom_panel.h"
+#include "viewer/use_box.h"
 
 namespace quovil {
 namespace {
@@ -68,6 +71,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
       if (!OwnsEventTarget(watched) || closed_) break;
       auto* k = static_cast<QKeyEvent*>(event);
+      // + and - zoom the time scale when it has the focus or the pointer.
+      if (event->type() == QEvent::KeyPress && JvPanel2 && JvPanel2->useBox->ZoomKey(k->key(), k->modifiers())) {
+        event->accept();
+        return true;
+      }
       if (!IsWindowKey(k->key(), k->modifiers())) break;
       // Accepting the override keeps menu short cuts from firing; the key then
       // arrives as a key press and is handled once.
@@ -77,7 +85,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::Wheel: {
       if (!OwnsEventTarget(watched) || closed_) break;
-      const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y();
+      const auto* wheel = static_cast<QWheelEvent*>(event);
+      // Ctrl + wheel over the time scale is its zoom.
+      if ((wheel->modifiers() & Qt::ControlModifier) && JvPanel2 && watched == JvPanel2->useBox) break;
+      const int dy = wheel->angleDelta().y();
       if (dy == 0) break;
       bool handled = false;
       Call([&] { handled = viewer.FormMouseWheel(dy > 0); });

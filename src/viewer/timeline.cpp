@@ -179,7 +179,10 @@ TimeSpan ZoomSpan(const TimeSpan& span, int steps, int at) {
   at = std::clamp(at, 0, kDaySeconds);
   int64_t start = at - int64_t(length) / 2;
   if (at >= s.start && at <= s.End()) start = at - (int64_t(at - s.start) * length + s.length / 2) / s.length;
-  return WithinDay({int(std::clamp<int64_t>(start, 0, kDaySeconds)), length});
+  // On a whole minute, as the minutes of the strips and the label go; the
+  // time moves by half a minute at most.
+  start = (std::clamp<int64_t>(start, 0, kDaySeconds) + 30) / 60 * 60;
+  return WithinDay({int(start), length});
 }
 
 int SecondAtX(const TimeSpan& span, int x, int W) {

@@ -21,7 +21,7 @@ struct BoxRect {
 inline constexpr Rgb kStripMarked{0, 128, 0};
 inline constexpr Rgb kStripEmpty{255, 255, 255};
 inline constexpr Rgb kTimelineRed{255, 0, 0};
-inline constexpr Rgb kTimelineTick{255, 128, 128};
+inline constexpr Rgb kTimelineTick{240, 96, 96};
 inline constexpr Rgb kTimelineMark{255, 255, 0};
 
 inline constexpr int kDaySeconds = 24 * 3600;
@@ -40,8 +40,9 @@ struct TimeSpan {
 
 // The span narrowed (steps > 0) or widened (steps < 0) by that many levels
 // (24 h, 12 h, 6 h, 3 h, 2 h, 1 h, 30, 20 and 10 minutes) around the second
-// `at`: a time inside the span keeps its place in the box, one outside it
-// becomes the middle. The result lies within the day.
+// `at`: a time inside the span keeps its place in the box (to half a minute:
+// a zoomed span starts on a whole minute), one outside it becomes the middle.
+// The result lies within the day.
 TimeSpan ZoomSpan(const TimeSpan& span, int steps, int at);
 
 // The second under column x of a box W wide (x from 1 to W - 1), the rule of

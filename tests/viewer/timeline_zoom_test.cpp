@@ -19,8 +19,10 @@ TEST(TimeSpanTest, ZoomKeepsThePointInPlaceAndStaysWithinTheDay) {
   // Around noon, the middle of the day: the span halves and stays centred.
   EXPECT_EQ(ZoomSpan(kWholeDay, 1, kNoon), (TimeSpan{6 * 3600, 12 * 3600}));
   EXPECT_EQ(ZoomSpan(ZoomSpan(kWholeDay, 1, kNoon), -1, kNoon), kWholeDay);
-  // A time a quarter into the span is a quarter into the narrower one.
-  EXPECT_EQ(ZoomSpan({10 * 3600, 3600}, 1, 10 * 3600 + 900), (TimeSpan{10 * 3600 + 450, 1800}));
+  // A time a third into the span is a third into the narrower one, which
+  // starts on the nearest whole minute.
+  EXPECT_EQ(ZoomSpan({10 * 3600, 3600}, 1, 10 * 3600 + 1200), (TimeSpan{10 * 3600 + 600, 1800}));
+  EXPECT_EQ(ZoomSpan({10 * 3600, 3600}, 1, 10 * 3600 + 900), (TimeSpan{10 * 3600 + 480, 1800}));  // 450 s
   // At the day's ends the span starts at 00:00 or ends at 24:00.
   EXPECT_EQ(ZoomSpan(kWholeDay, 3, 0), (TimeSpan{0, 3 * 3600}));
   EXPECT_EQ(ZoomSpan(kWholeDay, 3, kDaySeconds), (TimeSpan{21 * 3600, 3 * 3600}));
@@ -28,7 +30,7 @@ TEST(TimeSpanTest, ZoomKeepsThePointInPlaceAndStaysWithinTheDay) {
   EXPECT_EQ(ZoomSpan({0, 3600}, -1, 600), (TimeSpan{0, 7200}));
   EXPECT_EQ(ZoomSpan({23 * 3600, 3600}, -1, 86000), (TimeSpan{22 * 3600, 7200}));
   // A time outside the span (the shown record scrolled out) becomes its middle.
-  EXPECT_EQ(ZoomSpan({0, 3600}, 1, 50000), (TimeSpan{50000 - 900, 1800}));
+  EXPECT_EQ(ZoomSpan({0, 3600}, 1, 14 * 3600), (TimeSpan{14 * 3600 - 900, 1800}));
 }
 
 TEST(TimeSpanTest, ZoomStopsAtTenMinutesAndAtTheWholeDay) {
