@@ -1,5 +1,6 @@
 // The window's preview of keys and of the mouse wheel: the keys below act
-// before any control sees them (Tab included) and are consumed.
+// before any control sees them (Tab included) and are consumed; + and - are
+// the time scale's zoom while it has the focus or the pointer.
 #include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
@@ -11,6 +12,8 @@
 #include <QWheelEvent>
 
 #include "app/view_main.h"
+#include "viewer/bottom_panel.h"
+#include "viewer/use_box.h"
 
 namespace quovil {
 namespace {
@@ -117,6 +120,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
       if (!OwnsEventTarget(watched) || closed_) break;
       auto* k = static_cast<QKeyEvent*>(event);
+      // + and - zoom the time scale when it has the focus or the pointer.
+      if (event->type() == QEvent::KeyPress && JvPanel2 && JvPanel2->useBox->ZoomKey(k->key(), k->modifiers())) {
+        event->accept();
+        return true;
+      }
       if (IsNavigationKey(k->key(), k->modifiers()) && !ControlKeepsKey(watched)) {
         if (event->type() == QEvent::KeyPress) NavigationKey(k->key(), k->modifiers());
         event->accept();
@@ -131,7 +139,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::Wheel: {
       if (!OwnsEventTarget(watched) || closed_) break;
-      const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y();
+      const auto* wheel = static_cast<QWheelEvent*>(event);
+      // Ctrl + wheel over the time scale is its zoom.
+      if ((wheel->modifiers() & Qt::ControlModifier) && JvPanel2 && watched == JvPanel2->useBox) break;
+      const int dy = wheel->angleDelta().y();
       if (dy == 0) break;
       bool handled = false;
       Call([&] { handled = viewer.FormMouseWheel(dy > 0); });

@@ -1,6 +1,7 @@
 #include "viewer/SelectDay.h"
 
 #include <QKeyEvent>
+#include <QPainter>
 #include <QTextCharFormat>
 #include <QVBoxLayout>
 
@@ -10,17 +11,48 @@
 
 namespace quovil {
 
+namespace {
+
+// The calendar draws the days outside its date range, which cannot be
+// chosen, in the disabled text colour (it would only shade their ground).
+class RangeCalendar : public QCalendarWidget {
+ public:
+  using QCalendarWidget::QCalendarWidget;
+
+ protected:
+  void paintCell(QPainter* painter, const QRect& rect, QDate date) const override {
+    if (date >= minimumDate() && date <= maximumDate()) {
+      QCalendarWidget::paintCell(painter, rect, date);
+      return;
+    }
+    painter->save();
+    painter->fillRect(rect, palette().brush(QPalette::Window));
+    QFont f = font();
+    f.setWeight(QFont::Weight(dateTextFormat(date).fontWeight()));
+    painter->setFont(f);
+    painter->setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    painter->drawText(rect, Qt::AlignCenter, QString::number(date.day()));
+    painter->restore();
+  }
+};
+
+}  // namespace
+
 TSelectForm::TSelectForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("SelectForm"));
   setWindowTitle(QStringLiteral("Выбор даты"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
-  Calendar = new QCalendarWidget(this);
+  Calendar = new RangeCalendar(this);
   Calendar->setObjectName(QStringLiteral("Calendar"));
   Calendar->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
   Calendar->setFirstDayOfWeek(Qt::Monday);
   Calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
   Calendar->setGridVisible(false);
   Calendar->setToolTip(QStringLiteral("Выберите день для начала просмотра, ESC - выход"));
+  QFont f = Calendar->font();
+  if (f.pointSizeF() > 0) f.setPointSizeF(f.pointSizeF() * 1.25);
+  Calendar->setFont(f);
+  Calendar->setMinimumSize(kCalendarWidth, kCalendarHeight);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Calendar);

@@ -1,5 +1,6 @@
-// The date dialog: a month calendar whose recorded days are bold; choosing a
-// day closes it with OK, Esc closes it with Cancel.
+// The date dialog: a month calendar whose recorded days are bold and whose
+// days outside the recorded range are shown disabled; choosing a day closes
+// it with OK, Esc closes it with Cancel.
 #pragma once
 
 #include <QCalendarWidget>
@@ -18,6 +19,9 @@ class TSelectForm : public QDialog {
   Q_OBJECT
 
  public:
+  // The calendar's size: cells a mouse hits with ease.
+  static constexpr int kCalendarWidth = 336, kCalendarHeight = 256;
+
   explicit TSelectForm(QWidget* parent = nullptr);
 
   QCalendarWidget* Calendar = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstring>
@@ -19,17 +20,18 @@ QColor ToQColor(const Rgb& c) { return QColor(c.r, c.g, c.b); }
 // (left, top)-(right, bottom) with the right and bottom edges exclusive.
 QRect ToQRect(const BoxRect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
-// The strip narrowed to `width` columns. The scale is usually narrower than
-// the 1440 minutes; plain stretching drops columns and with them lone marked
-// minutes, so a column is marked when any minute it covers is.
-QImage Squeeze(const QImage& strip, int width) {
-  if (width >= strip.width() || strip.isNull()) return strip;
+// The span's part of the strip in `width` columns. The whole day is usually
+// narrower than the 1440 minutes; plain stretching drops columns and with
+// them lone marked minutes, so a column is marked when any minute it covers
+// is. A zoomed span gives each minute several columns.
+QImage Squeeze(const QImage& strip, int width, const TimeSpan& span) {
+  if ((span.WholeDay() && width >= strip.width()) || strip.isNull() || width <= 0) return strip;
   QImage out(width, 1, QImage::Format_RGB888);
   const uchar* src = strip.constScanLine(0);
   uchar* dst = out.scanLine(0);
   const QRgb empty = qRgb(kStripEmpty.r, kStripEmpty.g, kStripEmpty.b);
   for (int x = 0; x < width; ++x) {
-    const int from = x * strip.width() / width, to = std::max(from + 1, (x + 1) * strip.width() / width);
+    const auto [from, to] = MinutesOfColumn(span, width, x);
     int pick = from;
     for (int m = from; m < to; ++m)
       if (qRgb(src[3 * m], src[3 * m + 1], src[3 * m + 2]) != empty) {
@@ -47,6 +49,7 @@ UseBox::UseBox(Viewer& viewer, QWidget* parent) : QWidget(parent), viewer_(viewe
   setObjectName(QStringLiteral("UseBox"));
   setToolTip(QStringLiteral("Шкала времени - кликни для быстрого перехода"));
   setMouseTracking(true);  // the minute under the pointer goes to the status bar
+  setFocusPolicy(Qt::ClickFocus);  // a click gives it the zoom keys
   setFixedHeight(kDesignHeight);
   setMinimumWidth(40);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -105,9 +108,11 @@ void UseBox::UseBoxPaint(QPainter& p) {
   p.setBrush(palette().color(QPalette::Window));
   p.drawRect(0, 0, W - 1, H - 1);
   if (viewer_.selection().Count() <= 0) return;
+  const TimeSpan& span = viewer_.timeline().Span;
   const StripPlacement place = PlaceStrips(viewer_.SingleCameraLayout(), W, H);
   const auto stretch = [&](int cam, const BoxRect& r) {
-    if (r.right > r.left && r.bottom > r.top) p.drawImage(ToQRect(r), Squeeze(strips_[size_t(cam)], r.right - r.left));
+    if (r.right > r.left && r.bottom > r.top)
+      p.drawImage(ToQRect(r), Squeeze(strips_[size_t(cam)], r.right - r.left, span));
   };
   if (place.single) {
     stretch(viewer_.selection().ActiveCamera() & 1, place.strip[0]);
@@ -117,16 +122,71 @@ void UseBox::UseBoxPaint(QPainter& p) {
     p.setPen(Qt::black);
     p.drawLine(1, place.lineY, place.lineRight - 1, place.lineY);
   }
-  p.setPen(ToQColor(kTimelineRed));
-  for (int x : HourLineX(W)) p.drawLine(x, 1, x, H - 2);
+  // Hour lines run across the box; the ticks between them are short, at its
+  // top and bottom edges.
+  const int tick = std::max(2, H / 5);
+  for (const ScaleLine& line : ScaleLines(span, W)) {
+    if (line.hour) {
+      p.setPen(ToQColor(kTimelineRed));
+      p.drawLine(line.x, 1, line.x, H - 2);
+    } else {
+      p.setPen(ToQColor(kTimelineTick));
+      p.drawLine(line.x, 1, line.x, tick);
+      p.drawLine(line.x, H - 1 - tick, line.x, H - 2);
+    }
+  }
   const int pos = viewer_.selection().Pos();
   if (pos >= 0 && pos < viewer_.selection().Count()) {
     const TimeStamp t = viewer_.source().TimeOf(viewer_.IndexAtPos(pos));
-    const QRect mark = ToQRect(MinuteMark(W, H, t.hour * 60 + t.minute));
-    p.setPen(Qt::black);
-    p.setBrush(ToQColor(kTimelineMark));
-    p.drawRect(mark.adjusted(0, 0, -1, -1));
+    if (const auto mark = ShownMark(span, W, H, t.hour * 3600 + t.minute * 60 + t.second)) {
+      p.setPen(Qt::black);
+      p.setBrush(ToQColor(kTimelineMark));
+      p.drawRect(ToQRect(*mark).adjusted(0, 0, -1, -1));
+    }
   }
+  if (!span.WholeDay()) PaintSpanLabel(p);
+}
+
+void UseBox::PaintSpanLabel(QPainter& p) {
+  QFont f = font();
+  f.setPixelSize(std::max(6, height() / 2 - 3));
+  p.setFont(f);
+  const QString text = QString::fromStdString(SpanLabel(viewer_.timeline().Span));
+  const QFontMetrics m(f);
+  // In the top right corner, on a pale ground that leaves the strips seen.
+  const QRect r(width() - 3 - m.horizontalAdvance(text) - 4, 2, m.horizontalAdvance(text) + 4, m.height());
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(255, 255, 255, 210));
+  p.drawRect(r);
+  p.setPen(Qt::black);
+  p.drawText(r, Qt::AlignCenter, text);
+}
+
+bool UseBox::ZoomKey(int key, Qt::KeyboardModifiers mods) {
+  if (mods & ~(Qt::ShiftModifier | Qt::KeypadModifier)) return false;
+  // "=" shares its key with "+" on the main keyboard.
+  const int steps = key == Qt::Key_Plus || key == Qt::Key_Equal ? 1 : key == Qt::Key_Minus ? -1 : 0;
+  if (steps == 0 || !(hasFocus() || underMouse())) return false;
+  RunCommand([&] { viewer_.UseBoxZoomAtMark(steps); });
+  return true;
+}
+
+void UseBox::wheelEvent(QWheelEvent* event) {
+  if (!(event->modifiers() & Qt::ControlModifier)) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  const int dy = event->angleDelta().y();
+  if (dy == 0) return;
+  // A turn the other way starts afresh; whole steps of 120 zoom.
+  if ((dy > 0) != (wheelTurn_ > 0)) wheelTurn_ = 0;
+  wheelTurn_ = std::clamp(wheelTurn_ + dy, -1200, 1200);
+  const int steps = wheelTurn_ / 120;
+  if (steps == 0) return;
+  wheelTurn_ -= steps * 120;
+  const int x = event->position().toPoint().x();
+  RunCommand([&] { viewer_.UseBoxZoom(steps, x, width()); });
 }
 
 void UseBox::mouseMoveEvent(QMouseEvent* event) {

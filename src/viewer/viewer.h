@@ -21,6 +21,7 @@
 #include "viewer/camera_setting.h"
 #include "viewer/selection.h"
 #include "viewer/session_workers.h"
+#include "viewer/timeline.h"
 
 namespace quovil {
 
@@ -109,6 +110,10 @@ struct TimelineState {
   int ClickCamera = 0;
   bool TimelineDragging = false;
   int Tag = 0;  // minute under the pointer
+  // The part of the day shown: the whole day until zoomed, and again for
+  // another day or another source.
+  TimeSpan Span;
+  int MapDay = -1;  // year * 10000 + month * 100 + day of DayMap, -1 before the first
   TimelineState() {
     for (auto& row : DayMap) row.fill(-1);
   }
@@ -286,6 +291,11 @@ class Viewer {
   void UseBoxMouseUp();
   void UseBoxClick();
   void UseBoxDblClick();
+  // Ctrl + wheel over the scale: steps > 0 narrow the shown span, steps < 0
+  // widen it, around the time under column x of the box w wide.
+  void UseBoxZoom(int steps, int x, int w);
+  // The keys + and -: the same around the shown record's time.
+  void UseBoxZoomAtMark(int steps);
 
   // ---- date choice and fragment marks ----
   int32_t PosOfTimeText(const std::string& text, int camera) const;

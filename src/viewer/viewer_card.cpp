@@ -120,6 +120,9 @@ void Viewer::DropSourceData() {
   for (auto& pic : bitmaps_) pic.Free();
   disp_.ForgetCameras();
   sel_.Drop();
+  // The next source starts on the whole day, whichever day it shows.
+  timeline_.Span = TimeSpan{};
+  timeline_.MapDay = -1;
   ForgetShownRecord();
 }
 

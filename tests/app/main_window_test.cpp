@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -48,6 +49,7 @@
 #include "viewer/layout.h"
 #include "viewer/SelectDay.h"
 #include "viewer/settings_panel.h"
+#include "viewer/timeline.h"
 
 namespace {
 
@@ -397,6 +399,149 @@ TEST_F(MainWindowTest, DatePanelOpensTheCalendarAndJumpsToTheChosenDay) {
   EXPECT_TRUE(shown);
   EXPECT_EQ(form->viewer.disp().DatePanelText, "16.06.2024");
   EXPECT_EQ(static_cast<QLabel*>(form->DatePanel)->text(), QStringLiteral("16.06.2024"));
+}
+
+// ---------------------------------------------------------------- time scale zoom
+
+// Seven minutes of records from 12:00:00, one a second, both cameras.
+class TimeScaleZoomTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    mkcard::Options o;
+    o.format = 2;
+    o.records = 420;
+    o.framesPerSecond = 1;
+    o.start = {15, 6, 24, 12, 0, 0};
+    card_ = Path("seven.img");
+    ASSERT_EQ(mkcard::WriteCard(o, card_).format, 2);
+    qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
+    form = Start();
+    form->CheckTimerTimer();
+    ASSERT_TRUE(form->viewer.source().CardOpen);
+    form->resize(900, 600);
+    QCoreApplication::processEvents();
+    scale = form->JvPanel2->useBox;
+    // A double click of QTest's leaves the button down in the application's
+    // eyes, and with a button down the pointer enters and leaves no widget:
+    // a release over the status bar ends it.
+    if (QApplication::mouseButtons() != Qt::NoButton) QTest::mouseRelease(form->statusBar(), Qt::LeftButton);
+  }
+
+  const TimeSpan& Span() const { return form->viewer.timeline().Span; }
+  // The column of second t on the scale as it is shown now.
+  int X(int t) const { return XOfSecond(Span(), scale->width(), t); }
+  // A wheel turn over the scale at column x; true when something took it.
+  bool Wheel(int dy, Qt::KeyboardModifiers mods, int x) {
+    const QPointF at(x, scale->height() / 4);
+    QWheelEvent e(at, scale->mapToGlobal(at), QPoint(), QPoint(0, dy), Qt::NoButton, mods, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(scale, &e);
+    return e.isAccepted();
+  }
+  QImage Grab() const { return scale->grab().toImage(); }
+
+  std::unique_ptr<TMainForm> form;
+  UseBox* scale = nullptr;
+};
+
+TEST_F(TimeScaleZoomTest, CtrlWheelZoomsAroundThePointerAndThePlainWheelStillSteps) {
+  const int noon = 12 * 3600, x = X(noon + 200);
+  const int pos = form->viewer.selection().Pos();
+  EXPECT_TRUE(Wheel(120, Qt::ControlModifier, x));
+  EXPECT_EQ(Span().length, 12 * 3600);
+  EXPECT_EQ(form->viewer.selection().Pos(), pos);  // no step through the records
+  // A fine-stepping wheel zooms once its turns make a whole step.
+  EXPECT_TRUE(Wheel(60, Qt::ControlModifier, x));
+  EXPECT_EQ(Span().length, 12 * 3600);
+  EXPECT_TRUE(Wheel(60, Qt::ControlModifier, x));
+  EXPECT_EQ(Span().length, 6 * 3600);
+  EXPECT_TRUE(Wheel(6 * 120, Qt::ControlModifier, x));
+  EXPECT_EQ(Span().length, 10 * 60);
+  // The pointer's time stayed under the pointer: within a column of the whole
+  // day and the half minute of the span's start.
+  EXPECT_NEAR(SecondAtX(Span(), x, scale->width()), noon + 200, 86400 / (scale->width() - 2) + 31);
+  EXPECT_EQ(Span().start % 60, 0);
+
+  EXPECT_TRUE(Wheel(120, Qt::NoModifier, x));
+  EXPECT_EQ(form->viewer.selection().Pos(), pos + 1);
+  EXPECT_EQ(Span().length, 10 * 60);
+  EXPECT_TRUE(Wheel(-120 * 20, Qt::ControlModifier, x));
+  EXPECT_TRUE(Span().WholeDay());
+}
+
+TEST_F(TimeScaleZoomTest, PlusAndMinusZoomWhileTheScaleHasTheFocusOrThePointer) {
+  form->Image->setFocus();
+  QTest::mouseMove(form->Image, QPoint(20, 20));
+  QTest::keyClick(form->Image, Qt::Key_Plus);
+  EXPECT_TRUE(Span().WholeDay());
+
+  QTest::mouseMove(scale, QPoint(scale->width() / 2, 5));
+  ASSERT_TRUE(scale->underMouse());
+  QTest::keyClick(form->Image, Qt::Key_Plus);
+  EXPECT_EQ(Span().length, 12 * 3600);
+  QTest::keyClick(form->Image, Qt::Key_Plus, Qt::KeypadModifier);
+  EXPECT_EQ(Span().length, 6 * 3600);
+  QTest::keyClick(form->Image, Qt::Key_Plus, Qt::ControlModifier);  // not the zoom's
+  EXPECT_EQ(Span().length, 6 * 3600);
+  // Around the yellow mark, which stays in the box.
+  const TimeStamp t = form->viewer.source().TimeOf(form->viewer.IndexAtPos(form->viewer.selection().Pos()));
+  const int mark = t.hour * 3600 + t.minute * 60 + t.second;
+  EXPECT_LE(Span().start, mark);
+  EXPECT_GE(Span().End(), mark);
+
+  // A click gives the scale the focus; the pointer may then go.
+  QTest::mouseClick(scale, Qt::LeftButton, {}, QPoint(X(mark), 5));
+  ASSERT_TRUE(scale->hasFocus());
+  QTest::mouseMove(form->Image, QPoint(20, 20));
+  ASSERT_FALSE(scale->underMouse());
+  QTest::keyClick(scale, Qt::Key_Minus, Qt::KeypadModifier);
+  EXPECT_EQ(Span().length, 12 * 3600);
+  QTest::keyClick(scale, Qt::Key_Minus);
+  EXPECT_TRUE(Span().WholeDay());
+}
+
+// Dark pixels in the scale's top right corner, where the span's label goes.
+int DarkInTheCorner(const QImage& scale) {
+  int dark = 0;
+  for (int y = 3; y < scale.height() / 2 - 2; ++y)
+    for (int x = scale.width() - 60; x < scale.width() - 10; ++x) dark += qGray(scale.pixel(x, y)) < 100;
+  return dark;
+}
+
+TEST_F(TimeScaleZoomTest, TheZoomedScaleDrawsItsSpanAndAClickThereChoosesItsTime) {
+  const int pos = form->viewer.selection().Pos();
+  const QImage wholeDay = Grab();
+  EXPECT_EQ(DarkInTheCorner(wholeDay), 0);
+  const int noon = 12 * 3600;
+  ASSERT_TRUE(Wheel(8 * 120, Qt::ControlModifier, X(noon + 300)));
+  ASSERT_EQ(Span().length, 10 * 60);
+  const QImage zoomed = Grab();
+  EXPECT_GT(DarkInTheCorner(zoomed), 10);  // the label
+  // Camera 2's strip, clear of the label and the ticks: green while the
+  // records last, white from 12:07 on.
+  const int y = scale->height() - 4;
+  const QRgb green = qRgb(0, 128, 0), white = qRgb(255, 255, 255);
+  EXPECT_EQ(zoomed.pixel(X(noon + 150), y), green);
+  EXPECT_EQ(zoomed.pixel(X(noon + 390), y), green);
+  ASSERT_GT(Span().End(), noon + 470);
+  EXPECT_EQ(zoomed.pixel(X(noon + 440), y), white);
+  EXPECT_EQ(zoomed.pixel(X(noon + 470), y), white);
+  Screenshot(*form, QStringLiteral("main_scale_zoomed.png"));
+
+  // A click at 12:05:30 shows camera 1's first record of 12:05.
+  QTest::mouseClick(scale, Qt::LeftButton, {}, QPoint(X(noon + 330), 5));
+  const int shown = form->viewer.disp().ShownPos[0];
+  ASSERT_GE(shown, 0);
+  const TimeStamp t = form->viewer.source().TimeOf(form->viewer.IndexAtPos(shown));
+  EXPECT_EQ(t.hour * 60 + t.minute, 12 * 60 + 5);
+  EXPECT_EQ(form->viewer.timeline().DayMap[0][12 * 60 + 5], shown);
+  EXPECT_EQ(Panel(*form, 3), QStringLiteral("   12:05"));
+
+  // Back on the whole day, at the record shown before, the scale is drawn as it was.
+  ASSERT_TRUE(Wheel(-8 * 120, Qt::ControlModifier, X(noon)));
+  ASSERT_TRUE(Span().WholeDay());
+  form->viewer.ShowPosition(pos);
+  EXPECT_EQ(Grab(), wholeDay);
 }
 
 // ---------------------------------------------------------------- clearing

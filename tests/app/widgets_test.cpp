@@ -12,7 +12,9 @@
 #include <QTextCharFormat>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "mkcard/mkcard.h"
 #include "platform/block_device.h"
@@ -354,6 +356,70 @@ TEST_F(WidgetsTest, ChoosingADayJumpsThereAndEscapeChangesNothing) {
   EXPECT_TRUE(RunDateChoice(v, form, nullptr));
   EXPECT_EQ(form.ChosenDate(), QDate(2024, 7, 1));
   EXPECT_EQ(v.disp().DatePanelText, "01.07.2024");
+}
+
+// Records from 12.06 to 20.06.2024 on four days; June shown.
+DateDialogData JuneDays() {
+  DateDialogData d;
+  d.earliest = {12, 6, 2024};
+  d.latest = {20, 6, 2024};
+  d.shown = "14.06.2024";
+  d.boldDays[202406] = {12, 13, 15, 20};
+  return d;
+}
+
+// The cell of day `day` of the month shown: the shown month's days follow
+// its first "1" in the grid of seven columns under the header row.
+QModelIndex CellOfDay(const QTableView& days, int day) {
+  const QAbstractItemModel& m = *days.model();
+  for (int k = 0; k < 7 * 6; ++k)
+    if (m.index(1 + k / 7, k % 7).data().toString() == QLatin1String("1")) {
+      const int at = k + day - 1;
+      return m.index(1 + at / 7, at % 7);
+    }
+  return {};
+}
+
+// The darkest grey of a cell's picture: its digits.
+int Darkest(const QTableView& days, const QImage& shot, int day) {
+  const QRect r = days.visualRect(CellOfDay(days, day)).translated(days.viewport()->pos());
+  int darkest = 255;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x) darkest = std::min(darkest, qGray(shot.pixel(x, y)));
+  return darkest;
+}
+
+TEST_F(WidgetsTest, CalendarCellsAreLargeAndDaysOutsideTheRecordsShowDisabled) {
+  TSelectForm form;
+  form.Fill(JuneDays());
+  form.adjustSize();
+  Save(form, "select_day_range");  // also lays the dialog out
+  QTableView* days = form.Calendar->findChild<QTableView*>();
+  ASSERT_NE(days, nullptr);
+  EXPECT_GE(form.width(), 320);
+  const QRect cell = days->visualRect(CellOfDay(*days, 14));
+  EXPECT_GE(cell.width(), 40);
+  EXPECT_GE(cell.height(), 28);
+
+  // Weekdays only (the weekend's days are red) and not the selected 14th:
+  // inside the range black, bold or not; outside it grey.
+  const QImage shot = days->grab().toImage();
+  EXPECT_LT(Darkest(*days, shot, 12), 60);
+  EXPECT_LT(Darkest(*days, shot, 18), 60);
+  EXPECT_LT(Darkest(*days, shot, 20), 60);
+  for (int day : {3, 11, 21, 28}) EXPECT_GT(Darkest(*days, shot, day), 120) << day;
+
+  // A click on a day outside chooses nothing; on one inside, that day.
+  const auto clickOn = [&](int day) {
+    QTimer::singleShot(0, &form, [&, day] {
+      QTest::mouseClick(days->viewport(), Qt::LeftButton, {}, days->visualRect(CellOfDay(*days, day)).center());
+      if (form.isVisible()) QTest::keyClick(&form, Qt::Key_Escape);
+    });
+    return form.Choose(nullptr);
+  };
+  EXPECT_EQ(clickOn(11), std::nullopt);
+  EXPECT_EQ(clickOn(21), std::nullopt);
+  EXPECT_EQ(clickOn(13), QDate(2024, 6, 13));
 }
 
 // Fewer colours than a recorded picture has grey levels: no picture shown.
