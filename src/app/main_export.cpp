@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
@@ -15,6 +16,7 @@
 #include "export/avi_export.h"
 #include "export/print.h"
 #include "export/snapshot.h"
+#include "viewer/start_folder.h"
 
 namespace quovil {
 
@@ -26,9 +28,14 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// Asks through the test hook when one is set, otherwise through a dialog.
-std::optional<std::string> AskFile(QWidget* parent, const TMainForm::FileQuestion& q, const QString& defaultSuffix,
+constexpr int kSavedMessageMs = 8000;
+
+// Asks through the test hook when one is set, otherwise through a dialog
+// that starts in the folder last used for the kind of file, else in the
+// user's documents: never in the program's own folder.
+std::optional<std::string> AskFile(QWidget* parent, TMainForm::FileQuestion q, const QString& defaultSuffix,
                                    bool confirmOverwrite) {
+  q.folder = StartFolder(q.folder);
   if (TMainForm::fileDialogHook) return TMainForm::fileDialogHook(q);
   QFileDialog dialog(parent, Q(q.title), Q(q.folder), Q(q.filter));
   dialog.setAcceptMode(q.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -68,11 +75,13 @@ std::optional<std::string> TMainForm::ChooseSaveFile(const std::string& suggeste
       if (chosen) Settings.LastSaveDir = FolderOf(*chosen);
       break;
     case SaveKind::Avi:
-      // Nothing remembers this folder between runs: it starts where the
-      // dialog itself last was.
+      // Nothing remembers this folder between runs: it starts where an AVI
+      // was last saved in this run.
       q.title = "Сохранение видео фрагмента";
       q.filter = "Файлы видео (*.avi)";
+      q.folder = aviFolder_;
       chosen = AskFile(this, q, "avi", true);
+      if (chosen) aviFolder_ = FolderOf(*chosen);
       break;
     case SaveKind::Bmp:
       q.title = "Введите название фото";
@@ -171,8 +180,15 @@ void TMainForm::ActionSaveAVIExecute() {
 
 void TMainForm::ActionSaveImageExecute() {
   saveKind_ = SaveKind::Bmp;
-  Call([this] { ::quovil::ActionSaveImageExecute(viewer); });
+  SnapshotResult result;
+  Call([&] { result = ::quovil::ActionSaveImageExecute(viewer); });
   saveKind_ = SaveKind::Archive;
+  // A written picture is confirmed without a box to close.
+  if (result.status == SnapshotResult::Status::Saved) ShowSaved("Фото сохранено: " + result.file);
+}
+
+void TMainForm::ShowSaved(const std::string& text) {
+  statusBar()->showMessage(QString::fromStdString(text), kSavedMessageMs);
 }
 
 void TMainForm::ActionPrintExecute() {

@@ -275,6 +275,9 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   bool pendingClose_ = false;
   std::string lastBalloon_;
   std::string imageFolder_;   // where the card image dialog opens next
+  std::string aviFolder_;     // where the AVI dialog opens next
+  // A written file confirmed in the status bar for a few seconds.
+  void ShowSaved(const std::string& text);
   std::string startJournal_;  // a journal file named at start, for the journal window
   bool journalPlaced_ = false;
   std::unique_ptr<TJournalForm> journal_;

@@ -56,9 +56,9 @@ SnapshotResult ActionSaveImageExecute(Viewer& v) {
   if (!chosen || chosen->empty()) return {};
   std::string error;
   if (SaveStampedPicture(*chosen, v.disp().CameraTimeText[cam], v.bitmaps()[cam], v.source(), &error))
-    return {Status::Saved, {}};
+    return {Status::Saved, {}, *chosen};
   v.ShowMessageBox(error, MsgKind::Error);
-  return {Status::Failed, error};
+  return {Status::Failed, error, {}};
 }
 
 }  // namespace quovil

@@ -41,6 +41,7 @@ struct SnapshotResult {
   enum class Status { Nothing, Saved, Failed };
   Status status = Status::Nothing;
   std::string message;
+  std::string file;  // what was written
 };
 SnapshotResult ActionSaveImageExecute(Viewer& v);
 

@@ -1,7 +1,10 @@
 #include "gps/gps_window.h"
+#include "viewer/start_folder.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStatusBar>
 #include <QMainWindow>
 #include <QMenu>
 #include <QTimer>
@@ -92,13 +95,20 @@ void GpsWindow::SaveRouteGpx() {
   if (v.selection().Count() == 0) return;
   const Viewer::Fragment fragment = v.MarkedFragment(-1);
   if (fragment.status != Viewer::Fragment::Status::Ok) return;
-  const QString path = QFileDialog::getSaveFileName(&host_.MainWindow(), QString::fromUtf8("Сохранить маршрут в GPX…"), QString(),
-                                                    QStringLiteral("GPX (*.gpx)"));
+  const QString path = gpxDialog ? gpxDialog() : QFileDialog::getSaveFileName(
+      &host_.MainWindow(), QString::fromUtf8("Сохранить маршрут в GPX…"),
+      QString::fromStdString(StartFolder(gpxFolder_)), QStringLiteral("GPX (*.gpx)"));
   if (path.isEmpty()) return;
+  gpxFolder_ = QFileInfo(path).absolutePath().toStdString();
   std::string error;
   const auto points = RouteOfRecords(v.source(), fragment.indices);
-  if (!WriteGpxFile(path.toStdString(), points, v.fragStart() + " - " + v.fragEnd(), error))
+  if (!WriteGpxFile(path.toStdString(), points, v.fragStart() + " - " + v.fragEnd(), error)) {
     ShowMessage(error, MsgKind::Error);
+    return;
+  }
+  // Written: said in the status bar, with no box to close.
+  host_.MainWindow().statusBar()->showMessage(
+      QString::fromUtf8("Маршрут сохранен: %1 (точек: %2)").arg(path).arg(points.size()), 8000);
 }
 
 }  // namespace quovil

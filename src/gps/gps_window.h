@@ -2,6 +2,8 @@
 // wizard, the map action and the route export menu.
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 
@@ -49,6 +51,8 @@ class GpsWindow {
   // Run when the main window closes.
   void StopMapProgram();
   void SaveRouteGpx();
+  // Answers the GPX save dialog instead of the user (tests); empty: cancelled.
+  std::function<QString()> gpxDialog;
 
  private:
   bool CheckMapSetup();
@@ -61,6 +65,7 @@ class GpsWindow {
   std::unique_ptr<SetupPlatform> platform_;
   std::unique_ptr<TSetupForm> wizard_;
   std::unique_ptr<MapControl> control_;
+  std::string gpxFolder_;  // where the GPX dialog opens next
 };
 
 }  // namespace quovil

@@ -1,10 +1,12 @@
 #include "journal/journal.h"
+#include "viewer/start_folder.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QList>
@@ -241,6 +243,7 @@ void TJournalForm::ListViewDblClick() {
 std::string TJournalForm::RunFileDialog(bool save) {
   QFileDialog dialog(this);
   dialog.setNameFilter(kFilter);
+  dialog.setDirectory(QString::fromStdString(StartFolder(folder_)));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -251,6 +254,7 @@ std::string TJournalForm::RunFileDialog(bool save) {
     dialog.setFileMode(QFileDialog::ExistingFile);
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  folder_ = QFileInfo(dialog.selectedFiles().first()).absolutePath().toStdString();
   return dialog.selectedFiles().first().toStdString();
 }
 

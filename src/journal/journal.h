@@ -82,6 +82,7 @@ class TJournalForm : public QMainWindow {
   int timeWidth_ = 50;
   unsigned shownFill_ = 0;
   bool busy_ = false;  // a read is filling the list: the user interface may run meanwhile
+  std::string folder_;  // where the file dialogs open next
 };
 
 }  // namespace quovil

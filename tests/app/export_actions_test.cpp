@@ -11,6 +11,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
@@ -19,6 +20,7 @@
 #include "app/locale_ru.h"
 #include "app/view_main.h"
 #include "export/SelectChanel.h"
+#include "viewer/start_folder.h"
 #include "mkcard/mkcard.h"
 #include "support/files.h"
 #include "support/qt/screenshots.h"
@@ -208,6 +210,22 @@ TEST_F(ExportActionsTest, AviAndBmpActionsWriteTheirFiles) {
   EXPECT_EQ(dialogs_.questions[1].filter, "Файлы фотографий (*.bmp)");
   EXPECT_TRUE(Exists(bmp));
   EXPECT_EQ(form->Settings.LastBMPDir, QDir(dir_.path()).absolutePath().toStdString());
+  // Written: the status bar says so, no box to close.
+  EXPECT_TRUE(dialogs_.messages.empty());
+  EXPECT_TRUE(form->statusBar()->currentMessage().contains(QString::fromStdString(bmp)));
+  // The dialogs start where a file of their kind went last, and with nothing
+  // remembered in the documents or home folder, not the program's folder.
+  const std::string here = QDir(dir_.path()).absolutePath().toStdString();
+  EXPECT_EQ(dialogs_.questions[0].folder, StartFolder(""));
+  EXPECT_NE(dialogs_.questions[0].folder, QCoreApplication::applicationDirPath().toStdString());
+  dialogs_.fileAnswers.clear();
+  form->ActionSaveAVI->trigger();
+  ASSERT_EQ(dialogs_.questions.size(), 3u);
+  EXPECT_EQ(dialogs_.questions[2].folder, here);
+  form->ActionSaveImage->trigger();
+  EXPECT_EQ(dialogs_.questions.back().folder, here);
+  dialogs_.questions.pop_back();
+  dialogs_.questions.pop_back();
   // The next archive save asks the archive question again.
   dialogs_.fileAnswers.clear();
   TMainForm::cameraDialogHook = [](TChanelForm& dialog) { dialog.ButtonClick(1); };
