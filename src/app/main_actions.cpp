@@ -164,7 +164,7 @@ void TMainForm::CreateToolBars() {
   // A checked filter or camera must be plain to see: a tinted face with a
   // strong frame, where the style's own sunken look is barely there.
   LeftToolBar->setStyleSheet(QStringLiteral(
-      "QToolButton { border: 1px solid transparent; border-radius: 3px; padding: 2px; }"
+      "QToolButton { border: 1px solid transparent; border-radius: 3px; padding: 0px; }"
       "QToolButton:hover { border-color: #8fb3dc; }"
       "QToolButton:checked { background: #cfe0f5; border: 1px solid #2b6cb0; }"
       "QToolButton:checked:hover { background: #bcd4f0; }"));

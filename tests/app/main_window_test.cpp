@@ -399,6 +399,38 @@ TEST_F(MainWindowTest, DatePanelOpensTheCalendarAndJumpsToTheChosenDay) {
   EXPECT_TRUE(shown);
   EXPECT_EQ(form->viewer.disp().DatePanelText, "16.06.2024");
   EXPECT_EQ(static_cast<QLabel*>(form->DatePanel)->text(), QStringLiteral("16.06.2024"));
+  // Both cameras moved to the chosen day.
+  for (int cam = 0; cam < 2; ++cam) {
+    ASSERT_GE(form->viewer.disp().ShownIndex[size_t(cam)], 0) << cam;
+    EXPECT_EQ(form->viewer.source().TimeOf(form->viewer.disp().ShownIndex[size_t(cam)]).day, 16) << cam;
+  }
+}
+
+// Both pictures show at every jump of the window: a card found, a filter
+// change, the card put in again; each camera's picture is its own record.
+TEST_F(MainWindowTest, BothCamerasShowTheirRecordsAfterEveryJump) {
+  auto form = StartWithCard(2);
+  const auto bothShown = [&](const char* when) {
+    for (int cam = 0; cam < 2; ++cam) {
+      const int index = form->viewer.disp().ShownIndex[size_t(cam)];
+      ASSERT_GE(index, 0) << when << ", camera " << cam + 1;
+      EXPECT_EQ(form->viewer.source().CameraOf(index), cam) << when;
+      EXPECT_EQ(form->viewer.disp().CameraTimeText[size_t(cam)],
+                TimeStampText(form->viewer.source().TimeOf(index))) << when;
+    }
+  };
+  bothShown("card found");
+  form->ActionMotion->trigger();
+  bothShown("filter change");
+  form->ActionMotion->trigger();
+  const std::vector<uint8_t> image = ReadBytes(card_);
+  ASSERT_EQ(std::remove(card_.c_str()), 0);
+  form->CheckTimerTimer();
+  ASSERT_FALSE(form->viewer.source().CardOpen);
+  ASSERT_TRUE(test::WriteBytes(card_, image));
+  form->CheckTimerTimer();
+  ASSERT_TRUE(form->viewer.source().CardOpen);
+  bothShown("card put in again");
 }
 
 // ---------------------------------------------------------------- time scale zoom
