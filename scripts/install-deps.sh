@@ -12,6 +12,7 @@ PACKAGES=(
   qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libqt6svg6
   libgl1-mesa-dev libxkbcommon-dev
   libsdl2-dev libsimpleini-dev nlohmann-json3-dev libcli11-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   ffmpeg imagemagick poppler-utils socat gpsbabel

@@ -61,6 +61,30 @@ TEST_F(ExportCommands, ExportAviReportsAMarkNotFound) {
   EXPECT_EQ(j["error"], "Не задано начало или конец фрагмента!");
 }
 
+#ifdef QUOVIL_MP4
+TEST_F(ExportCommands, ExportMp4WritesOneCameraOrBothAndSaysHowLong) {
+  const std::string out = ::testing::TempDir() + "export_cmd.mp4";
+  int rc = -1;
+  nlohmann::json j = Cli("export-mp4 " + card_ + " " + out + " --camera 2", &rc);
+  ASSERT_EQ(rc, 0) << j.dump();
+  EXPECT_EQ(j["files"], nlohmann::json::array({out}));
+  EXPECT_EQ(j["frames"], CameraCount(1));
+  const double seconds = j["seconds"];
+  const std::string probed = Shell("ffprobe -v error -show_entries format=duration -of csv=p=0 " + out);
+  EXPECT_NEAR(std::stod(probed), seconds, 0.25);
+
+  j = Cli("export-mp4 " + card_ + " " + out + " --camera both --arrangement stacked", &rc);
+  ASSERT_EQ(rc, 0) << j.dump();
+  EXPECT_EQ(j["frames"], int(truth_.frames.size()));
+  j = Cli("export-mp4 " + card_ + " " + out + " --camera both --arrangement diagonal", &rc);
+  EXPECT_EQ(rc, 1);
+  EXPECT_EQ(j["error"], "unknown arrangement: diagonal");
+  j = Cli("export-mp4 " + card_ + " " + card_, &rc);
+  EXPECT_EQ(rc, 1) << "the card is never a target";
+  std::remove(out.c_str());
+}
+#endif
+
 TEST_F(ExportCommands, SnapshotWritesTheStampedPictureOfTheIndex) {
   const std::string out = ::testing::TempDir() + "export_cmd.bmp";
   int rc = -1;

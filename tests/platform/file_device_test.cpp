@@ -132,7 +132,9 @@ TEST_F(ImageFile, ACardImageIsWrittenOnlyBetweenBeginAndEndWrites) {
   EXPECT_FALSE(dev->Write(0, &one, 1));
   dev.reset();
   // Windows makes no new file while the old one is open: then there is none.
-  if (std::ifstream in(path, std::ios::binary); in) EXPECT_EQ(in.get(), 0x55);
+  if (std::ifstream in(path, std::ios::binary); in) {
+    EXPECT_EQ(in.get(), 0x55);
+  }
 }
 
 TEST_F(ImageFile, ACardImageThatMayNotBeWrittenIsStillRead) {

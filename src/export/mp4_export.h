@@ -1,0 +1,45 @@
+// The MP4 export: a fragment of one camera, or of both cameras side by side,
+// one above the other or one inset in the other, as H.264 with AAC sound in
+// the recording's own timing, each picture stamped as the AVI export stamps
+// it. It reads the open source only (through its own frame cache), so it may
+// run on a worker thread; the file appears under its name only when complete.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "card/source.h"
+#include "platform/host.h"
+#include "viewer/camera_setting.h"
+
+namespace quovil {
+
+struct Mp4Options {
+  int camera = 0;  // 0, 1, or -1 for both
+  enum class Arrangement { Side, Stacked, Inset };
+  Arrangement arrangement = Arrangement::Side;
+  std::array<CameraSetting, 2> cameras{};  // brightness and contrast of each
+};
+
+struct Mp4ExportResult {
+  bool failed = false, cancelled = false;
+  std::vector<std::string> files;
+  int frames = 0;
+  double seconds = 0;
+  std::string encoder;
+  std::string message;  // why it failed
+};
+
+// How long the picture of index lasts, in milliseconds: its sound's length
+// when the source records sound and it holds some, else its frame interval
+// (200 ms when unknown).
+int64_t Mp4PictureDuration(const Source& src, int32_t index);
+
+// Writes indices (catalogue indices in recording order, of the cameras the
+// options name) to out.
+Mp4ExportResult ExportMp4(const Source& src, const std::vector<int32_t>& indices, const Mp4Options& options,
+                          const std::string& out, WorkProgress& progress);
+
+}  // namespace quovil
