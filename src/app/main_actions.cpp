@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFont>
 #include <QIcon>
+#include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWidget>
@@ -44,6 +45,9 @@ void TMainForm::CreateActions() {
   ActionSaveFile = MakeAction(this, "На диск", "Сохранить выделенный фрагмент на диске", "save_disk");
   ActionSaveImage = MakeAction(this, "BMP", "Сохранить фотографию с активной камеры в BMP файл", "bmp");
   ActionSaveAVI = MakeAction(this, "AVI", "Сохранить фрагмент с активной камеры в AVI файл", "avi");
+#ifdef QUOVIL_MP4
+  ActionSaveMP4 = MakeAction(this, "MP4…", "Сохранить фрагмент одной или обеих камер в MP4 файл (H.264)", "avi");
+#endif
   ActionPrint = MakeAction(this, "Печать", "Распечатать фотографию", "print");
   ActionSelectStart = MakeAction(this, "Начало", "Отметить начало фрагмента для сохранения", "frag_start");
   ActionSelectEnd = MakeAction(this, "Конец", "Отметить окончание фрагмента для сохранения", "frag_end");
@@ -118,6 +122,16 @@ void TMainForm::CreateToolBars() {
   TopToolBar->addSeparator();
   TopToolBar->addAction(ActionSaveImage);
   TopToolBar->addAction(ActionSaveAVI);
+  if (ActionSaveMP4) {
+    // The AVI button keeps its command; its arrow offers the MP4 export.
+    auto* formats = new QMenu(this);
+    formats->addAction(ActionSaveAVI);
+    formats->addAction(ActionSaveMP4);
+    if (auto* b = qobject_cast<QToolButton*>(TopToolBar->widgetForAction(ActionSaveAVI))) {
+      b->setMenu(formats);
+      b->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+  }
   TopToolBar->addSeparator();
   TopToolBar->addAction(ActionPrint);
   TopToolBar->addSeparator();

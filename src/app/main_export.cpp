@@ -187,6 +187,8 @@ void TMainForm::ActionSaveImageExecute() {
   if (result.status == SnapshotResult::Status::Saved) ShowSaved("Фото сохранено: " + result.file);
 }
 
+std::optional<std::string> TMainForm::AskMp4File(const FileQuestion& q) { return AskFile(this, q, "mp4", true); }
+
 void TMainForm::ShowSaved(const std::string& text) {
   statusBar()->showMessage(QString::fromStdString(text), kSavedMessageMs);
 }
@@ -200,6 +202,9 @@ void TMainForm::ConnectExportActions() {
   connect(ActionOpenImage, &QAction::triggered, this, [this] { ActionOpenImageExecute(); });
   connect(ActionSaveFile, &QAction::triggered, this, [this] { ActionSaveFileExecute(); });
   connect(ActionSaveAVI, &QAction::triggered, this, [this] { ActionSaveAVIExecute(); });
+#ifdef QUOVIL_MP4
+  connect(ActionSaveMP4, &QAction::triggered, this, [this] { ActionSaveMP4Execute(); });
+#endif
   connect(ActionSaveImage, &QAction::triggered, this, [this] { ActionSaveImageExecute(); });
   connect(ActionPrint, &QAction::triggered, this, [this] { ActionPrintExecute(); });
 }

@@ -21,6 +21,7 @@
 #include "viewer/viewer.h"
 
 class QAction;
+class QDialog;
 class QProgressDialog;
 class QLabel;
 class QTimer;
@@ -75,6 +76,10 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   void ActionOpenImageExecute();
   void ActionSaveFileExecute();
   void ActionSaveAVIExecute();
+  // The MP4 export (main_mp4.cpp): cameras, file, then the worker.
+  void ActionSaveMP4Execute();
+  // Runs once the MP4 options are on screen (tests answer them).
+  static std::function<void(QDialog&)> mp4DialogHook;
   void ActionSaveImageExecute();
   void ActionPrintExecute();
   // What a file dialog would be asked: tests answer it instead of the user.
@@ -101,6 +106,7 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   QAction* ActionSaveFile = nullptr;
   QAction* ActionSaveImage = nullptr;
   QAction* ActionSaveAVI = nullptr;
+  QAction* ActionSaveMP4 = nullptr;  // in the menu of the AVI button
   QAction* ActionPrint = nullptr;
   QAction* ActionSelectStart = nullptr;
   QAction* ActionSelectEnd = nullptr;
@@ -276,6 +282,8 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   std::string lastBalloon_;
   std::string imageFolder_;   // where the card image dialog opens next
   std::string aviFolder_;     // where the AVI dialog opens next
+  std::string mp4Folder_;     // where the MP4 dialog opens next
+  std::optional<std::string> AskMp4File(const FileQuestion& q);
   // A written file confirmed in the status bar for a few seconds.
   void ShowSaved(const std::string& text);
   std::string startJournal_;  // a journal file named at start, for the journal window

@@ -6,6 +6,9 @@
 #include <QTest>
 
 #include <QApplication>
+#include <QRadioButton>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -23,6 +26,7 @@
 #include "viewer/start_folder.h"
 #include "mkcard/mkcard.h"
 #include "support/files.h"
+#include "support/shell.h"
 #include "support/qt/screenshots.h"
 #include "support/qt/test_app.h"
 #include "support/qt/window_dialogs.h"
@@ -161,6 +165,53 @@ TEST_F(ExportActionsTest, ReturnInTheCameraChoicePressesTheFocusedButton) {
     EXPECT_EQ(chosen, presses == 0 ? 0 : 1);
   }
 }
+
+#ifdef QUOVIL_MP4
+// The MP4 export from the AVI button's menu: both cameras stacked, written by
+// a worker while the window waits, confirmed in the status bar; Cancel in
+// the progress dialog leaves no file.
+TEST_F(ExportActionsTest, Mp4ExportRunsOnAWorkerAndCancelLeavesNoFile) {
+  auto form = StartWithMarkedCard();
+  TMainForm::mp4DialogHook = [](QDialog& dialog) {
+    dialog.findChild<QRadioButton*>(QStringLiteral("camera2"))->setChecked(true);
+    dialog.findChild<QComboBox*>(QStringLiteral("arrangement"))->setCurrentIndex(1);
+    quovil::test::SaveDrawnScreenshot(dialog, QStringLiteral("mp4_options.png"));
+    dialog.accept();
+  };
+  const std::string file = Path("both.mp4");
+  dialogs_.fileAnswers = {file};
+  int steps = 0;
+  TMainForm::progressHook = [&](QProgressDialog&) {
+    ++steps;
+    // The window is switched off meanwhile.
+    EXPECT_FALSE(form->TopToolBar->isEnabled());
+  };
+  form->ActionSaveMP4->trigger();
+  TMainForm::mp4DialogHook = nullptr;
+  ASSERT_EQ(dialogs_.questions.size(), 1u);
+  EXPECT_EQ(dialogs_.questions[0].filter, "Файлы MP4 (*.mp4)");
+  EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front();
+  ASSERT_TRUE(Exists(file));
+  EXPECT_GT(steps, 0);
+  EXPECT_TRUE(form->statusBar()->currentMessage().contains(QString::fromStdString(file)));
+  EXPECT_TRUE(form->TopToolBar->isEnabled());
+  EXPECT_TRUE(form->CheckTimer->isActive());
+  EXPECT_EQ(form->viewer.RunningSessionWorkers(), 0);
+  const std::string size = quovil::test::Shell("ffprobe -v error -select_streams v -show_entries stream=codec_name,width,height -of csv=p=0 '" + file + "'");
+  EXPECT_NE(size.find("h264"), std::string::npos) << size;
+
+  const std::string cancelled = Path("cancelled.mp4");
+  dialogs_.fileAnswers = {cancelled};
+  TMainForm::mp4DialogHook = [](QDialog& dialog) { dialog.accept(); };
+  TMainForm::progressHook = [](QProgressDialog& progress) { progress.cancel(); };
+  form->ActionSaveMP4->trigger();
+  TMainForm::mp4DialogHook = nullptr;
+  EXPECT_FALSE(Exists(cancelled));
+  EXPECT_FALSE(Exists(cancelled + ".part"));
+  EXPECT_TRUE(dialogs_.messages.empty());
+  EXPECT_TRUE(form->TopToolBar->isEnabled());
+}
+#endif
 
 TEST_F(ExportActionsTest, ClosedCameraChoiceSavesNothing) {
   auto form = StartWithMarkedCard();

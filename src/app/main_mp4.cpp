@@ -1,0 +1,158 @@
+// The window's MP4 export: the choice of cameras and arrangement, the file
+// dialog, and the export itself on a worker thread that reads the open
+// source, with the progress dialog's Cancel, while the window stays drawn
+// and its commands wait.
+#ifdef QUOVIL_MP4
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <atomic>
+#include <memory>
+
+#include "app/view_main.h"
+#include "card/korax.h"
+#include "export/mp4_export.h"
+
+namespace quovil {
+
+std::function<void(QDialog&)> TMainForm::mp4DialogHook;
+
+namespace {
+
+// What the worker and the window share: the steps done, the user's Cancel,
+// the end and its result.
+struct Mp4Run {
+  std::atomic<int> step{0};
+  std::atomic<bool> cancel{false}, done{false};
+  Mp4ExportResult result;
+};
+
+class WorkerProgress : public WorkProgress {
+ public:
+  WorkerProgress(Mp4Run& run, std::stop_token stop) : run_(run), stop_(std::move(stop)) {}
+  void Begin(const std::string&, const std::string&, int) override {}
+  void Step(int pos) override { run_.step = pos; }
+  bool Cancelled() override { return run_.cancel || stop_.stop_requested(); }
+  void End() override {}
+
+ private:
+  Mp4Run& run_;
+  std::stop_token stop_;
+};
+
+// The cameras and their arrangement; nothing when the user closed the dialog.
+std::optional<Mp4Options> AskMp4Options(QWidget* parent, int activeCamera) {
+  QDialog dialog(parent);
+  dialog.setObjectName(QStringLiteral("Mp4Form"));
+  dialog.setWindowTitle(QString::fromUtf8("Сохранение фрагмента в MP4"));
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(new QLabel(QString::fromUtf8("Данные с каких камер сохранять?"), &dialog));
+  auto* group = new QButtonGroup(&dialog);
+  const char* captions[] = {"Камера 1", "Камера 2", "Обе камеры"};
+  for (int id = 0; id < 3; ++id) {
+    auto* b = new QRadioButton(QString::fromUtf8(captions[id]), &dialog);
+    b->setObjectName(QStringLiteral("camera%1").arg(id));
+    group->addButton(b, id);
+    layout->addWidget(b);
+  }
+  group->button(activeCamera == 1 ? 1 : 0)->setChecked(true);
+  auto* arrangement = new QComboBox(&dialog);
+  arrangement->setObjectName(QStringLiteral("arrangement"));
+  arrangement->addItems({QString::fromUtf8("Рядом"), QString::fromUtf8("Одна над другой"),
+                         QString::fromUtf8("Окно в окне")});
+  arrangement->setEnabled(false);
+  layout->addWidget(arrangement);
+  QObject::connect(group, &QButtonGroup::idToggled, arrangement,
+                   [arrangement, group](int, bool) { arrangement->setEnabled(group->checkedId() == 2); });
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+  if (TMainForm::mp4DialogHook) QTimer::singleShot(0, &dialog, [&dialog] { TMainForm::mp4DialogHook(dialog); });
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  Mp4Options o;
+  o.camera = group->checkedId() == 2 ? -1 : group->checkedId();
+  o.arrangement = Mp4Options::Arrangement(arrangement->currentIndex());
+  return o;
+}
+
+}  // namespace
+
+void TMainForm::ActionSaveMP4Execute() {
+  if (depth_ > 0 || viewer.selection().Count() <= 0) return;
+  Call([this] { viewer.StopBtnClick(); });
+  std::optional<Mp4Options> options;
+  {
+    DepthScope scope(depth_);
+    options = AskMp4Options(this, viewer.selection().ActiveCamera());
+  }
+  if (!options) return;
+  const Viewer::Fragment fragment = viewer.MarkedFragment(options->camera);
+  if (fragment.status != Viewer::Fragment::Status::Ok) {
+    ShowMessageBox(fragment.Message(), MsgKind::Error, MsgButtons::Ok);
+    return;
+  }
+  options->cameras = viewer.cameraSettings();
+  FileQuestion q;
+  q.title = "Сохранение видео фрагмента в MP4";
+  q.filter = "Файлы MP4 (*.mp4)";
+  q.save = true;
+  q.folder = mp4Folder_;
+  std::optional<std::string> chosen;
+  {
+    DepthScope scope(depth_);
+    chosen = AskMp4File(q);
+  }
+  if (!chosen) return;
+  mp4Folder_ = QFileInfo(QString::fromStdString(*chosen)).absolutePath().toStdString();
+
+  // The worker reads the session; the window waits for it in an event loop
+  // of its own, drawn and with Cancel at hand, its commands and card watch off.
+  DepthScope scope(depth_);
+  EnableMainWindow(false);
+  EnableCheckTimer(false);
+  ShowProgress("Сохранение MP4", "Сохранение видео фрагмента в MP4 файл", 100);
+  auto run = std::make_shared<Mp4Run>();
+  const Source* source = &viewer.source();
+  viewer.StartSessionWorker([run, source, indices = fragment.indices, o = *options, path = *chosen](std::stop_token stop) {
+    WorkerProgress progress(*run, stop);
+    run->result = ExportMp4(*source, indices, o, path, progress);
+    run->done = true;
+  });
+  QEventLoop wait;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+    SetProgress(run->step);
+    if (ProgressCancelled()) run->cancel = true;
+    if (run->done) wait.quit();
+  });
+  poll.start(30);
+  wait.exec();
+  poll.stop();
+  viewer.StopSessionWorkers();
+  HideProgress();
+  EnableCheckTimer(true);
+  EnableMainWindow(true);
+  const Mp4ExportResult& r = run->result;
+  if (r.cancelled) return;
+  if (r.failed) {
+    ShowMessageBox("Возникла ошибка при записи MP4 файла!\r" + r.message, MsgKind::Error, MsgButtons::Ok);
+    return;
+  }
+  ShowSaved(Format("Видео сохранено: %s (%d кадров, %.1f с)", chosen->c_str(), r.frames, r.seconds));
+}
+
+}  // namespace quovil
+
+#endif
