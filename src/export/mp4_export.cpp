@@ -141,11 +141,12 @@ void Mp4Exporter::ComposeFrame() {
       break;
     case Mp4Options::Arrangement::Inset: {
       Paste(canvas_[0], frame_, 0, 0);
-      // Camera 2 at a third of the size in the top right corner, clear of the stamp.
+      // Camera 2 at a third of the size in the bottom right corner, clear of
+      // the stamp and of the recorder's camera number at the top.
       Picture8 small;
       small.Resize(std::max(2, w / 3), std::max(2, h / 3));
       StretchPicture(canvas_[1], small);
-      Paste(small, frame_, w - small.width - 8, 8);
+      Paste(small, frame_, w - small.width - 8, h - small.height - 8);
       break;
     }
   }
