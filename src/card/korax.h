@@ -66,6 +66,12 @@ inline bool SameTimeStamp(const TimeStamp& a, const TimeStamp& b) { return a == 
 // "dd.mm.yyyy hh:mm:ss" of a time stamp.
 std::string TimeStampText(const TimeStamp& t);
 
+// A time stamp's minute as one number: equal for stamps of the same minute,
+// in time order for valid stamps.
+inline int64_t MinuteKey(const TimeStamp& t) {
+  return (((int64_t(t.year) * 256 + t.month) * 256 + t.day) * 256 + t.hour) * 256 + t.minute;
+}
+
 struct Resolution {
   const char* name;
   int width;

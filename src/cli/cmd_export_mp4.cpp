@@ -9,15 +9,6 @@ namespace quovil::cli {
 
 namespace {
 
-// No one watches the command line's progress, and nobody cancels it.
-class NoProgress : public WorkProgress {
- public:
-  void Begin(const std::string&, const std::string&, int) override {}
-  void Step(int) override {}
-  bool Cancelled() override { return false; }
-  void End() override {}
-};
-
 int ExportMp4Command(Context& ctx) {
   std::string error;
   if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
@@ -42,7 +33,7 @@ int ExportMp4Command(Context& ctx) {
   const Viewer::Fragment fragment = v.MarkedFragment(o.camera);
   if (fragment.status != Viewer::Fragment::Status::Ok) return ctx.Fail(fragment.Message());
   o.cameras = v.cameraSettings();
-  NoProgress progress;
+  HostProgress progress(v.host);
   const Mp4ExportResult r = ExportMp4(v.source(), fragment.indices, o, ctx.args.positional[1], progress);
   ctx.out = {{"files", r.files}, {"frames", r.frames}, {"seconds", r.seconds}};
   if (!r.failed) return 0;

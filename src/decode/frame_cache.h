@@ -90,5 +90,8 @@ const uint8_t* AcquireFrame(const Source& src, FrameCache& cache, int index, int
 // the source has no sound, the entry none, or a read fails; a longer block is
 // cut to fit, its count with it.
 void ReadSound(const Source& src, int index, uint8_t* buf);
+// The sample count ReadSound would give, read from the block's first two
+// bytes alone.
+int SoundSampleCount(const Source& src, int index);
 
 }  // namespace quovil

@@ -38,4 +38,13 @@ void ReadSound(const Source& src, int index, uint8_t* buf) {
   if (GetU16(buf) > n - 2) PutU16(buf, uint16_t(n - 2));
 }
 
+int SoundSampleCount(const Source& src, int index) {
+  BlockDevice* dev = src.FrameDevice();
+  if (!src.HasSound || !dev || !src.ValidIndex(index)) return 0;
+  const size_t n = size_t(std::min<uint64_t>(StoredSoundBytes(src, index), kSoundBlockBytes));
+  uint8_t count[2];
+  if (n < 2 || !dev->Read(RecordOffset(src, index), count, 2)) return 0;
+  return std::min<int>(GetU16(count), int(n - 2));
+}
+
 }  // namespace quovil

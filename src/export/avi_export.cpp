@@ -25,10 +25,6 @@ constexpr int kMaxSamples = kSoundBlockBytes - 2;
 // 57 times. Slower rates cannot be paced (SampleRate / 5 would be 0 or a few).
 constexpr int kMinSampleRate = 1000;
 
-std::string FrameStampText(const TimeStamp& t) {
-  return Format("%.2d.%.2d.%.4d", t.day, t.month, 2000 + t.year) + Format("  %.2d:%.2d:%.2d", t.hour, t.minute, t.second);
-}
-
 // One export run: the buffers are made once and reused for every frame.
 class AviExporter {
  public:

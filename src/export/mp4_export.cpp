@@ -22,10 +22,6 @@ constexpr int64_t kUnknownIntervalMs = 200;
 // Progress steps of a run, whatever its length.
 constexpr int kProgressSteps = 100;
 
-std::string StampText(const TimeStamp& t) {
-  return Format("%.2d.%.2d.%.4d", t.day, t.month, 2000 + t.year) + Format("  %.2d:%.2d:%.2d", t.hour, t.minute, t.second);
-}
-
 std::string CreationTime(const TimeStamp& t) {
   return Format("%.4d-%.2d-%.2dT%.2d:%.2d:%.2dZ", 2000 + t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
@@ -69,7 +65,8 @@ class Mp4Exporter {
  private:
   bool Prepare(std::string& error);
   void BuildCamera(int32_t index);
-  void ComposeFrame();
+  // The picture of the moment: the one camera's, or both arranged.
+  const Picture8& ComposeFrame();
 
   const Source& src_;
   const std::vector<int32_t>& indices_;
@@ -120,15 +117,12 @@ void Mp4Exporter::BuildCamera(int32_t index) {
     ConvertFrame(frame, src_.PictureWidth, src_.PictureHeight, src_.CardFormat, cs.Brightness, cs.Contrast,
                  picture_[c]);
   }
-  ComposeStampedPicture(picture_[c], StampText(src_.TimeOf(index)), canvas_[c]);
+  ComposeStampedPicture(picture_[c], FrameStampText(src_.TimeOf(index)), canvas_[c]);
   shown_[c] = true;
 }
 
-void Mp4Exporter::ComposeFrame() {
-  if (o_.camera >= 0) {
-    frame_ = canvas_[size_t(o_.camera)];
-    return;
-  }
+const Picture8& Mp4Exporter::ComposeFrame() {
+  if (o_.camera >= 0) return canvas_[size_t(o_.camera)];
   const int w = canvas_[0].width, h = canvas_[0].height;
   switch (o_.arrangement) {
     case Mp4Options::Arrangement::Side:
@@ -150,6 +144,7 @@ void Mp4Exporter::ComposeFrame() {
       break;
     }
   }
+  return frame_;
 }
 
 Mp4ExportResult Mp4Exporter::Run(const std::string& out) {
@@ -183,7 +178,7 @@ Mp4ExportResult Mp4Exporter::Run(const std::string& out) {
   // durations from the second its first record was taken. Both cameras'
   // pictures then change when their own records begin.
   struct Event {
-    int64_t start;
+    int64_t start, duration;
     int32_t index;
   };
   std::vector<Event> events;
@@ -201,8 +196,8 @@ Mp4ExportResult Mp4Exporter::Run(const std::string& out) {
       clock[c] = offset[c];
       if (soundCamera < 0) soundCamera = int(c);
     }
-    events.push_back({clock[c], index});
-    clock[c] += Mp4PictureDuration(src_, index);
+    events.push_back({clock[c], Mp4PictureDuration(src_, index), index});
+    clock[c] += events.back().duration;
     end = std::max(end, clock[c]);
   }
   std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.start < b.start; });
@@ -217,15 +212,13 @@ Mp4ExportResult Mp4Exporter::Run(const std::string& out) {
   for (size_t i = 0; i < n && ok; ++i) {
     const int32_t index = events[i].index;
     BuildCamera(index);
-    ComposeFrame();
-    ok = mp4.AddPicture(frame_, events[i].start);
+    ok = mp4.AddPicture(ComposeFrame(), events[i].start);
     if (ok && sound && src_.CameraOf(index) == soundCamera) {
       ReadSound(src_, index, sound_.data());
       int count = std::min<int>(GetU16(sound_.data()), kSoundBlockBytes - 2);
       if (count == 0) {
         // No sound stored: silence for the picture's time.
-        const int64_t duration = Mp4PictureDuration(src_, index);
-        count = int(std::min<int64_t>(duration * src_.SampleRate / 1000, kSoundBlockBytes - 2));
+        count = int(std::min<int64_t>(events[i].duration * src_.SampleRate / 1000, kSoundBlockBytes - 2));
         std::fill(sound_.begin() + 2, sound_.begin() + 2 + count, uint8_t(128));
       }
       ok = mp4.AddSamples(sound_.data() + 2, count);
@@ -262,9 +255,7 @@ Mp4ExportResult Mp4Exporter::Run(const std::string& out) {
 int64_t Mp4PictureDuration(const Source& src, int32_t index) {
   if (!src.ValidIndex(index)) return kUnknownIntervalMs;
   if (src.HasSound && src.SampleRate > 0) {
-    uint8_t head[kSoundBlockBytes];
-    ReadSound(src, index, head);
-    const int count = GetU16(head);
+    const int count = SoundSampleCount(src, index);
     if (count > 0) return std::max<int64_t>(1, (int64_t(count) * 1000 + src.SampleRate / 2) / src.SampleRate);
   }
   if (!src.ShortEntries() && size_t(index) < src.LongCatalogue.size()) {

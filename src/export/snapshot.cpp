@@ -20,6 +20,10 @@ void StretchPicture(const Picture8& from, Picture8& to) {
   }
 }
 
+std::string FrameStampText(const TimeStamp& t) {
+  return Format("%.2d.%.2d.%.4d", t.day, t.month, 2000 + t.year) + Format("  %.2d:%.2d:%.2d", t.hour, t.minute, t.second);
+}
+
 void ComposeStampedPicture(const Picture8& pic, const std::string& stamp, Picture8& canvas) {
   StretchPicture(pic, canvas);
   DrawShadowedStamp(canvas, stamp);

@@ -22,6 +22,9 @@ StampedSize StampedFrameSize(const Source& src);
 // leaves to unchanged.
 void StretchPicture(const Picture8& from, Picture8& to);
 
+// The stamp of an exported frame: "dd.mm.yyyy  hh:mm:ss".
+std::string FrameStampText(const TimeStamp& t);
+
 // canvas (already sized) = pic stretched over it with the stamp drawn on top.
 void ComposeStampedPicture(const Picture8& pic, const std::string& stamp, Picture8& canvas);
 

@@ -90,14 +90,6 @@ void Viewer::BlankCamera(int cam) {
   disp_.CameraFps[c] = 0;
 }
 
-namespace {
-
-bool SameMinute(const TimeStamp& a, const TimeStamp& b) {
-  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute;
-}
-
-}  // namespace
-
 int32_t Viewer::CompanionPos(int32_t pos) const {
   if (pos < 0 || pos >= sel_.Count() || !src_.Open()) return -1;
   const int32_t index = IndexAtPos(pos);
@@ -105,16 +97,16 @@ int32_t Viewer::CompanionPos(int32_t pos) const {
   const int cam = src_.CameraOf(index);
   if (cam < 0) return -1;
   const int other = 1 - cam;
-  const TimeStamp t = src_.TimeOf(index);
+  const int64_t minute = MinuteKey(src_.TimeOf(index));
   // The selection runs in recording order: the minute's records lie around pos.
   for (int32_t q = pos + 1; q < sel_.Count(); ++q) {
     const int32_t i = IndexAtPos(q);
-    if (!src_.ValidIndex(i) || !SameMinute(src_.TimeOf(i), t)) break;
+    if (!src_.ValidIndex(i) || MinuteKey(src_.TimeOf(i)) != minute) break;
     if (src_.CameraOf(i) == other) return q;
   }
   for (int32_t q = pos - 1; q >= 0; --q) {
     const int32_t i = IndexAtPos(q);
-    if (!src_.ValidIndex(i) || !SameMinute(src_.TimeOf(i), t)) break;
+    if (!src_.ValidIndex(i) || MinuteKey(src_.TimeOf(i)) != minute) break;
     if (src_.CameraOf(i) == other) return q;
   }
   return -1;

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <map>
 
 
 #include "viewer/event_guard.h"
@@ -64,7 +65,14 @@ void DrawPlanCamera(QPainter& p, const Viewer& v, const PaintCamera& c) {
 }  // namespace
 
 int ImageBox::OverlayTextWidth(const std::string& text, int px) {
-  return QFontMetrics(FontOfSize(px)).horizontalAdvance(QString::fromStdString(text));
+  // Asked for every text at every size a paint tries: the metrics of each
+  // size are made once.
+  // Kept to the program's end: metrics outliving the application at exit
+  // would go after the fonts they hold.
+  static auto* metrics = new std::map<int, QFontMetrics>;
+  auto it = metrics->find(px);
+  if (it == metrics->end()) it = metrics->emplace(px, QFontMetrics(FontOfSize(px))).first;
+  return it->second.horizontalAdvance(QString::fromStdString(text));
 }
 
 QFont ImageBox::PictureFont() {

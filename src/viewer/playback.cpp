@@ -283,15 +283,6 @@ void Viewer::MuteLabelClick() {
   Repaint(kRepaintBars);
 }
 
-namespace {
-
-// A record's minute as one comparable number.
-int64_t MinuteKey(const TimeStamp& t) {
-  return ((((int64_t(t.year) * 13 + t.month) * 32 + t.day) * 24 + t.hour) * 60) + t.minute;
-}
-
-}  // namespace
-
 bool Viewer::ShowSelectionEnd(bool last) {
   if (sel_.Count() <= 0) return false;
   int32_t p = last ? sel_.Count() - 1 : 0;

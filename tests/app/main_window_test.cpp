@@ -96,6 +96,17 @@ class MainWindowTest : public ::testing::Test {
     return form;
   }
 
+  // Writes a card of these options as the only drive and starts the window,
+  // which finds it on its first tick.
+  std::unique_ptr<TMainForm> StartWithCard(const mkcard::Options& o, const char* name = "card.img") {
+    card_ = Path(name);
+    truth_ = mkcard::WriteCard(o, card_);
+    qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
+    auto form = Start();
+    form->CheckTimerTimer();
+    return form;
+  }
+
   static void Screenshot(TMainForm& form, const QString& name) {
     form.resize(900, 600);
     QCoreApplication::processEvents();
@@ -242,11 +253,7 @@ TEST_F(MainWindowTest, KeysMoveThroughTheRecords) {
   mkcard::Options o;
   o.format = 2;
   o.records = 600;  // about two and a half minutes at four records a second
-  card_ = Path("minutes.img");
-  mkcard::WriteCard(o, card_);
-  qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
-  auto form = Start();
-  form->CheckTimerTimer();
+  auto form = StartWithCard(o, "minutes.img");
   ASSERT_TRUE(form->viewer.source().CardOpen);
   const Viewer& v = form->viewer;
   const auto minuteAt = [&](int32_t p) { return int(v.source().TimeOf(v.IndexAtPos(p)).minute); };
@@ -713,11 +720,7 @@ TEST_F(MainWindowTest, OverlayTextsNeverRunIntoEachOther) {
     o.format = format;
     o.seed = 40 + uint32_t(format);
     o.records = 40;
-    card_ = Path("overlay.img");
-    mkcard::WriteCard(o, card_);
-    qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
-    auto form = Start();
-    form->CheckTimerTimer();
+    auto form = StartWithCard(o, "overlay.img");
     ASSERT_TRUE(form->viewer.source().CardOpen);
     form->viewer.ShowPositionWithCompanion(5);
     const int picH = form->viewer.source().PictureHeight, picW = form->viewer.source().PictureWidth;
@@ -840,11 +843,7 @@ TEST_F(MainWindowTest, AJournalEventMovesBothCameras) {
   o.format = 2;
   o.records = 400;
   o.journal = true;
-  card_ = Path("card.img");
-  mkcard::WriteCard(o, card_);
-  qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
-  auto form = Start();
-  form->CheckTimerTimer();
+  auto form = StartWithCard(o);
   auto* journal = qobject_cast<TJournalForm*>(form->JournalForm.data());
   ASSERT_NE(journal, nullptr);
   form->ActionOpenJournal->trigger();
@@ -944,11 +943,7 @@ TEST_F(MainWindowTest, AJournalFileOnTheCommandLineOpensInTheJournalWindow) {
     o.format = 2;
     o.records = 10;
     o.journal = true;
-    card_ = Path("card.img");
-    mkcard::WriteCard(o, card_);
-    qputenv("QUOVIL_DRIVES", QByteArray::fromStdString(card_));
-    auto form = Start();
-    form->CheckTimerTimer();
+    auto form = StartWithCard(o);
     auto* window = qobject_cast<TJournalForm*>(form->JournalForm.data());
     ASSERT_NE(window, nullptr);
     window->ToolButton1Click();
