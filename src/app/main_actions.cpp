@@ -123,13 +123,14 @@ void TMainForm::CreateToolBars() {
   TopToolBar->addAction(ActionSaveImage);
   TopToolBar->addAction(ActionSaveAVI);
   if (ActionSaveMP4) {
-    // The AVI button keeps its command; its arrow offers the MP4 export.
+    // The AVI button keeps its command; held down, it offers the MP4 export
+    // too. No arrow beside it: the bar must still fit the smallest window.
     auto* formats = new QMenu(this);
     formats->addAction(ActionSaveAVI);
     formats->addAction(ActionSaveMP4);
     if (auto* b = qobject_cast<QToolButton*>(TopToolBar->widgetForAction(ActionSaveAVI))) {
       b->setMenu(formats);
-      b->setPopupMode(QToolButton::MenuButtonPopup);
+      b->setPopupMode(QToolButton::DelayedPopup);
     }
   }
   TopToolBar->addSeparator();
