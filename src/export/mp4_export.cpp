@@ -9,6 +9,7 @@
 #include "card/korax.h"
 #include "decode/build_picture.h"
 #include "decode/frame_cache.h"
+#include "decode/frame_info.h"
 #include "export/mp4_file.h"
 #include "export/snapshot.h"
 #include "platform/file_guard.h"
@@ -63,6 +64,19 @@ class Mp4Exporter {
   Mp4ExportResult Run(const std::string& out);
 
  private:
+  struct Event {
+    int64_t start, duration;
+    int32_t index;
+  };
+  // Writes events from i on into temp, moving i past the last one written;
+  // returns where the part ends on the export's clock, -1 when cancelled or
+  // failed.
+  int64_t WritePart(const std::string& temp, const std::vector<Event>& events, size_t& i, int64_t partStart,
+                    int64_t end, Mp4ExportResult& result, std::string& error);
+  // Whether the part would grow past the size limit with another picture.
+  bool PartFull(const Mp4File& mp4, int64_t pictures) const;
+  // The stamp of index: its time, and the readings of its second as asked.
+  std::string StampOf(int32_t index);
   bool Prepare(std::string& error);
   void BuildCamera(int32_t index);
   // The picture of the moment: the one camera's, or both arranged.
@@ -79,7 +93,40 @@ class Mp4Exporter {
   std::array<bool, 2> shown_{};
   Picture8 frame_;
   std::vector<uint8_t> sound_;
+  bool sound_on_ = false;
+  int sound_camera_ = -1;  // the camera heard: the first one recorded
+  FrameInfoState info_;
+  int64_t learned_bytes_ = 0;  // per picture, in the parts written
 };
+
+bool Mp4Exporter::PartFull(const Mp4File& mp4, int64_t pictures) const {
+  // Until the encoder gives its first pictures back, each is taken to be as
+  // large as those of the part before; in the first part nothing is known
+  // until then, so only a limit below the encoder's delay is passed.
+  const int64_t expected = mp4.ExpectedBytes(learned_bytes_);
+  const int64_t guess = learned_bytes_;
+  // Room for the largest step: a key picture, several times an average one,
+  // and a sound block's AAC (48 kbit/s for at most two seconds).
+  const int64_t average = pictures > 0 ? expected / pictures : guess;
+  return uint64_t(expected + 8 * average + 12000) >= o_.splitBytes;
+}
+
+std::string Mp4Exporter::StampOf(int32_t index) {
+  std::string speed, voltage;
+  if ((o_.stampSpeed || o_.stampVoltage) && !src_.ShortEntries()) {
+    // The readings of the record's own second only: a second without an
+    // information block shows none, not the previous second's.
+    const int e = FindInfoEntry(src_, index, info_.run);
+    if (e >= 0 && ReadInfoBlock(src_, info_, e)) {
+      std::string field;
+      if (o_.stampSpeed && info_.GpsIndex == e && GpsSpeedField(info_.GpsSentence, &field) && !field.empty())
+        speed = field.substr(0, 8);
+      if (o_.stampVoltage && info_.SensorIndex == e)
+        voltage = Format("%.1f", GetU16(&info_.SensorData[1]) / 10.0);
+    }
+  }
+  return Mp4StampText(src_.TimeOf(index), speed, voltage);
+}
 
 bool Mp4Exporter::Prepare(std::string& error) {
   stamped_ = StampedFrameSize(src_);
@@ -117,7 +164,7 @@ void Mp4Exporter::BuildCamera(int32_t index) {
     ConvertFrame(frame, src_.PictureWidth, src_.PictureHeight, src_.CardFormat, cs.Brightness, cs.Contrast,
                  picture_[c]);
   }
-  ComposeStampedPicture(picture_[c], FrameStampText(src_.TimeOf(index)), canvas_[c]);
+  ComposeStampedPicture(picture_[c], StampOf(index), canvas_[c]);
   shown_[c] = true;
 }
 
@@ -159,34 +206,16 @@ Mp4ExportResult Mp4Exporter::Run(const std::string& out) {
     return fail(OutputProblemText(problem));
   std::string error;
   if (!Prepare(error)) return fail(error);
-  // Written beside the target and renamed at the end: a cancelled or failed
-  // run leaves no partial file, and an older file stays until then.
-  const std::string temp = out + ".part";
-  if (const OutputProblem problem = CheckOutputTarget(temp); problem != OutputProblem::None)
-    return fail(OutputProblemText(problem));
-  const bool sound = src_.HasSound && src_.SampleRate > 0;
-  Mp4File mp4;
-  if (!mp4.Open(temp, frame_.width, frame_.height, sound ? src_.SampleRate : 0,
-                CreationTime(src_.TimeOf(indices_.front())), error)) {
-    RemoveFileUtf8(temp);
-    return fail(error);
-  }
-  result.encoder = mp4.Encoder();
-  progress_.Begin("Сохранение MP4", "Сохранение видео фрагмента в MP4 файл", kProgressSteps);
+  sound_on_ = src_.HasSound && src_.SampleRate > 0;
 
   // Each camera keeps its own time: its records follow each other by their
   // durations from the second its first record was taken. Both cameras'
   // pictures then change when their own records begin.
-  struct Event {
-    int64_t start, duration;
-    int32_t index;
-  };
   std::vector<Event> events;
   events.reserve(indices_.size());
   const TimeStamp first = src_.TimeOf(indices_.front());
   std::array<int64_t, 2> clock{-1, -1};
   std::array<int64_t, 2> offset{0, 0};
-  int soundCamera = -1;  // the camera heard: the first one recorded
   int64_t end = 0;
   for (const int32_t index : indices_) {
     if (!src_.ValidIndex(index) || src_.CameraOf(index) < 0) continue;
@@ -194,26 +223,102 @@ Mp4ExportResult Mp4Exporter::Run(const std::string& out) {
     if (clock[c] < 0) {
       offset[c] = SecondsBetween(first, src_.TimeOf(index)) * 1000;
       clock[c] = offset[c];
-      if (soundCamera < 0) soundCamera = int(c);
+      if (sound_camera_ < 0) sound_camera_ = int(c);
     }
     events.push_back({clock[c], Mp4PictureDuration(src_, index), index});
     clock[c] += events.back().duration;
     end = std::max(end, clock[c]);
   }
+  if (events.empty()) return fail("no records to export");
   std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.start < b.start; });
-  if (sound && soundCamera >= 0 && offset[size_t(soundCamera)] > 0) {
-    const int64_t silence = offset[size_t(soundCamera)] * src_.SampleRate / 1000;
-    std::vector<uint8_t> quiet(size_t(std::min<int64_t>(silence, int64_t(1) << 24)), 128);
-    mp4.AddSamples(quiet.data(), int(quiet.size()));
-  }
 
+  progress_.Begin("Сохранение MP4", "Сохранение видео фрагмента в MP4 файл", kProgressSteps);
+  // Every part is written beside its target and all are renamed at the end: a
+  // cancelled or failed run leaves no partial file, and older files stay
+  // until then.
+  std::vector<std::string> temps;
+  const auto discard = [&] {
+    for (const std::string& t : temps) RemoveFileUtf8(t);
+  };
   bool ok = true;
+  int64_t seconds = 0;  // of all parts
   const size_t n = events.size();
-  for (size_t i = 0; i < n && ok; ++i) {
+  size_t i = 0;
+  int64_t partStart = 0;
+  for (int part = 0; i < n && ok && !result.cancelled; ++part) {
+    const std::string target = Mp4PartName(out, part);
+    const std::string temp = target + ".part";
+    for (const std::string& name : {target, temp}) {
+      if (const OutputProblem problem = CheckOutputTarget(name); problem != OutputProblem::None) {
+        error = OutputProblemText(problem);
+        ok = false;
+      }
+    }
+    if (!ok) break;
+    temps.push_back(temp);
+    const int64_t partEnd = WritePart(temp, events, i, partStart, end, result, error);
+    ok = partEnd >= 0;
+    if (ok) seconds += partEnd - partStart;
+    partStart = partEnd;
+  }
+  progress_.End();
+  if (result.cancelled || !ok) {
+    discard();
+    if (result.cancelled) return result;
+    return fail(error.empty() ? "the MP4 file could not be written" : error);
+  }
+  for (size_t part = 0; part < temps.size(); ++part) {
+    const std::string target = Mp4PartName(out, int(part));
+    RemoveFileUtf8(target);
+    std::error_code renamed;
+    std::filesystem::rename(PathFromUtf8(temps[part]), PathFromUtf8(target), renamed);
+    if (renamed) {
+      discard();
+      for (const std::string& f : result.files) RemoveFileUtf8(f);
+      result.files.clear();
+      return fail("cannot create " + target);
+    }
+    result.files.push_back(target);
+  }
+  result.seconds = double(seconds) / 1000.0;
+  return result;
+}
+
+int64_t Mp4Exporter::WritePart(const std::string& temp, const std::vector<Event>& events, size_t& i,
+                               int64_t partStart, int64_t end, Mp4ExportResult& result, std::string& error) {
+  Mp4File mp4;
+  const int32_t firstIndex = events[i].index;
+  if (!mp4.Open(temp, frame_.width, frame_.height, sound_on_ ? src_.SampleRate : 0,
+                CreationTime(src_.TimeOf(firstIndex)), error))
+    return -1;
+  result.encoder = mp4.Encoder();
+  // The heard camera may begin later than the other: silence until then.
+  if (sound_on_ && partStart == 0 && events[i].start == 0) {
+    int64_t lead = -1;
+    for (const Event& e : events)
+      if (src_.CameraOf(e.index) == sound_camera_) {
+        lead = e.start;
+        break;
+      }
+    if (lead > 0) {
+      const int64_t silence = lead * src_.SampleRate / 1000;
+      std::vector<uint8_t> quiet(size_t(std::min<int64_t>(silence, int64_t(1) << 24)), 128);
+      mp4.AddSamples(quiet.data(), int(quiet.size()));
+    }
+  }
+  const size_t n = events.size();
+  bool ok = true;
+  int64_t partEnd = end;
+  bool closing = false;
+  int64_t pictures = 0;
+  for (; i < n && ok; ++i) {
+    if (closing && events[i].start >= partEnd) break;
     const int32_t index = events[i].index;
     BuildCamera(index);
-    ok = mp4.AddPicture(ComposeFrame(), events[i].start);
-    if (ok && sound && src_.CameraOf(index) == soundCamera) {
+    // A part opens with a picture, whatever gap lies before its first record.
+    ok = mp4.AddPicture(ComposeFrame(), events[i].index == firstIndex ? 0 : events[i].start - partStart);
+    const bool heard = sound_on_ && src_.CameraOf(index) == sound_camera_;
+    if (ok && heard) {
       ReadSound(src_, index, sound_.data());
       int count = std::min<int>(GetU16(sound_.data()), kSoundBlockBytes - 2);
       if (count == 0) {
@@ -224,33 +329,55 @@ Mp4ExportResult Mp4Exporter::Run(const std::string& out) {
       ok = mp4.AddSamples(sound_.data() + 2, count);
     }
     ++result.frames;
+    ++pictures;
     if ((i + 1) * kProgressSteps / n != i * kProgressSteps / n) progress_.Step(int((i + 1) * kProgressSteps / n));
     if (progress_.Cancelled()) {
       result.cancelled = true;
+      ++i;
       break;
     }
+    // A part ends, before it would grow past the limit, where the heard
+    // camera's picture and its sound end: the other camera's pictures begun
+    // by then go in too, and the next part's sound starts with its pictures.
+    if (ok && !closing && o_.splitBytes > 0 && i + 1 < n && (heard || !sound_on_) &&
+        PartFull(mp4, pictures)) {
+      closing = true;
+      partEnd = heard ? events[i].start + events[i].duration : events[i + 1].start;
+    }
   }
-  const int64_t pts = end;
-  const bool finished = mp4.Finish(pts, error) && ok;
-  progress_.End();
-  if (result.cancelled || !finished) {
-    RemoveFileUtf8(temp);
-    if (result.cancelled) return result;
-    return fail(error.empty() ? "the MP4 file could not be written" : error);
+  if (result.cancelled) return -1;
+  if (i >= n) partEnd = end;
+  if (!(mp4.Finish(partEnd - partStart, error) && ok)) {
+    if (error.empty()) error = "the MP4 file could not be written";
+    return -1;
   }
-  RemoveFileUtf8(out);
-  std::error_code renamed;
-  std::filesystem::rename(PathFromUtf8(temp), PathFromUtf8(out), renamed);
-  if (renamed) {
-    RemoveFileUtf8(temp);
-    return fail("cannot create " + out);
-  }
-  result.files.push_back(out);
-  result.seconds = double(pts) / 1000.0;
-  return result;
+  std::error_code sized;
+  const auto bytes = std::filesystem::file_size(PathFromUtf8(temp), sized);
+  if (!sized && pictures > 0) learned_bytes_ = int64_t(bytes) / pictures;
+  return partEnd;
 }
 
 }  // namespace
+
+std::string Mp4StampText(const TimeStamp& t, const std::string& speed, const std::string& voltage) {
+  std::string text = FrameStampText(t);
+  if (!speed.empty()) text += "  " + speed + " km/h";
+  if (!voltage.empty()) text += "  " + voltage + " V";
+  return text;
+}
+
+std::string Mp4PartName(const std::string& chosen, int part) {
+  if (part <= 0) return chosen;
+  std::string base = chosen, extension = ".mp4";
+  const size_t n = base.size();
+  // Only a real extension moves behind the part's number: a name typed
+  // without one keeps all its letters.
+  if (n > 4 && base[n - 4] == '.' && base.find_first_of("/\\", n - 4) == std::string::npos) {
+    extension = base.substr(n - 4);
+    base.resize(n - 4);
+  }
+  return base + Format("_fr_%d", part) + extension;
+}
 
 int64_t Mp4PictureDuration(const Source& src, int32_t index) {
   if (!src.ValidIndex(index)) return kUnknownIntervalMs;

@@ -58,6 +58,9 @@ struct Mp4File::State {
   std::map<int64_t, int64_t> durations;  // pts -> duration, of pictures sent
   int64_t lastPts = -1;
   int64_t samplesOut = 0;
+  // What the size estimate needs: pictures given to the encoder, and the
+  // packets (and their bytes) that came back.
+  int64_t picturesSent = 0, videoPackets = 0, videoBytes = 0, soundPackets = 0;
   // Grey 0..255 to the video range 16..235.
   std::array<uint8_t, 256> luma{};
 
@@ -82,7 +85,14 @@ struct Mp4File::State {
       if (rc < 0) return false;
       if (isVideo) {
         const auto it = durations.find(packet->pts);
-        if (it != durations.end()) packet->duration = it->second;
+        if (it != durations.end()) {
+          packet->duration = it->second;
+          durations.erase(it);
+        }
+        ++videoPackets;
+        videoBytes += packet->size;
+      } else {
+        ++soundPackets;
       }
       av_packet_rescale_ts(packet, c->time_base, st->time_base);
       packet->stream_index = st->index;
@@ -96,6 +106,7 @@ struct Mp4File::State {
     picture->pts = pendingPts;
     durations[pendingPts] = std::max<int64_t>(duration, 1);
     pending = false;
+    ++picturesSent;
     return avcodec_send_frame(video, picture) >= 0 && Drain(video, videoStream, true);
   }
 
@@ -114,7 +125,18 @@ Mp4File::~Mp4File() = default;
 
 const std::string& Mp4File::Encoder() const { return s_->encoder; }
 
-int64_t Mp4File::BytesWritten() const { return s_->oc && s_->oc->pb ? avio_tell(s_->oc->pb) : 0; }
+int64_t Mp4File::ExpectedBytes(int64_t pictureGuess) const {
+  const State& s = *s_;
+  if (!s.oc || !s.oc->pb) return 0;
+  // The pictures still inside the encoder come out about as large as those
+  // before them; the index at the end takes some bytes per packet (size, time,
+  // chunk offset) besides its boxes.
+  const int64_t held = s.picturesSent - s.videoPackets + (s.pending ? 1 : 0);
+  const int64_t average = s.videoPackets > 0 ? s.videoBytes / s.videoPackets : pictureGuess;
+  constexpr int64_t kIndexBytesPerPacket = 24, kIndexBoxes = 4096;
+  return avio_tell(s.oc->pb) + std::max<int64_t>(held, 0) * average +
+         (s.videoPackets + s.soundPackets + std::max<int64_t>(held, 0)) * kIndexBytesPerPacket + kIndexBoxes;
+}
 
 bool Mp4File::Open(const std::string& path, int width, int height, int sampleRate, const std::string& creationTime,
                    std::string& error) {

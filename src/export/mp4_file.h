@@ -1,4 +1,4 @@
-// An MP4 file of H.264 video (grey pictures, full range) and, when asked
+// An MP4 file of H.264 video (grey pictures in the video range) and, when asked
 // for, AAC mono sound, written through the FFmpeg libraries. Pictures carry
 // their own times in milliseconds (variable frame rate); sound is appended
 // as 8-bit unsigned samples and cut into whole encoder frames.
@@ -33,8 +33,11 @@ class Mp4File {
   // Flushes the encoders and writes the index; endMs: where the last picture
   // ends. False when anything failed on the way.
   bool Finish(int64_t endMs, std::string& error);
-  // Bytes written so far (the split rule of the export looks at it).
-  int64_t BytesWritten() const;
+  // About the size the file would have if it were finished now: the bytes
+  // written, the pictures still inside the encoder (each as large as those
+  // that came out, or pictureGuess while none has) and the index still to
+  // come. The split rule of the export looks at it.
+  int64_t ExpectedBytes(int64_t pictureGuess) const;
 
  private:
   struct State;

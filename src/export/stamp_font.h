@@ -1,6 +1,7 @@
 // The stamp text of exported frames and snapshots: a fixed 8 x 13 bitmap font
-// of the characters a time stamp needs (digits, '.', ':', blank), so the core
-// draws it without a window system. Other characters advance like a blank.
+// of the characters a time stamp and its readings need (digits, '.', ':', '-',
+// '/', blank and the unit letters of "km/h" and "V"), so the core draws it
+// without a window system. Other characters advance like a blank.
 #pragma once
 
 #include <string>
