@@ -1,18 +1,21 @@
-// The window's MP4 export: the choice of cameras and arrangement, the file
-// dialog, and the export itself on a worker thread that reads the open
+// The window's MP4 export: the choice of cameras and arrangement, of the
+// stamp's readings and of the parts' size, the file dialog, and the export itself on a worker thread that reads the open
 // source, with the progress dialog's Cancel, while the window stays drawn
 // and its commands wait.
 #ifdef QUOVIL_MP4
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -51,8 +54,10 @@ class WorkerProgress : public WorkProgress {
   std::stop_token stop_;
 };
 
-// The cameras and their arrangement; nothing when the user closed the dialog.
-std::optional<Mp4Options> AskMp4Options(QWidget* parent, int activeCamera) {
+// The cameras, their arrangement, the stamp's readings and the size of the
+// parts, starting from the choice made last; nothing when the user closed the
+// dialog.
+std::optional<Mp4Options> AskMp4Options(QWidget* parent, int activeCamera, const Mp4Options& last) {
   QDialog dialog(parent);
   dialog.setObjectName(QStringLiteral("Mp4Form"));
   dialog.setWindowTitle(QString::fromUtf8("Сохранение фрагмента в MP4"));
@@ -66,15 +71,43 @@ std::optional<Mp4Options> AskMp4Options(QWidget* parent, int activeCamera) {
     group->addButton(b, id);
     layout->addWidget(b);
   }
-  group->button(activeCamera == 1 ? 1 : 0)->setChecked(true);
+  group->button(last.camera < 0 ? 2 : activeCamera == 1 ? 1 : 0)->setChecked(true);
   auto* arrangement = new QComboBox(&dialog);
   arrangement->setObjectName(QStringLiteral("arrangement"));
   arrangement->addItems({QString::fromUtf8("Рядом"), QString::fromUtf8("Одна над другой"),
                          QString::fromUtf8("Окно в окне")});
-  arrangement->setEnabled(false);
+  arrangement->setCurrentIndex(int(last.arrangement));
+  arrangement->setEnabled(last.camera < 0);
   layout->addWidget(arrangement);
   QObject::connect(group, &QButtonGroup::idToggled, arrangement,
                    [arrangement, group](int, bool) { arrangement->setEnabled(group->checkedId() == 2); });
+
+  layout->addWidget(new QLabel(QString::fromUtf8("Кроме даты и времени на кадре:"), &dialog));
+  auto* speed = new QCheckBox(QString::fromUtf8("скорость"), &dialog);
+  speed->setObjectName(QStringLiteral("stampSpeed"));
+  speed->setChecked(last.stampSpeed);
+  auto* voltage = new QCheckBox(QString::fromUtf8("входное напряжение"), &dialog);
+  voltage->setObjectName(QStringLiteral("stampVoltage"));
+  voltage->setChecked(last.stampVoltage);
+  layout->addWidget(speed);
+  layout->addWidget(voltage);
+
+  auto* splitRow = new QHBoxLayout;
+  auto* split = new QCheckBox(QString::fromUtf8("Делить на файлы по"), &dialog);
+  split->setObjectName(QStringLiteral("split"));
+  auto* size = new QSpinBox(&dialog);
+  size->setObjectName(QStringLiteral("splitSize"));
+  size->setRange(int(kMp4MinimumSplitBytes >> 20), 1 << 20);
+  size->setSuffix(QString::fromUtf8(" МБ"));
+  size->setValue(last.splitBytes > 0 ? int(last.splitBytes >> 20) : 700);
+  split->setChecked(last.splitBytes > 0);
+  size->setEnabled(split->isChecked());
+  QObject::connect(split, &QCheckBox::toggled, size, &QSpinBox::setEnabled);
+  splitRow->addWidget(split);
+  splitRow->addWidget(size);
+  splitRow->addStretch();
+  layout->addLayout(splitRow);
+
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -84,6 +117,9 @@ std::optional<Mp4Options> AskMp4Options(QWidget* parent, int activeCamera) {
   Mp4Options o;
   o.camera = group->checkedId() == 2 ? -1 : group->checkedId();
   o.arrangement = Mp4Options::Arrangement(arrangement->currentIndex());
+  o.stampSpeed = speed->isChecked();
+  o.stampVoltage = voltage->isChecked();
+  o.splitBytes = split->isChecked() ? uint64_t(size->value()) << 20 : 0;
   return o;
 }
 
@@ -95,9 +131,10 @@ void TMainForm::ActionSaveMP4Execute() {
   std::optional<Mp4Options> options;
   {
     DepthScope scope(depth_);
-    options = AskMp4Options(this, viewer.selection().ActiveCamera());
+    options = AskMp4Options(this, viewer.selection().ActiveCamera(), mp4Choice_);
   }
   if (!options) return;
+  mp4Choice_ = *options;
   const Viewer::Fragment fragment = viewer.MarkedFragment(options->camera);
   if (fragment.status != Viewer::Fragment::Status::Ok) {
     ShowMessageBox(fragment.Message(), MsgKind::Error, MsgButtons::Ok);

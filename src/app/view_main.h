@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/settings.h"
+#include "export/mp4_export.h"
 #include "gps/gps_window.h"
 #include "platform/host.h"
 #include "platform/sound.h"
@@ -283,6 +284,7 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   std::string imageFolder_;   // where the card image dialog opens next
   std::string aviFolder_;     // where the AVI dialog opens next
   std::string mp4Folder_;     // where the MP4 dialog opens next
+  Mp4Options mp4Choice_;      // what the MP4 options dialog offers next
   std::optional<std::string> AskMp4File(const FileQuestion& q);
   // A written file confirmed in the status bar for a few seconds.
   void ShowSaved(const std::string& text);

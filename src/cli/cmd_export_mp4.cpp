@@ -1,6 +1,9 @@
 // `export-mp4 SRC OUT.mp4 [--start TEXT] [--end TEXT] [--camera 1|2|both]
-// [--arrangement side|stacked|inset] [filters]`: the marked fragment as MP4.
+// [--arrangement side|stacked|inset] [--split-mb N] [--plain-stamp]
+// [filters]`: the marked fragment as MP4.
 #ifdef QUOVIL_MP4
+
+#include <cstdlib>
 
 #include "cli/cli.h"
 #include "export/mp4_export.h"
@@ -33,6 +36,15 @@ int ExportMp4Command(Context& ctx) {
   const Viewer::Fragment fragment = v.MarkedFragment(o.camera);
   if (fragment.status != Viewer::Fragment::Status::Ok) return ctx.Fail(fragment.Message());
   o.cameras = v.cameraSettings();
+  if (ctx.args.Has("--split-mb")) {
+    const std::string text = ctx.args.Get("--split-mb", "");
+    char* end = nullptr;
+    const unsigned long long mb = std::strtoull(text.c_str(), &end, 10);
+    if (text.empty() || *end || mb < (kMp4MinimumSplitBytes >> 20) || mb > (uint64_t(1) << 24))
+      return ctx.Fail("--split-mb wants a whole number of megabytes from 1: " + text);
+    o.splitBytes = uint64_t(mb) << 20;
+  }
+  o.stampSpeed = o.stampVoltage = !ctx.args.Has("--plain-stamp");
   HostProgress progress(v.host);
   const Mp4ExportResult r = ExportMp4(v.source(), fragment.indices, o, ctx.args.positional[1], progress);
   ctx.out = {{"files", r.files}, {"frames", r.frames}, {"seconds", r.seconds}};
@@ -49,7 +61,9 @@ QUOVIL_CLI_COMMAND({"export-mp4",
                     {{"--start", "start mark, dd.mm.yyyy hh:mm:ss (default: the first record)", false, false},
                      {"--end", "end mark (default: the last record)", false, false},
                      {"--camera", "1, 2 or both (default 1)", false, false},
-                     {"--arrangement", "both cameras: side, stacked or inset (default side)", false, false}},
+                     {"--arrangement", "both cameras: side, stacked or inset (default side)", false, false},
+                     {"--split-mb", "files of at most about N MiB each (default: one file)", false, false},
+                     {"--plain-stamp", "stamp the date and time only, without speed and voltage", true, false}},
                     true,
                     ExportMp4Command});
 

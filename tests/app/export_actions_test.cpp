@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QRadioButton>
+#include <QSpinBox>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -173,6 +175,11 @@ TEST_F(ExportActionsTest, ReturnInTheCameraChoicePressesTheFocusedButton) {
 TEST_F(ExportActionsTest, Mp4ExportRunsOnAWorkerAndCancelLeavesNoFile) {
   auto form = StartWithMarkedCard();
   TMainForm::mp4DialogHook = [](QDialog& dialog) {
+    // The readings are stamped and the film is not split unless asked.
+    EXPECT_TRUE(dialog.findChild<QCheckBox*>(QStringLiteral("stampSpeed"))->isChecked());
+    EXPECT_TRUE(dialog.findChild<QCheckBox*>(QStringLiteral("stampVoltage"))->isChecked());
+    EXPECT_FALSE(dialog.findChild<QCheckBox*>(QStringLiteral("split"))->isChecked());
+    EXPECT_FALSE(dialog.findChild<QSpinBox*>(QStringLiteral("splitSize"))->isEnabled());
     dialog.findChild<QRadioButton*>(QStringLiteral("camera2"))->setChecked(true);
     dialog.findChild<QComboBox*>(QStringLiteral("arrangement"))->setCurrentIndex(1);
     quovil::test::SaveDrawnScreenshot(dialog, QStringLiteral("mp4_options.png"));
@@ -202,7 +209,12 @@ TEST_F(ExportActionsTest, Mp4ExportRunsOnAWorkerAndCancelLeavesNoFile) {
 
   const std::string cancelled = Path("cancelled.mp4");
   dialogs_.fileAnswers = {cancelled};
-  TMainForm::mp4DialogHook = [](QDialog& dialog) { dialog.accept(); };
+  TMainForm::mp4DialogHook = [](QDialog& dialog) {
+    // The dialog offers the choice made before.
+    EXPECT_TRUE(dialog.findChild<QRadioButton*>(QStringLiteral("camera2"))->isChecked());
+    EXPECT_EQ(dialog.findChild<QComboBox*>(QStringLiteral("arrangement"))->currentIndex(), 1);
+    dialog.accept();
+  };
   TMainForm::progressHook = [](QProgressDialog& progress) { progress.cancel(); };
   form->ActionSaveMP4->trigger();
   TMainForm::mp4DialogHook = nullptr;

@@ -81,6 +81,15 @@ TEST_F(ExportCommands, ExportMp4WritesOneCameraOrBothAndSaysHowLong) {
   EXPECT_EQ(j["error"], "unknown arrangement: diagonal");
   j = Cli("export-mp4 " + card_ + " " + card_, &rc);
   EXPECT_EQ(rc, 1) << "the card is never a target";
+  for (const char* size : {"0", "1.5", "lots"}) {
+    j = Cli("export-mp4 " + card_ + " " + out + " --split-mb " + size, &rc);
+    EXPECT_EQ(rc, 1) << size;
+    EXPECT_NE(j["error"].get<std::string>().find("--split-mb"), std::string::npos) << size;
+  }
+  // A small fragment stays one file under a limit it does not reach.
+  j = Cli("export-mp4 " + card_ + " " + out + " --split-mb 100 --plain-stamp", &rc);
+  ASSERT_EQ(rc, 0) << j.dump();
+  EXPECT_EQ(j["files"], nlohmann::json::array({out}));
   std::remove(out.c_str());
 }
 #endif
