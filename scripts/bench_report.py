@@ -115,6 +115,19 @@ def figures(r):
                  f"ffmpeg's AVI muxer on the same frames {fmt(ff, ' s')}",
                  fmt(tr, "× the time"), "≤ 1× (at least ffmpeg's speed)",
                  verdict(tr, 1.0), "" if b else "no AVI export benchmark in bench/"))
+    # MP4 export against the ffmpeg program on the same raw frames and sound.
+    b = g("BM_Mp4ExportVsFfmpeg")
+    ours, ff = counter(b, "ours_s"), counter(b, "ffmpeg_s")
+    tr = ours / ff if ours and ff else None
+    encoder = "libx264 veryfast" if counter(b, "x264") else "the same encoder"
+    rows.append(("MP4 export, 10 000 frames 420×256 with sound", fmt(ours, " s"),
+                 f"the ffmpeg program encoding the same raw frames and samples ({encoder}, AAC) {fmt(ff, ' s')}",
+                 fmt(tr, "× the time"), "≤ 1.1×", verdict(tr, 1.1),
+                 "" if b else "no MP4 export benchmark in bench/ (built without FFmpeg)"))
+    size = counter(b, "size_ratio")
+    rows.append(("MP4 export, file size of the same fragment", fmt(counter(b, "mp4_MB"), " MB"),
+                 f"the AVI export of the fragment {fmt(counter(b, 'avi_MB'), ' MB')}", fmt(size, "× the size"),
+                 "≤ 0.1×", verdict(size or None, 0.1), "" if size else "the AVI export was not measured"))
     # Selection rebuild and playback: absolute times against the user's clock.
     for name, what, limit, why in (
             ("BM_RebuildWithMotionFilter", "Selection rebuild, 1 000 000 entries, motion filter", 30,
