@@ -2,22 +2,35 @@
 
 namespace quovil {
 
-const char* KindText(uint8_t flag, bool longRule) {
+RecordKind KindOfFlag(uint8_t flag, bool longRule) {
   if (!longRule) {
     switch (flag & 0x1E) {
-      case 0x02: return "ручная запись";
-      case 0x04: return "по звонку";
-      case 0x08: return "по движению";
-      case 0x10: return "по таймеру";
-      default: return "ошибка записи";
+      case 0x02: return RecordKind::Manual;
+      case 0x04: return RecordKind::External;
+      case 0x08: return RecordKind::Motion;
+      case 0x10: return RecordKind::Timer;
+      default: return RecordKind::Error;
     }
   }
-  if ((flag & 0xFC) == 0) return "ручная запись";
-  if (flag & 0x04) return "по звонку";
-  if (flag & 0x08) return "по движению";
-  if (flag & 0x10) return "по таймеру";
-  if (flag & 0x20) return "по звуку";
-  return "ошибка записи";
+  if ((flag & 0xFC) == 0) return RecordKind::Manual;
+  if (flag & 0x04) return RecordKind::External;
+  if (flag & 0x08) return RecordKind::Motion;
+  if (flag & 0x10) return RecordKind::Timer;
+  if (flag & 0x20) return RecordKind::Sound;
+  return RecordKind::Error;
 }
+
+const char* KindName(RecordKind kind) {
+  switch (kind) {
+    case RecordKind::Manual: return "ручная запись";
+    case RecordKind::External: return "по звонку";
+    case RecordKind::Motion: return "по движению";
+    case RecordKind::Timer: return "по таймеру";
+    case RecordKind::Sound: return "по звуку";
+    default: return "ошибка записи";
+  }
+}
+
+const char* KindText(uint8_t flag, bool longRule) { return KindName(KindOfFlag(flag, longRule)); }
 
 }  // namespace quovil

@@ -51,8 +51,16 @@ struct LongEntry {
 };
 static_assert(sizeof(LongEntry) == 16);
 
-// Text of the record kind. longRule: the long-entry rule (card format 2);
+// The kinds of records, as the recorder tells why it took them.
+enum class RecordKind : uint8_t { Manual, External, Motion, Timer, Sound, Error };
+inline constexpr int kRecordKindCount = 6;
+
+// The kind of a flag byte. longRule: the long-entry rule (card format 2);
 // otherwise the short-entry rule of card formats 0 and 1.
+RecordKind KindOfFlag(uint8_t flag, bool longRule);
+// Its text ("ручная запись", "по звонку", ...).
+const char* KindName(RecordKind kind);
+// Text of the record kind of a flag byte, by the same rules.
 const char* KindText(uint8_t flag, bool longRule);
 
 }  // namespace quovil

@@ -35,14 +35,16 @@ const uint8_t* Source::TimeBytesOf(int32_t i) const {
   return ShortEntries() ? ShortCatalogue[size_t(i)].TimeBytes() : LongCatalogue[size_t(i)].TimeBytes();
 }
 
-const char* Source::KindTextOf(int32_t i) const {
+RecordKind Source::KindOf(int32_t i) const {
   uint8_t f = FlagOf(i);
-  if (ShortEntries()) return KindText(f, false);
-  if (SourceIsCard || CardFormat == 2) return KindText(f, true);
+  if (ShortEntries()) return KindOfFlag(f, false);
+  if (SourceIsCard || CardFormat == 2) return KindOfFlag(f, true);
   // An archive saved from a format 0 or 1 card: the writer clears the manual
   // bit, so a record with no kind bit is a manual record.
-  if ((f & 0x1C) == 0) return "ручная запись";
-  return KindText(f, false);
+  if ((f & 0x1C) == 0) return RecordKind::Manual;
+  return KindOfFlag(f, false);
 }
+
+const char* Source::KindTextOf(int32_t i) const { return KindName(KindOf(i)); }
 
 }  // namespace quovil

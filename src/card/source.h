@@ -88,6 +88,7 @@ struct Source {
   const uint8_t* TimeBytesOf(int32_t i) const;
   // Kind rule in force: long-entry rule for format 2 (card or archive).
   const char* KindTextOf(int32_t i) const;
+  RecordKind KindOf(int32_t i) const;
   // The device frames are read from (card or archive file), and the byte
   // position a long entry's FirstSector is relative to.
   BlockDevice* FrameDevice() const { return SourceIsCard ? Card.get() : ArchiveStream.get(); }

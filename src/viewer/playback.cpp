@@ -340,4 +340,17 @@ bool Viewer::FormMouseWheel(bool up) {
   return true;
 }
 
+bool Viewer::ShowNeighbourOfKind(RecordKind kind, bool forward) {
+  const int32_t n = sel_.Count(), pos = sel_.Pos();
+  if (n <= 0 || pos < 0 || pos >= n) return false;
+  const int32_t step = forward ? 1 : -1;
+  for (int32_t q = pos + step; q >= 0 && q < n; q += step) {
+    if (src_.KindOf(IndexAtPos(q)) == kind) {
+      ShowPositionWithCompanion(q);
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace quovil

@@ -275,6 +275,9 @@ class Viewer {
   // there is nowhere to go.
   bool ShowSelectionEnd(bool last);
   bool ShowNeighbourMinute(bool forward);
+  // Ctrl+Right / Ctrl+Left: the next or previous record of kind (either
+  // camera) in the selection, with its companion; false when there is none.
+  bool ShowNeighbourOfKind(RecordKind kind, bool forward);
   int FeedSound(int cam);
   int FeedSilence(int cam);
   static uint32_t StreamProcedure(SoundHandle handle, void* buffer, uint32_t length, void* user);

@@ -116,7 +116,7 @@ TEST_F(Hostile, AFolderIsNoTarget) {
 TEST_F(Hostile, AFifoIsRefusedAtOnce) {
   const std::string fifo = dir + "/fifo";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& cmd : {"info", "list", "journal", "frame-info"}) {
+  for (const std::string cmd : {"info", "list", "journal", "frame-info"}) {
     const std::string args = cmd + " " + Q(fifo) + (cmd == "frame-info" ? " --index 0" : "");
     const CliResult r = Cli(args);
     EXPECT_EQ(r.rc, 1) << args;  // not 124: the time limit never struck
