@@ -34,6 +34,7 @@ struct GpsFix {
   double speedKmh = 0;
   bool hasCourse = false;
   double course = 0;  // degrees true, 0 <= course < 360
+  bool operator==(const GpsFix&) const = default;
 };
 
 // RMC gives position (status A only), time, date, speed and course; GGA

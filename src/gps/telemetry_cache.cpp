@@ -276,6 +276,8 @@ bool Save(const TelemetryIndex& index, const std::string& dir, const TelemetryKe
 
 }  // namespace
 
+uint64_t TelemetryHash64(const uint8_t* bytes, size_t n, uint64_t seed) { return Hash64(bytes, n, seed); }
+
 std::string TelemetryCacheDir() {
   if (const auto x = GetEnvUtf8("XDG_CACHE_HOME"); x && PathFromUtf8(*x).is_absolute())
     return PathToUtf8(PathFromUtf8(*x) / "quovil");

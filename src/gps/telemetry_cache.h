@@ -52,5 +52,8 @@ inline constexpr char kTelemetryMagic[8] = {'Q', 'V', 'T', 'E', 'L', 'E', 'M', '
 inline constexpr uint32_t kTelemetryCacheVersion = 1;
 inline constexpr size_t kTelemetryHeaderBytes = 56;
 inline constexpr size_t kTelemetryRowBytes = 72;
+// The hash of the file's checksums (payload: seed 0 over the rows; header:
+// seed 0 over its first 48 bytes).
+uint64_t TelemetryHash64(const uint8_t* bytes, size_t n, uint64_t seed);
 
 }  // namespace quovil
