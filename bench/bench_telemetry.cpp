@@ -38,10 +38,16 @@ class NoProgress : public WorkProgress {
   void End() override {}
 };
 
+// The recording runs from 1 July 2024 on, day after day.
+TimeStamp TimeOfSecond(int second) {
+  return {uint8_t(1 + second / 86400), 7, 24, uint8_t(second / 3600 % 24), uint8_t(second / 60 % 60),
+          uint8_t(second % 60)};
+}
+
 // The block of one second: a sensor record and RMC, GGA and VTG sentences
 // along a route, as the recorder writes them.
 std::vector<uint8_t> InfoBlock(int second) {
-  const TimeStamp t{1, 7, 24, uint8_t(second / 3600 % 24), uint8_t(second / 60 % 60), uint8_t(second % 60)};
+  const TimeStamp t = TimeOfSecond(second);
   const double lat = 55.0 + (second % 36000) * 0.0001, lon = 37.0 + (second % 72000) * 0.0001;
   const int latDeg = int(lat), lonDeg = int(lon);
   const std::string hms = Format("%02d%02d%02d.00", t.hour, t.minute, t.second);
@@ -95,8 +101,7 @@ Card& TheCard() {
       e.b[6] = 2;
       e.b[7] = 1;
       e.b[8] = i % kPerSecond == 0 ? 1 : 0;
-      const TimeStamp t{1, 7, 24, uint8_t(second / 3600 % 24), uint8_t(second / 60 % 60), uint8_t(second % 60)};
-      t.To(&e.b[10]);
+      TimeOfSecond(second).To(&e.b[10]);
       sector += e.RecordSectors();
     }
     s.EntryCount = kEntries;
@@ -154,6 +159,21 @@ void BM_PlainBlockReads(benchmark::State& state) {
   state.counters["bytes_read"] = double(bytes);
 }
 
+// The parsing alone: the same blocks from memory.
+void BM_ParseBlocksInMemory(benchmark::State& state) {
+  Card& c = TheCard();
+  std::vector<std::vector<uint8_t>> blocks;
+  for (size_t k = 0; k < c.blocks.size(); ++k) blocks.push_back(InfoBlock(int(k)));
+  for (auto _ : state) {
+    for (const auto& b : blocks) {
+      TelemetrySecond s;
+      ParseTelemetryBlock(b.data(), b.size(), s);
+      benchmark::DoNotOptimize(s.gps.lat);
+    }
+  }
+  state.counters["blocks"] = double(blocks.size());
+}
+
 // A second opening: the index of the same card from the cache folder.
 void BM_LoadTelemetryCache(benchmark::State& state) {
   Card& c = TheCard();
@@ -175,6 +195,7 @@ void BM_LoadTelemetryCache(benchmark::State& state) {
 
 BENCHMARK(BM_BuildTelemetryIndex)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainBlockReads)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseBlocksInMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadTelemetryCache)->Unit(benchmark::kMillisecond);
 
 }  // namespace

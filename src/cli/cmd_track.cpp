@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 #include "gps/telemetry_cache.h"
 #include "gps/telemetry_export.h"
+#include "platform/file_guard.h"
 
 namespace quovil::cli {
 
@@ -16,6 +17,9 @@ int Track(Context& ctx) {
     return ctx.Fail("unknown format: " + ctx.args.Get("--format"));
   std::string error;
   if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
+  // Refused before the index is built, not after.
+  if (const OutputProblem problem = CheckOutputTarget(out); problem != OutputProblem::None)
+    return ctx.Fail(OutputProblemText(problem));
   Viewer& v = ctx.viewer;
   if (v.selection().Count() == 0) return ctx.Fail(v.noSourceText());
   v.SetMarks(ctx.args.Get("--start", v.fragStart()), ctx.args.Get("--end", v.fragEnd()));

@@ -31,6 +31,11 @@ bool CollectSeconds(const Source& src, std::vector<TelemetrySecond>& seconds, st
                     WorkProgress& progress, const std::stop_token& stop) {
   InfoRunMemo memo;
   const int32_t n = src.AddressableEntries();
+  // The runs counted first, so that the rows are made in place once.
+  size_t runs = n > 0 ? 1 : 0;
+  for (int32_t k = 1; k < n; ++k) runs += SameTimeStamp(src.TimeBytesOf(k - 1), src.TimeBytesOf(k)) ? 0 : 1;
+  seconds.reserve(runs);
+  blocks.reserve(runs);
   int32_t i = 0;
   while (i < n) {
     if (seconds.size() % kStepEvery == 0 && Stopped(stop, progress)) return false;
