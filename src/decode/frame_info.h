@@ -57,6 +57,25 @@ int FindInfoEntry(const Source& src, int index, InfoRunMemo& memo);
 // parsed last. False when the read failed.
 bool ReadInfoBlock(const Source& src, FrameInfoState& info, int e);
 
+// Walks the records of an information block (n bytes) in order, calling
+// visit(type, payload, length, avail) for each sensor or GPS record: length is
+// the record's payload length (L - 4), avail the bytes from the payload to the
+// block's end (a short sensor record lends the bytes after it). A record that
+// runs past the block ends the walk, as does one of unknown type or with a
+// length below 4. Every reader of the blocks goes through here.
+template <class Visit>
+void ForEachInfoRecord(const uint8_t* block, size_t n, Visit&& visit) {
+  size_t off = 0;
+  while (off + 3 <= n) {
+    const size_t len = GetU16(block + off);
+    if (len < 4 || len > n - off) break;
+    const uint8_t type = block[off + 2];
+    if (type != kInfoSensor && type != kInfoGps) break;
+    visit(type, block + off + 3, len - 4, n - off - 3);
+    off += len;
+  }
+}
+
 // Parses an information block (n bytes) into the state; entry is the index
 // that supplied it. A record that runs past the block ends the parse, as does
 // one of unknown type or with a length below 4.

@@ -52,21 +52,13 @@ bool GpsSpeedField(const std::string& text, std::string* speed) {
 }
 
 void ParseFrameInfo(const uint8_t* block, size_t n, int entry, FrameInfoState& info) {
-  size_t off = 0;
-  while (off + 3 <= n) {
-    const size_t len = GetU16(block + off);
-    if (len < 4 || len > n - off) break;
-    const uint8_t* payload = block + off + 3;
-    const uint8_t type = block[off + 2];
+  ForEachInfoRecord(block, n, [&](uint8_t type, const uint8_t* payload, size_t len, size_t avail) {
     if (type == kInfoSensor) {
-      ParseSensor(payload, n - off - 3, entry, info);
-    } else if (type == kInfoGps) {
-      ParseGps(payload, len - 4, entry, info);
+      ParseSensor(payload, avail, entry, info);
     } else {
-      break;
+      ParseGps(payload, len, entry, info);
     }
-    off += len;
-  }
+  });
 }
 
 }  // namespace quovil

@@ -1,9 +1,11 @@
 #include "gps/gpx_route.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <system_error>
 
 #include "card/korax.h"
 #include "decode/frame_info.h"
@@ -14,9 +16,7 @@
 
 namespace quovil {
 
-namespace {
-
-std::string PointTime(const GpsFix& fix, const TimeStamp& recorded) {
+std::string TrackPointTime(const GpsFix& fix, const TimeStamp& recorded) {
   if (fix.hasTime && fix.hasDate)
     return Format("%04d-%02d-%02dT%02d:%02d:%02dZ", fix.year, fix.month, fix.day, fix.hour, fix.minute,
                   int(fix.second));
@@ -25,19 +25,37 @@ std::string PointTime(const GpsFix& fix, const TimeStamp& recorded) {
                 recorded.minute, recorded.second);
 }
 
-std::string Escaped(const std::string& text) {
+std::string XmlEscaped(std::string_view text) {
   std::string out;
+  out.reserve(text.size());
   for (char c : text) {
     if (c == '&') out += "&amp;";
     else if (c == '<') out += "&lt;";
     else if (c == '>') out += "&gt;";
     else if (c == '"') out += "&quot;";
-    else out += c;
+    else if (c == '\'') out += "&apos;";
+    else if (uint8_t(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') out += c;
   }
   return out;
 }
 
-}  // namespace
+std::string FixedText(double value, int decimals) {
+  char buf[64];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  return ec == std::errc() ? std::string(buf, end) : std::string();
+}
+
+bool WriteExportText(const std::string& path, const std::string& text, std::string& error) {
+  FILE* f = CreateOutputFile(path, error);
+  if (!f) return false;
+  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  if (std::fclose(f) != 0 || !ok) {
+    error = Format("Ошибка записи файла %s", path.c_str());
+    RemoveFileUtf8(path);
+    return false;
+  }
+  return true;
+}
 
 std::vector<TrackPoint> RouteOfRecords(const Source& src, const std::vector<int32_t>& indices) {
   std::vector<TrackPoint> points;
@@ -54,7 +72,7 @@ std::vector<TrackPoint> RouteOfRecords(const Source& src, const std::vector<int3
     if (!points.empty() && points.back().lat == fix.lat && points.back().lon == fix.lon) continue;
     TrackPoint t;
     t.lat = fix.lat, t.lon = fix.lon;
-    t.time = PointTime(fix, src.TimeOf(index));
+    t.time = TrackPointTime(fix, src.TimeOf(index));
     t.hasSpeed = fix.hasSpeed;
     t.speedMs = fix.speedKmh / 3.6;
     points.push_back(std::move(t));
@@ -69,12 +87,13 @@ std::string GpxText(const std::vector<TrackPoint>& points, const std::string& na
       " xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\"\n"
       " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"\n"
       " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\n"
-      " <trk>\n  <name>" + Escaped(name) + "</name>\n  <trkseg>\n";
+      " <trk>\n  <name>" + XmlEscaped(name) + "</name>\n  <trkseg>\n";
   for (const TrackPoint& t : points) {
-    out += Format("   <trkpt lat=\"%.7f\" lon=\"%.7f\">\n    <time>%s</time>\n", t.lat, t.lon, t.time.c_str());
+    out += "   <trkpt lat=\"" + FixedText(t.lat, 7) + "\" lon=\"" + FixedText(t.lon, 7) + "\">\n    <time>" +
+           XmlEscaped(t.time) + "</time>\n";
     if (t.hasSpeed)
-      out += Format("    <extensions><gpxtpx:TrackPointExtension><gpxtpx:speed>%.3f</gpxtpx:speed>"
-                    "</gpxtpx:TrackPointExtension></extensions>\n", t.speedMs);
+      out += "    <extensions><gpxtpx:TrackPointExtension><gpxtpx:speed>" + FixedText(t.speedMs, 3) +
+             "</gpxtpx:speed></gpxtpx:TrackPointExtension></extensions>\n";
     out += "   </trkpt>\n";
   }
   out += "  </trkseg>\n </trk>\n</gpx>\n";
@@ -83,16 +102,7 @@ std::string GpxText(const std::vector<TrackPoint>& points, const std::string& na
 
 bool WriteGpxFile(const std::string& path, const std::vector<TrackPoint>& points, const std::string& name,
                   std::string& error) {
-  const std::string text = GpxText(points, name);
-  FILE* f = CreateOutputFile(path, error);
-  if (!f) return false;
-  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  if (std::fclose(f) != 0 || !ok) {
-    error = Format("Ошибка записи файла %s", path.c_str());
-    RemoveFileUtf8(path);
-    return false;
-  }
-  return true;
+  return WriteExportText(path, GpxText(points, name), error);
 }
 
 }  // namespace quovil

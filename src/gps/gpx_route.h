@@ -4,7 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "card/korax.h"
+#include "gps/nmea.h"
 
 namespace quovil {
 
@@ -26,6 +30,22 @@ std::vector<TrackPoint> RouteOfRecords(const Source& src, const std::vector<int3
 // The GPX 1.1 document of one track; speeds go into the Garmin track point
 // extension, which GPX 1.1 readers know.
 std::string GpxText(const std::vector<TrackPoint>& points, const std::string& name);
+
+// The time of a point: the GPS date and time (UTC) when the text has both,
+// else the recorder's own clock (local time, no zone), as xsd:dateTime.
+std::string TrackPointTime(const GpsFix& fix, const TimeStamp& recorded);
+
+// Text for XML content and attributes: the five special characters escaped,
+// control characters XML does not allow left out.
+std::string XmlEscaped(std::string_view text);
+
+// A number with that many decimals and a point for the separator, whatever
+// the C locale (the window's may write a comma).
+std::string FixedText(double value, int decimals);
+
+// Writes text to path as a new file (refused when the path names an input or
+// a folder); false with the reason, and no file left, when it cannot.
+bool WriteExportText(const std::string& path, const std::string& text, std::string& error);
 
 // Writes the document to path; false with a reason when the file cannot be written.
 bool WriteGpxFile(const std::string& path, const std::vector<TrackPoint>& points, const std::string& name,

@@ -32,10 +32,15 @@ struct GpsFix {
   int day = 0, month = 0, year = 0;  // four-digit year
   bool hasSpeed = false;
   double speedKmh = 0;
+  bool hasCourse = false;
+  double course = 0;  // degrees true, 0 <= course < 360
+  bool operator==(const GpsFix&) const = default;
 };
 
-// RMC gives position (status A only), time, date and speed; GGA position (fix
-// quality above 0) and time; VTG speed in km/h, which wins over RMC's knots.
+// RMC gives position (status A only), time, date, speed and course; GGA
+// position (fix quality above 0) and time; VTG speed in km/h and course, which
+// win over RMC's. Numbers are read the same whatever the C locale says, and
+// nothing is allocated: the telemetry index parses every second of a card.
 GpsFix ParseGpsText(std::string_view text);
 
 }  // namespace quovil

@@ -11,7 +11,8 @@ namespace {
 class CliReadOnly : public FaultTest {
  protected:
   int Cli(const std::string& args) {
-    std::string cmd = std::string(QUOVIL_CLI) + " " + args + " >/dev/null 2>&1";
+    // The telemetry cache goes to the test's folder, never the user's.
+    std::string cmd = "XDG_CACHE_HOME='" + dir + "/cache' " + std::string(QUOVIL_CLI) + " " + args + " >/dev/null 2>&1";
     return std::system(cmd.c_str());
   }
 };
@@ -32,6 +33,8 @@ TEST_F(CliReadOnly, ReadingCommandsNeverChangeTheCard) {
       "snapshot " + c + " " + out + ".bmp' --index 1",
       "journal " + c + " --save " + out + ".klf'",
       "gpx " + c + " " + out + ".gpx'",
+      "track " + c + " " + out + ".csv'",
+      "track " + c + " " + out + ".kml'",
   };
   for (const auto& args : commands) {
     EXPECT_EQ(Cli(args), 0) << "quovil-cli " << args;

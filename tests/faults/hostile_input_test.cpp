@@ -79,7 +79,8 @@ TEST_F(Hostile, NoOutputReplacesTheSourceByAnyName) {
     const std::string t = Q(target);
     for (const std::string& args :
          {"frame " + c + " --index 1 --out " + t, "sound " + c + " --index 1 --out " + t,
-          "snapshot " + c + " " + t + " --index 1", "gpx " + c + " " + t, "journal " + c + " --save " + t}) {
+          "snapshot " + c + " " + t + " --index 1", "gpx " + c + " " + t, "track " + c + " " + t,
+          "journal " + c + " --save " + t}) {
       const CliResult r = Cli(args);
       EXPECT_NE(r.rc, 0) << args;
       EXPECT_EQ(r.out["error"], kOpenInput) << args;

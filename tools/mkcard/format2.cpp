@@ -73,6 +73,8 @@ void LinkInfo(Recorded& truth) {
     const Frame& src = truth.frames[std::size_t(found)];
     f.hasSensor = src.hasSensor, f.sensorStatus = src.sensorStatus, f.uin = src.uin, f.uakb = src.uakb;
     f.gpsText = src.gpsText, f.gpsSpeed = src.gpsSpeed;
+    f.gpsPosition = src.gpsPosition, f.lat = src.lat, f.lon = src.lon;
+    f.gpsSpeedValid = src.gpsSpeedValid, f.speedKmh = src.speedKmh, f.gpsCourse = src.gpsCourse, f.course = src.course;
   }
 }
 
@@ -150,12 +152,14 @@ struct Writer2 {
       f.soundSectors = uint8_t(Sectors(f.samples.size() + 2));
       f.sound = SoundBlock(f.samples, std::size_t(f.soundSectors) * 512);
     }
-    if (s.firstOfSecond) {
+    if (CarriesInfo(o, s)) {
       InfoBlock b = MakeInfoBlock(o, s, o.seed);
       f.info = b.bytes;
       f.infoSectors = uint8_t(Sectors(b.bytes.size()));
       f.hasSensor = b.hasSensor, f.sensorStatus = b.status, f.uin = b.uin, f.uakb = b.uakb;
       f.gpsText = b.gps, f.gpsSpeed = b.speed;
+      f.gpsPosition = b.position, f.lat = b.lat, f.lon = b.lon;
+      f.gpsSpeedValid = b.speedValid, f.speedKmh = b.kmh, f.gpsCourse = b.courseValid, f.course = b.course;
     }
     f.firstSector = sector;
     uint64_t at = (uint64_t(base) + sector) * 512;

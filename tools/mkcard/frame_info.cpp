@@ -29,7 +29,18 @@ std::string LonText(double deg) {
   return quovil::Format("%03d%07.4f", d, (deg - d) * 60);
 }
 
-std::string GpsText(const Shot& s, uint32_t seed, std::string* speedField) {
+bool Every(int every, int second) { return every > 0 && second % every == every - 1; }
+
+// What the receiver says in one second.
+enum class Fix { Good, BadChecksum, NoFix };
+
+std::string Broken(std::string sentence) {
+  char& last = sentence.back();
+  last = last == '0' ? '1' : '0';
+  return sentence;
+}
+
+std::string GpsText(const Shot& s, uint32_t seed, Fix fix, InfoBlock& b) {
   const int sec = s.second + int(seed % 600);
   const double kmh = 30 + (sec * 7 % 400) / 10.0;
   const double course = std::fmod(45 + sec / 10.0, 360.0);
@@ -39,15 +50,24 @@ std::string GpsText(const Shot& s, uint32_t seed, std::string* speedField) {
   const auto& t = s.time;
   const std::string hms = quovil::Format("%02d%02d%02d.00", t.hour, t.minute, t.second);
   const std::string knots = quovil::Format("%05.1f", kmh / 1.852);
-  *speedField = quovil::Format("%05.1f", kmh);
-  const std::string rmc = quovil::Format("GPRMC,%s,A,%s,N,%s,E,%s,%05.1f,%02d%02d%02d,,,A", hms.c_str(),
-                                         LatText(lat).c_str(), LonText(lon).c_str(), knots.c_str(), course, t.day,
-                                         t.month, t.year % 100);
-  const std::string gga = quovil::Format("GPGGA,%s,%s,N,%s,E,1,08,0.9,150.0,M,14.0,M,,", hms.c_str(),
-                                         LatText(lat).c_str(), LonText(lon).c_str());
-  const std::string vtg = quovil::Format("GPVTG,%05.1f,T,%05.1f,M,%s,N,%s,K,A", course, std::fmod(course + 349.5, 360.0),
-                                         knots.c_str(), speedField->c_str());
-  return NmeaSentence(rmc) + "\r\n" + NmeaSentence(gga) + "\r\n" + NmeaSentence(vtg) + "\r\n";
+  b.speed = quovil::Format("%05.1f", kmh);
+  const bool valid = fix != Fix::NoFix;
+  const std::string rmc = quovil::Format("GPRMC,%s,%s,%s,N,%s,E,%s,%05.1f,%02d%02d%02d,,,%s", hms.c_str(),
+                                         valid ? "A" : "V", LatText(lat).c_str(), LonText(lon).c_str(), knots.c_str(),
+                                         course, t.day, t.month, t.year % 100, valid ? "A" : "N");
+  const std::string gga = quovil::Format("GPGGA,%s,%s,N,%s,E,%d,08,0.9,150.0,M,14.0,M,,", hms.c_str(),
+                                         LatText(lat).c_str(), LonText(lon).c_str(), valid ? 1 : 0);
+  const std::string vtg = quovil::Format("GPVTG,%05.1f,T,%05.1f,M,%s,N,%s,K,%s", course,
+                                         std::fmod(course + 349.5, 360.0), knots.c_str(), b.speed.c_str(),
+                                         valid ? "A" : "N");
+  const bool broken = fix == Fix::BadChecksum;
+  b.position = fix == Fix::Good;
+  b.speedValid = b.courseValid = valid;
+  b.lat = lat, b.lon = lon, b.kmh = kmh, b.course = course;
+  const auto sentence = [&](const std::string& body, bool bad) {
+    return (bad ? Broken(NmeaSentence(body)) : NmeaSentence(body)) + "\r\n";
+  };
+  return sentence(rmc, broken) + sentence(gga, broken) + sentence(vtg, false);
 }
 
 // Appends one record: [u16 length][type][payload][one trailing byte].
@@ -60,6 +80,11 @@ void AppendRecord(std::vector<uint8_t>& out, uint8_t type, const uint8_t* payloa
 }
 
 }  // namespace
+
+bool CarriesInfo(const Options& o, const Shot& s) {
+  if (Every(o.infoGapEvery, s.second)) return false;
+  return o.lateInfo && s.second % 2 == 1 ? s.lastOfSecond : s.firstOfSecond;
+}
 
 InfoBlock MakeInfoBlock(const Options& o, const Shot& s, uint32_t seed) {
   InfoBlock b;
@@ -76,7 +101,10 @@ InfoBlock MakeInfoBlock(const Options& o, const Shot& s, uint32_t seed) {
     AppendRecord(b.bytes, 0x0A, payload, sizeof payload);
   }
   if (o.gps) {
-    b.gps = GpsText(s, seed, &b.speed);
+    const Fix fix = Every(o.badChecksumEvery, s.second)  ? Fix::BadChecksum
+                    : Every(o.invalidFixEvery, s.second) ? Fix::NoFix
+                                                         : Fix::Good;
+    b.gps = GpsText(s, seed, fix, b);
     AppendRecord(b.bytes, 0x0B, reinterpret_cast<const uint8_t*>(b.gps.data()), b.gps.size());
   }
   if (!b.bytes.empty()) b.bytes.resize(std::size_t(quovil::RoundToSector(int64_t(b.bytes.size()))), 0);

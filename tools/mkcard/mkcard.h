@@ -62,6 +62,18 @@ struct Options {
   // carrying a sensor record and/or a GPS record.
   bool sensors = true;
   bool gps = true;
+  // Damage of the frame information, each on every Nth second (0: never),
+  // counted from the start: infoGapEvery seconds carry no block at all;
+  // badChecksumEvery seconds have wrong checksums on their RMC and GGA
+  // sentences (VTG stays right); invalidFixEvery seconds report no fix (RMC
+  // status V, GGA quality 0, VTG mode N). A second that is several of these is
+  // the first of them named here.
+  int infoGapEvery = 0;
+  int badChecksumEvery = 0;
+  int invalidFixEvery = 0;
+  // Odd seconds carry their block on their last record instead of their
+  // first (with both cameras often the other camera's).
+  bool lateInfo = false;
 
   // Rings. Format 0: mainWrapped puts the main area's oldest record in the
   // middle of the ring; archiveRecords > 0 adds an archive area whose IndexTable
@@ -123,6 +135,15 @@ struct Frame {
   uint16_t uin = 0, uakb = 0;     // tenths of a volt
   std::string gpsText;            // GPS record text (several sentences)
   std::string gpsSpeed;           // speed field of its $GPVTG sentence
+  // What the GPS text of that block states with right checksums and a valid
+  // fix: position in degrees (as written: minutes to four decimals), speed in
+  // km/h, course in degrees.
+  bool gpsPosition = false;
+  double lat = 0, lon = 0;
+  bool gpsSpeedValid = false;
+  double speedKmh = 0;
+  bool gpsCourse = false;
+  double course = 0;
   bool written = true;    // false: an empty slot (format 1 slots beyond the records)
   int infoIndex = -1;     // format 2: catalogue index whose block holds this second's info
   // Format 2 long entry as written.

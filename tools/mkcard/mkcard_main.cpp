@@ -19,6 +19,7 @@ const char kUsage[] =
     "  --no-sound  --rate HZ  --stored-sound-bytes N (format 1 table value)\n"
     "  --group N  --long-groups     format 2 groups\n"
     "  --no-gps  --no-sensors       format 2 frame information\n"
+    "  --info-gap-every N  --bad-checksum-every N  --invalid-fix-every N  --late-info\n"
     "  --main-wrapped  --archive N  format 0 rings\n"
     "  --ring-wrapped  --slots N    format 1 ring\n"
     "  --ring-wrapped  --ring-capacity N  --ring-head N  --scanless-wrap   format 2 ring\n"
@@ -46,7 +47,7 @@ bool Apply(mkcard::Options& o, std::string& out, const std::string& name, const 
       flag("--ring-wrapped", o.ringWrapped) || flag("--scanless-wrap", o.scanlessWrap) ||
       flag("--bad-first-copy", o.badFirstCopy) || flag("--bad-both-copies", o.badBothCopies) ||
       flag("--different-copies", o.differentCopies) || flag("--bad-boot-checksum", o.badBootChecksum) ||
-      flag("--journal", o.journal) || flag("--journal-wrapped", o.journalWrapped))
+      flag("--journal", o.journal) || flag("--journal-wrapped", o.journalWrapped) || flag("--late-info", o.lateInfo))
     return true;
   if (flag("--no-sound", noSound)) return o.sound = false, true;
   if (flag("--no-gps", noGps)) return o.gps = false, true;
@@ -75,6 +76,9 @@ bool Apply(mkcard::Options& o, std::string& out, const std::string& name, const 
   if (name == "--ring-capacity") return o.ringCapacity = int(v), v >= 0;
   if (name == "--ring-head") return o.ringHead = int(v), true;
   if (name == "--table-version") return o.tableVersion = int(v), true;
+  if (name == "--info-gap-every") return o.infoGapEvery = int(v), v >= 0;
+  if (name == "--bad-checksum-every") return o.badChecksumEvery = int(v), v >= 0;
+  if (name == "--invalid-fix-every") return o.invalidFixEvery = int(v), v >= 0;
   if (name == "--journal-capacity") return o.journalCapacity = int(v), v > 0;
   return false;
 }

@@ -94,6 +94,7 @@ std::vector<Shot> PlanShots(const Options& o, int count, const quovil::TimeStamp
     s.second = k / fps;
     s.time = AddSeconds(start, s.second);
     s.firstOfSecond = k % fps == 0;
+    s.lastOfSecond = k % fps == fps - 1 || k == count - 1;
     s.interval = std::clamp(base + rng.Below(5) - 2, 1, 255);
     if (o.bothCameras && --runLeft == 0) {
       camera ^= 1;

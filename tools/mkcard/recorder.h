@@ -44,6 +44,7 @@ struct Shot {
   int second = 0;       // seconds since the start
   int interval = 50;    // 10 ms units to this camera's next picture
   bool firstOfSecond = false;
+  bool lastOfSecond = false;
 };
 
 std::vector<Shot> PlanShots(const Options& o, int count, const quovil::TimeStamp& start, bool longKinds);
@@ -84,7 +85,12 @@ struct InfoBlock {
   uint8_t status = 0;
   uint16_t uin = 0, uakb = 0;
   std::string gps, speed;
+  bool position = false, speedValid = false, courseValid = false;
+  double lat = 0, lon = 0, kmh = 0, course = 0;
 };
+// Whether the recorder writes an information block for this second, and on
+// which of its records.
+bool CarriesInfo(const Options& o, const Shot& shot);
 InfoBlock MakeInfoBlock(const Options& o, const Shot& shot, uint32_t seed);
 
 void WriteBootSector(Image& img, int format, uint32_t stateSector, bool badChecksum);
