@@ -101,7 +101,7 @@ journal. quovil-cli does the same from the command line and prints JSON.")
 # The libraries the programs link are found by dpkg-shlibdeps. The window's
 # SVG icons are drawn by Qt's SVG plugins, which nothing links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, libqt6sql6-sqlite")
 # Qt's own Russian texts (the standard buttons); the viewer runs without them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gpsd")

@@ -9,7 +9,7 @@ if [ $# -gt 0 ]; then
 else
 PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libqt6svg6
+  qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libqt6svg6 libqt6sql6-sqlite
   libgl1-mesa-dev libxkbcommon-dev
   libsdl2-dev libsimpleini-dev nlohmann-json3-dev libcli11-dev
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev

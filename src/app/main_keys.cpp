@@ -12,6 +12,8 @@
 #include <QWheelEvent>
 
 #include "app/view_main.h"
+#include "app/route_docks.h"
+#include "gps/route_panel.h"
 #include "viewer/bottom_panel.h"
 #include "viewer/use_box.h"
 
@@ -46,6 +48,11 @@ bool IsNavigationKey(int key, Qt::KeyboardModifiers mods) {
     case Qt::Key_PageDown: return true;
     default: return false;
   }
+}
+
+bool IsKindKey(int key, Qt::KeyboardModifiers mods) {
+  return (key == Qt::Key_Left || key == Qt::Key_Right) &&
+         (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier)) == Qt::ControlModifier;
 }
 
 // A control that moves with these keys itself keeps them (the brightness
@@ -125,6 +132,16 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         event->accept();
         return true;
       }
+      // Ctrl+Left / Ctrl+Right: the record of the kind chosen in the
+      // telemetry dock, before or after the shown one.
+      if (IsKindKey(k->key(), k->modifiers()) && routeDocks_ && !ControlKeepsKey(watched)) {
+        if (event->type() == QEvent::KeyPress) {
+          Call([&] { routeDocks_->JumpToKind(k->key() == Qt::Key_Right); });
+          Repaint(kRepaintActions | kRepaintImage | kRepaintTimeline);
+        }
+        event->accept();
+        return true;
+      }
       if (IsNavigationKey(k->key(), k->modifiers()) && !ControlKeepsKey(watched)) {
         if (event->type() == QEvent::KeyPress) NavigationKey(k->key(), k->modifiers());
         event->accept();
@@ -142,6 +159,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       const auto* wheel = static_cast<QWheelEvent*>(event);
       // Ctrl + wheel over the time scale is its zoom.
       if ((wheel->modifiers() & Qt::ControlModifier) && JvPanel2 && watched == JvPanel2->useBox) break;
+      // The wheel over the route map zooms the map.
+      if (routeDocks_ && watched == routeDocks_->routePanel()->canvas()) break;
       const int dy = wheel->angleDelta().y();
       if (dy == 0) break;
       bool handled = false;

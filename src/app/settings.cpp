@@ -177,6 +177,7 @@ AppSettings LoadSettings(const std::string& path) {
   s.LastOpenDir = ini.GetValue("INIT", "LastOpenDir", "");
   s.GpsPortName = ini.GetValue("PARAMS", "GPS_PORT", "GPS1");
   s.MapProgramPath = ini.GetValue("PARAMS", "MAP_NAME", "");
+  s.RouteTiles = ini.GetValue("ROUTE", "TILES", "");
   // Out-of-range picture settings would index past the brightness/contrast
   // tables of the picture builder: keep them within the bars' ranges.
   for (int cam = 0; cam < 2; ++cam) {
@@ -221,6 +222,8 @@ bool SaveSettings(const std::string& path, const AppSettings& s) {
   }
   ini.SetValue("PARAMS", "GPS_PORT", s.GpsPortName.c_str());
   ini.SetValue("PARAMS", "MAP_NAME", s.MapProgramPath.c_str());
+  // Written only once chosen: files of earlier versions stay as they were.
+  if (!s.RouteTiles.empty() || ini.GetValue("ROUTE", "TILES")) ini.SetValue("ROUTE", "TILES", s.RouteTiles.c_str());
 
   std::string out;
   if (ini.Save(out, false) < 0) return false;

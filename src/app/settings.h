@@ -22,6 +22,8 @@ struct AppSettings {
   std::string LastBMPDir, LastSaveDir, LastOpenDir;
   std::string GpsPortName = "GPS1";
   std::string MapProgramPath;
+  // The offline map under the route: a folder of tiles or an .mbtiles file.
+  std::string RouteTiles;
   std::array<CameraSetting, 2> Cameras{};
   // The journal window's bounds, written at every close; JournalSaved says
   // whether the file held all four (the window then opens there again).

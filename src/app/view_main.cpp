@@ -2,6 +2,7 @@
 #include "platform/dbus/udisks_drives.h"
 #endif
 #include "app/view_main.h"
+#include "app/route_docks.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -85,6 +86,9 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, Q
     journal_ = std::make_unique<TJournalForm>(viewer);
     JournalForm = journal_.get();
     gps_ = std::make_unique<GpsWindow>(static_cast<GpsWindowHost&>(*this));
+    routeDocks_ = new RouteDocks(*this, viewer);
+    routeDocks_->AddToMenu(gps_->Menu());
+    routeDocks_->UseTiles(Settings.RouteTiles);
     if (!startJournal_.empty()) OpenPath(std::exchange(startJournal_, {}));
   }
 }
@@ -365,6 +369,7 @@ AppSettings TMainForm::CollectSettings() const {
     s.Journal = {j.x(), j.y(), j.width(), j.height()};
   }
   s.Cameras = viewer.cameraSettings();
+  if (routeDocks_) s.RouteTiles = routeDocks_->tilesPath;
   return s;
 }
 
@@ -386,13 +391,17 @@ void TMainForm::Repaint(unsigned flags) {
   if (JvPanel1) JvPanel1->Refresh(flags);
   if (JvPanel2) JvPanel2->Refresh(flags);
   SyncTimers();
+  if (routeDocks_ && !closed_) routeDocks_->Follow();
 }
 
 void TMainForm::ProcessEvents() { QCoreApplication::processEvents(); }
 
 void TMainForm::SyncStatus() {
   for (size_t i = 0; i < StatusPanels.size(); ++i) {
-    const QString text = QString::fromStdString(viewer.statusPanels()[i]);
+    QString text = QString::fromStdString(viewer.statusPanels()[i]);
+    // The free panel tells how far the day's telemetry has come.
+    if (i == kFreeStatusPanel && text.isEmpty() && routeDocks_)
+      text = QString::fromStdString(routeDocks_->ProgressText());
     if (StatusPanels[i]->text() != text) StatusPanels[i]->setText(text);
   }
 }

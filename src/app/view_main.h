@@ -38,6 +38,7 @@ class BottomPanel;
 class TSelectForm;
 class TJournalForm;
 class GpsWindow;
+class RouteDocks;
 class HandOverEndpoint;
 class TEventWaitThread;
 class TChanelForm;
@@ -140,6 +141,11 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   QWidget* DatePanel = nullptr;
   TSelectForm* SelectForm = nullptr;
   std::array<QLabel*, 5> StatusPanels{};
+  // The panel without a text of its own but while the pointer is over the
+  // time scale.
+  static constexpr size_t kFreeStatusPanel = 3;
+  // The route and telemetry docks (children of the window).
+  RouteDocks* routeDocks() const { return routeDocks_; }
   QTimer* CheckTimer = nullptr;
   QTimer* PlayTimer = nullptr;
   QTimer* MapTimer = nullptr;
@@ -284,6 +290,7 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   std::string imageFolder_;   // where the card image dialog opens next
   std::string aviFolder_;     // where the AVI dialog opens next
   std::string mp4Folder_;     // where the MP4 dialog opens next
+  RouteDocks* routeDocks_ = nullptr;
   Mp4Options mp4Choice_;      // what the MP4 options dialog offers next
   std::optional<std::string> AskMp4File(const FileQuestion& q);
   // A written file confirmed in the status bar for a few seconds.

@@ -45,6 +45,11 @@ RecordKind Source::KindOf(int32_t i) const {
   return KindOfFlag(f, false);
 }
 
+RecordKind Source::TriggerOf(int32_t i) const {
+  if (ShortEntries()) return KindOf(i);
+  return KindOfFlag(uint8_t(FlagOf(i) & ~kFlagDelta), true);
+}
+
 const char* Source::KindTextOf(int32_t i) const { return KindName(KindOf(i)); }
 
 }  // namespace quovil

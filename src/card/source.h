@@ -89,6 +89,10 @@ struct Source {
   // Kind rule in force: long-entry rule for format 2 (card or archive).
   const char* KindTextOf(int32_t i) const;
   RecordKind KindOf(int32_t i) const;
+  // Why the recorder took the record: KindOf without the delta bit, which
+  // says how the picture is stored and not why (a delta frame of a manual
+  // recording is a manual record here, "ошибка записи" by its text).
+  RecordKind TriggerOf(int32_t i) const;
   // The device frames are read from (card or archive file), and the byte
   // position a long entry's FirstSector is relative to.
   BlockDevice* FrameDevice() const { return SourceIsCard ? Card.get() : ArchiveStream.get(); }

@@ -56,7 +56,7 @@ GpsWindow::GpsWindow(GpsWindowHost& host)
 
   QAction* map = &host.MapAction();
   QObject::connect(map, &QAction::triggered, &form, [this] { ActionMAPExecute(); });
-  auto* menu = new QMenu(&form);
+  auto* menu = menu_ = new QMenu(&form);
   QAction* gpx = menu->addAction(QString::fromUtf8("Сохранить маршрут в GPX…"));
   QObject::connect(gpx, &QAction::triggered, &form, [this] { SaveRouteGpx(); });
   if (auto* button = qobject_cast<QToolButton*>(host.MapToolBar().widgetForAction(map))) {

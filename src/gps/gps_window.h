@@ -13,6 +13,7 @@
 #include "gps/setup_form.h"
 
 class QAction;
+class QMenu;
 class QMainWindow;
 class QToolBar;
 
@@ -51,6 +52,8 @@ class GpsWindow {
   // Run when the main window closes.
   void StopMapProgram();
   void SaveRouteGpx();
+  // The map button's menu (the route's docks and exports join it).
+  QMenu& Menu() { return *menu_; }
   // Answers the GPX save dialog instead of the user (tests); empty: cancelled.
   std::function<QString()> gpxDialog;
 
@@ -66,6 +69,7 @@ class GpsWindow {
   std::unique_ptr<TSetupForm> wizard_;
   std::unique_ptr<MapControl> control_;
   std::string gpxFolder_;  // where the GPX dialog opens next
+  QMenu* menu_ = nullptr;
 };
 
 }  // namespace quovil

@@ -345,7 +345,7 @@ bool Viewer::ShowNeighbourOfKind(RecordKind kind, bool forward) {
   if (n <= 0 || pos < 0 || pos >= n) return false;
   const int32_t step = forward ? 1 : -1;
   for (int32_t q = pos + step; q >= 0 && q < n; q += step) {
-    if (src_.KindOf(IndexAtPos(q)) == kind) {
+    if (src_.TriggerOf(IndexAtPos(q)) == kind) {
       ShowPositionWithCompanion(q);
       return true;
     }

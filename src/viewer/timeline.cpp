@@ -84,6 +84,13 @@ void Viewer::UseBoxMouseMove(int x, int y, int w, int h) {
   if (timeline_.TimelineDragging) UseBoxClick();
 }
 
+void Viewer::TimeScaleJump(int second) {
+  if (sel_.Count() <= 0) return;
+  timeline_.Tag = std::clamp(second, 0, kDaySeconds - 1) / 60;
+  timeline_.ClickCamera = sel_.ActiveCamera() & 1;
+  UseBoxClick();
+}
+
 void Viewer::UseBoxMouseDown() { timeline_.TimelineDragging = true; }
 
 void Viewer::UseBoxMouseUp() { timeline_.TimelineDragging = false; }

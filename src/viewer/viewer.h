@@ -275,8 +275,8 @@ class Viewer {
   // there is nowhere to go.
   bool ShowSelectionEnd(bool last);
   bool ShowNeighbourMinute(bool forward);
-  // Ctrl+Right / Ctrl+Left: the next or previous record of kind (either
-  // camera) in the selection, with its companion; false when there is none.
+  // Ctrl+Right / Ctrl+Left: the next or previous record taken for kind
+  // (either camera) in the selection, with its companion; false when there is none.
   bool ShowNeighbourOfKind(RecordKind kind, bool forward);
   int FeedSound(int cam);
   int FeedSilence(int cam);
@@ -294,6 +294,9 @@ class Viewer {
   void UseBoxMouseUp();
   void UseBoxClick();
   void UseBoxDblClick();
+  // A click on the day's telemetry at second of the day: the time scale's
+  // click at that minute, for the active camera.
+  void TimeScaleJump(int second);
   // Ctrl + wheel over the scale: steps > 0 narrow the shown span, steps < 0
   // widen it, around the time under column x of the box w wide.
   void UseBoxZoom(int steps, int x, int w);

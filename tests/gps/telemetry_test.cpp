@@ -69,8 +69,12 @@ TEST(TelemetryIndex, EverySecondAgreesWithTheRecorder) {
       EXPECT_NEAR(s->gps.lat, f.lat, 1e-6);
       EXPECT_NEAR(s->gps.lon, f.lon, 1e-6);
     }
-    if (f.gpsSpeedValid) EXPECT_NEAR(s->gps.speedKmh, f.speedKmh, 0.051);
-    if (f.gpsCourse) EXPECT_NEAR(s->gps.course, f.course, 0.051);
+    if (f.gpsSpeedValid) {
+      EXPECT_NEAR(s->gps.speedKmh, f.speedKmh, 0.051);
+    }
+    if (f.gpsCourse) {
+      EXPECT_NEAR(s->gps.course, f.course, 0.051);
+    }
   }
   // The card really had each kind of second.
   EXPECT_GT(gaps, 5);
@@ -104,7 +108,9 @@ TEST(TelemetryIndex, ReadsEachBlockOnceInCardOrder) {
   for (int e : blocks) wanted.insert(InfoOffset(card.source(), e));
   for (size_t k = 0; k < reads.size(); ++k) {
     EXPECT_TRUE(wanted.count(reads[k].first)) << reads[k].first;
-    if (k > 0) EXPECT_LT(reads[k - 1].first, reads[k].first);
+    if (k > 0) {
+      EXPECT_LT(reads[k - 1].first, reads[k].first);
+    }
   }
 }
 
