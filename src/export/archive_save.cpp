@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "card/archive_file.h"
+#include "export/card_identity.h"
+#include "platform/checksum_file.h"
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 #include "viewer/viewer.h"
@@ -106,6 +108,10 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   ok = std::fclose(f.release()) == 0 && ok;
   progress.End();
   if (!ok) return {ArchiveSaveStatus::WriteFailed, 0, copy.cardReadFailed ? kCardReadFailed : kWriteFailed};
+  // The archive's checksum, and the card it came from, beside it.
+  std::string why;
+  if (!SealExport(path, &why) || !WriteCardIdentity(src, path, why))
+    return {ArchiveSaveStatus::WriteFailed, 0, kWriteFailed};
   result.status = ArchiveSaveStatus::Saved;
   result.entries = int(n);
   result.message = "Файл создан успешно!";

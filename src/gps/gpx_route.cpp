@@ -8,6 +8,7 @@
 #include "card/korax.h"
 #include "decode/frame_info.h"
 #include "gps/nmea.h"
+#include "platform/checksum_file.h"
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 #include "card/source.h"
@@ -92,7 +93,7 @@ bool WriteGpxFile(const std::string& path, const std::vector<TrackPoint>& points
     RemoveFileUtf8(path);
     return false;
   }
-  return true;
+  return SealExport(path, &error);
 }
 
 }  // namespace quovil
