@@ -76,6 +76,11 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   if (const OutputProblem problem = CheckOutputTarget(path); problem != OutputProblem::None)
     return {ArchiveSaveStatus::Refused, 0, OutputProblemText(problem)};
   if (!ArchivableRecords(src)) return {ArchiveSaveStatus::Refused, 0, kTooLarge};
+  // The card's identity as it is while the records are copied from it; a
+  // card that cannot give it cannot give its records either.
+  std::string cardIdentity;
+  if (src.SourceIsCard && !CardIdentityText(src, cardIdentity))
+    return {ArchiveSaveStatus::WriteFailed, 0, kCardReadFailed};
   File f(OpenFileUtf8(path, "wb"));
   if (!f) return {ArchiveSaveStatus::OpenFailed, 0, "Ошибка открытия файла!"};
   // The copy buffer already gathers large blocks; a second one in stdio only costs a copy.
@@ -110,7 +115,7 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   if (!ok) return {ArchiveSaveStatus::WriteFailed, 0, copy.cardReadFailed ? kCardReadFailed : kWriteFailed};
   // The archive's checksum, and the card it came from, beside it.
   std::string why;
-  if (!SealExport(path, &why) || !WriteCardIdentity(src, path, why))
+  if (!SealExport(path, &why) || (!cardIdentity.empty() && !WriteCardIdentity(cardIdentity, path, why)))
     return {ArchiveSaveStatus::WriteFailed, 0, kWriteFailed};
   result.status = ArchiveSaveStatus::Saved;
   result.entries = int(n);

@@ -31,26 +31,31 @@ std::string RegionsSha256(BlockDevice& dev, const std::vector<CardRegion>& regio
 
 std::string CardIdentityName(const std::string& archive) { return archive + ".card.json"; }
 
-std::string CardIdentityText(const Source& src) {
+bool CardIdentityText(const Source& src, std::string& text) {
+  if (!src.SourceIsCard || !src.Card) return false;
   BlockDevice& dev = *src.Card;
   const CardIdentityRegions regions = IdentityRegionsOf(src);
   uint64_t catalogueBytes = 0;
   for (const CardRegion& r : regions.catalogue) catalogueBytes += r.bytes;
-  return "{\n"
+  const std::string boot = RegionsSha256(dev, {regions.boot});
+  const std::string state = boot.empty() ? std::string() : RegionsSha256(dev, regions.stateTables);
+  const std::string catalogue = state.empty() ? std::string() : RegionsSha256(dev, regions.catalogue);
+  if (catalogue.empty()) return false;
+  text = "{\n"
          "  \"device\": " + JsonQuote(dev.Name()) + ",\n"
          "  \"cardFormat\": " + std::to_string(src.CardFormat) + ",\n"
          "  \"cardBytes\": " + std::to_string(dev.Length()) + ",\n"
-         "  \"bootSectorSha256\": " + JsonQuote(RegionsSha256(dev, {regions.boot})) + ",\n"
-         "  \"stateTablesSha256\": " + JsonQuote(RegionsSha256(dev, regions.stateTables)) + ",\n"
+         "  \"bootSectorSha256\": " + JsonQuote(boot) + ",\n"
+         "  \"stateTablesSha256\": " + JsonQuote(state) + ",\n"
          "  \"catalogueBytes\": " + std::to_string(catalogueBytes) + ",\n"
-         "  \"catalogueSha256\": " + JsonQuote(RegionsSha256(dev, regions.catalogue)) + ",\n"
+         "  \"catalogueSha256\": " + JsonQuote(catalogue) + ",\n"
          "  \"recorded\": " + JsonQuote(UtcNowText()) + "\n"
          "}\n";
+  return true;
 }
 
-bool WriteCardIdentity(const Source& src, const std::string& archive, std::string& error) {
-  if (!src.SourceIsCard || !src.Card) return true;
-  return WriteTextFile(CardIdentityName(archive), CardIdentityText(src), error);
+bool WriteCardIdentity(const std::string& text, const std::string& archive, std::string& error) {
+  return WriteTextFile(CardIdentityName(archive), text, error);
 }
 
 }  // namespace quovil

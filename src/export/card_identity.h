@@ -13,11 +13,11 @@ namespace quovil {
 // archive + ".card.json".
 std::string CardIdentityName(const std::string& archive);
 
-// The record as JSON text; the digests are empty for a region that cannot be
-// read. src must be a card (SourceIsCard, with its device).
-std::string CardIdentityText(const Source& src);
+// The record as JSON text, read from the card of src now. False when a
+// region cannot be read.
+bool CardIdentityText(const Source& src, std::string& text);
 
-// Writes the record beside the archive. False with error.
-bool WriteCardIdentity(const Source& src, const std::string& archive, std::string& error);
+// Writes a record made by CardIdentityText beside the archive. False with error.
+bool WriteCardIdentity(const std::string& text, const std::string& archive, std::string& error);
 
 }  // namespace quovil
