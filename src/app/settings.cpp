@@ -177,6 +177,7 @@ AppSettings LoadSettings(const std::string& path) {
   s.LastOpenDir = ini.GetValue("INIT", "LastOpenDir", "");
   s.GpsPortName = ini.GetValue("PARAMS", "GPS_PORT", "GPS1");
   s.MapProgramPath = ini.GetValue("PARAMS", "MAP_NAME", "");
+  s.Checksums = ReadRanged(ini, "PARAMS", "CHECKSUMS", 1, 0, 1) != 0;
   // Out-of-range picture settings would index past the brightness/contrast
   // tables of the picture builder: keep them within the bars' ranges.
   for (int cam = 0; cam < 2; ++cam) {
@@ -221,6 +222,7 @@ bool SaveSettings(const std::string& path, const AppSettings& s) {
   }
   ini.SetValue("PARAMS", "GPS_PORT", s.GpsPortName.c_str());
   ini.SetValue("PARAMS", "MAP_NAME", s.MapProgramPath.c_str());
+  WriteInt(ini, "PARAMS", "CHECKSUMS", s.Checksums ? 1 : 0);
 
   std::string out;
   if (ini.Save(out, false) < 0) return false;

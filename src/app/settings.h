@@ -23,6 +23,8 @@ struct AppSettings {
   std::string GpsPortName = "GPS1";
   std::string MapProgramPath;
   std::array<CameraSetting, 2> Cameras{};
+  // PARAMS/CHECKSUMS: finished exports get their ".sha256" (1, the default) or not (0).
+  bool Checksums = true;
   // The journal window's bounds, written at every close; JournalSaved says
   // whether the file held all four (the window then opens there again).
   WindowBounds Journal{};
