@@ -76,11 +76,6 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   if (const OutputProblem problem = CheckOutputTarget(path); problem != OutputProblem::None)
     return {ArchiveSaveStatus::Refused, 0, OutputProblemText(problem)};
   if (!ArchivableRecords(src)) return {ArchiveSaveStatus::Refused, 0, kTooLarge};
-  // The card's identity as it is while the records are copied from it; a
-  // card that cannot give it cannot give its records either.
-  std::string cardIdentity;
-  if (src.SourceIsCard && !CardIdentityText(src, cardIdentity))
-    return {ArchiveSaveStatus::WriteFailed, 0, kCardReadFailed};
   File f(OpenFileUtf8(path, "wb"));
   if (!f) return {ArchiveSaveStatus::OpenFailed, 0, "Ошибка открытия файла!"};
   // The copy buffer already gathers large blocks; a second one in stdio only costs a copy.
@@ -95,6 +90,13 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   unsealed.back() ^= 0xFF;
   bool ok = WriteAll(f.get(), unsealed.data(), unsealed.size()) &&
             std::fseek(f.get(), long(GetU32(&header[11])), SEEK_SET) == 0;
+  // The card's identity as it is while the records are copied from it; a
+  // card that cannot give it fails the save as a failed record read does.
+  std::string cardIdentity;
+  if (ok && src.SourceIsCard && !CardIdentityText(src, cardIdentity)) {
+    copy.cardReadFailed = true;
+    ok = false;
+  }
   for (uint32_t k = 0; ok && k < n; ++k) {
     progress.Step(int(k));
     if (progress.Cancelled()) {
