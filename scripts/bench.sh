@@ -4,6 +4,7 @@
 # reference measured in the same run, and whether it meets its target.
 #   bench.sh [BUILD_DIR]   (default build/bench)
 #   QUOVIL_BENCH_ARCHIVE_MB  size of the saved fragment (default 256 here)
+#   QUOVIL_BENCH_IMAGE_MB    size of the imaged card (default 256)
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${1:-$ROOT/build/bench}"
@@ -11,6 +12,7 @@ case "$BUILD" in /*) ;; *) BUILD="$ROOT/$BUILD" ;; esac
 JOBS="${JOBS:-2}"
 OUT="$BUILD/bench-results"
 export QUOVIL_BENCH_ARCHIVE_MB="${QUOVIL_BENCH_ARCHIVE_MB:-256}"
+export QUOVIL_BENCH_IMAGE_MB="${QUOVIL_BENCH_IMAGE_MB:-256}"
 
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUOVIL_TESTS=OFF -DQUOVIL_BENCH=ON \
   -DQUOVIL_GUI=OFF >/dev/null || exit 1

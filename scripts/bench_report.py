@@ -107,6 +107,16 @@ def figures(r):
                  f"cp of the saved file {fmt(counter(b, 'cp_MBps'), ' MB/s')}", fmt(ratio, "× the time"),
                  "≤ 1.25× (≥ 0.8 of cp's speed)", verdict(ratio, 1.25),
                  "both write 256 MB through the page cache of a shared disk; their write-back moves both"))
+    # Card imaging against dd reading the same source into the same folder.
+    b = g("BM_ImageCard")
+    toDd = counter(b, "ratio_to_dd")
+    rows.append((f"Card image, {fmt(counter(b, 'MB'), ' MB')} read once with SHA-256 and MD5",
+                 fmt(counter(b, "image_MBps"), " MB/s"),
+                 f"dd bs=4M conv=fdatasync of the same source {fmt(counter(b, 'dd_MBps'), ' MB/s')}",
+                 fmt(toDd, "× dd's speed"), "≥ 0.9× dd's speed",
+                 "—" if toDd is None else ("meets" if toDd >= 0.9 else "**misses**"),
+                 "the source is dropped from the page cache before every round, as a card is never in it; "
+                 "both write through the page cache of a shared disk and wait for it"))
     # AVI export against ffmpeg, when the benchmark exists.
     b = g("BM_ExportAvi") or next((v for k, v in r.items() if v["program"] == "bench_avi_export"), None)
     ours, ff = counter(b, "ours_s"), counter(b, "ffmpeg_s")

@@ -13,6 +13,7 @@ PACKAGES=(
   libgl1-mesa-dev libxkbcommon-dev
   libsdl2-dev libsimpleini-dev nlohmann-json3-dev libcli11-dev
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
+  libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   ffmpeg imagemagick poppler-utils socat gpsbabel

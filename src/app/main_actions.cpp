@@ -100,6 +100,7 @@ void TMainForm::CreateActions() {
   // the check mark honest (also when the window ends at start, without one).
   on(ActionMAP, [] {});
   ConnectExportActions();
+  CreateEvidenceActions();
   connect(ActionOpenJournal, &QAction::triggered, this, [this] { ActionOpenJournalExecute(); });
   connect(CloseProgram, &QAction::triggered, this, [this] { CloseProgramExecute(); });
   addAction(CloseProgram);
@@ -133,6 +134,7 @@ void TMainForm::CreateToolBars() {
       b->setPopupMode(QToolButton::DelayedPopup);
     }
   }
+  AttachEvidenceMenus();
   TopToolBar->addSeparator();
   TopToolBar->addAction(ActionPrint);
   TopToolBar->addSeparator();

@@ -188,6 +188,8 @@ void TMainForm::ActionSaveImageExecute() {
 }
 
 std::optional<std::string> TMainForm::AskMp4File(const FileQuestion& q) { return AskFile(this, q, "mp4", true); }
+std::optional<std::string> TMainForm::AskImageFile(const FileQuestion& q) { return AskFile(this, q, "img", true); }
+std::optional<std::string> TMainForm::AskCsvFile(const FileQuestion& q) { return AskFile(this, q, "csv", true); }
 
 void TMainForm::ShowSaved(const std::string& text) {
   statusBar()->showMessage(QString::fromStdString(text), kSavedMessageMs);

@@ -178,6 +178,7 @@ AppSettings LoadSettings(const std::string& path) {
   s.GpsPortName = ini.GetValue("PARAMS", "GPS_PORT", "GPS1");
   s.MapProgramPath = ini.GetValue("PARAMS", "MAP_NAME", "");
   s.RouteTiles = ini.GetValue("ROUTE", "TILES", "");
+  s.Checksums = ReadRanged(ini, "PARAMS", "CHECKSUMS", 1, 0, 1) != 0;
   // Out-of-range picture settings would index past the brightness/contrast
   // tables of the picture builder: keep them within the bars' ranges.
   for (int cam = 0; cam < 2; ++cam) {
@@ -224,6 +225,7 @@ bool SaveSettings(const std::string& path, const AppSettings& s) {
   ini.SetValue("PARAMS", "MAP_NAME", s.MapProgramPath.c_str());
   // Written only once chosen: files of earlier versions stay as they were.
   if (!s.RouteTiles.empty() || ini.GetValue("ROUTE", "TILES")) ini.SetValue("ROUTE", "TILES", s.RouteTiles.c_str());
+  WriteInt(ini, "PARAMS", "CHECKSUMS", s.Checksums ? 1 : 0);
 
   std::string out;
   if (ini.Save(out, false) < 0) return false;

@@ -25,6 +25,8 @@ struct AppSettings {
   // The offline map under the route: a folder of tiles or an .mbtiles file.
   std::string RouteTiles;
   std::array<CameraSetting, 2> Cameras{};
+  // PARAMS/CHECKSUMS: finished exports get their ".sha256" (1, the default) or not (0).
+  bool Checksums = true;
   // The journal window's bounds, written at every close; JournalSaved says
   // whether the file held all four (the window then opens there again).
   WindowBounds Journal{};

@@ -4,6 +4,7 @@
 #include "app/view_main.h"
 #include "app/route_docks.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -30,6 +31,7 @@
 #include "gps/gps_window.h"
 #include "journal/journal.h"
 #include "platform/block_device.h"
+#include "platform/checksum_file.h"
 #include "viewer/SelectDay.h"
 #include "viewer/bottom_panel.h"
 #include "viewer/image_box.h"
@@ -260,6 +262,8 @@ void TMainForm::FormCreate(const QStringList& args) {
 
 void TMainForm::ApplySettings(const AppSettings& s) {
   viewer.SetCameraSettings(s.Cameras);
+  SetExportChecksums(s.Checksums);
+  if (ActionChecksums) ActionChecksums->setChecked(s.Checksums);
   Repaint(kRepaintBars);
 }
 

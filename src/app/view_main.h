@@ -84,6 +84,12 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   static std::function<void(QDialog&)> mp4DialogHook;
   void ActionSaveImageExecute();
   void ActionPrintExecute();
+  // Evidence (main_evidence.cpp): the card image on a worker with the
+  // progress dialog, the selection as CSV, and the switch of the exports'
+  // checksums.
+  void ActionSaveCardImageExecute();
+  void ActionSaveListCsvExecute();
+  void ActionChecksumsToggled(bool on);
   // What a file dialog would be asked: tests answer it instead of the user.
   struct FileQuestion {
     std::string title, filter, folder, suggested;
@@ -105,6 +111,9 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   QAction* ActionOpenCARD = nullptr;
   QAction* ActionOpenFile = nullptr;
   QAction* ActionOpenImage = nullptr;  // "Открыть образ карты…"
+  QAction* ActionSaveCardImage = nullptr;  // "Сохранить образ карты…", in the menu of the image button
+  QAction* ActionSaveListCsv = nullptr;    // these two in the menu of the save button
+  QAction* ActionChecksums = nullptr;
   QAction* ActionSaveFile = nullptr;
   QAction* ActionSaveImage = nullptr;
   QAction* ActionSaveAVI = nullptr;
@@ -221,6 +230,8 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
  private:
   void CreateActions();
   void CreateToolBars();
+  void CreateEvidenceActions();
+  void AttachEvidenceMenus();
   void CreatePanels();
   void CreateStatusBar();
   void CreateTimers();
@@ -293,6 +304,9 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   RouteDocks* routeDocks_ = nullptr;
   Mp4Options mp4Choice_;      // what the MP4 options dialog offers next
   std::optional<std::string> AskMp4File(const FileQuestion& q);
+  // The save dialogs of the evidence commands (main_export.cpp's dialog).
+  std::optional<std::string> AskImageFile(const FileQuestion& q);
+  std::optional<std::string> AskCsvFile(const FileQuestion& q);
   // A written file confirmed in the status bar for a few seconds.
   void ShowSaved(const std::string& text);
   std::string startJournal_;  // a journal file named at start, for the journal window

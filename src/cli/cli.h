@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -49,10 +50,13 @@ struct Context {
   CliHost& host;
   Viewer& viewer;
   nlohmann::json out;
+  // Printed as it is instead of out (a listing as CSV); errors stay JSON.
+  std::optional<std::string> text;
 
   // {"error": text}, and the non-zero exit code to return.
-  int Fail(const std::string& text) {
-    out = nlohmann::json{{"error", text}};
+  int Fail(const std::string& why) {
+    out = nlohmann::json{{"error", why}};
+    text.reset();
     return 1;
   }
 };
@@ -66,6 +70,7 @@ struct Command {
   std::vector<Option> options;
   bool filters = false;  // --kinds, --marked, --archive-area
   std::function<int(Context&)> run;
+  bool variadic = false;  // the last positional takes one or more values
 };
 
 bool RegisterCommand(Command command);

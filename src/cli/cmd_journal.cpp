@@ -5,6 +5,7 @@
 #include "card/card_header.h"
 #include "card/korax.h"
 #include "cli/cli.h"
+#include "journal/journal_csv.h"
 #include "journal/journal_log.h"
 
 namespace quovil::cli {
@@ -60,6 +61,10 @@ int JournalCommand(Context& ctx) {
     if (!journal.SaveJournalFile(ctx.args.Get("--save"), &error)) return ctx.Fail(error);
   }
 
+  if (ctx.args.Has("--csv")) {
+    ctx.text = JournalCsv(journal.Rows);
+    return 0;
+  }
   const auto& p = journal.StatusPanels;
   ctx.out = {{"status", {p[0], p[1], p[2], p[3], p[4]}}, {"rows", RowsJson(journal)}};
   return 0;
@@ -68,7 +73,9 @@ int JournalCommand(Context& ctx) {
 }  // namespace
 
 QUOVIL_CLI_COMMAND({"journal", "the event journal of a card or a journal file", {"SRC"},
-                    {{"--save", "write the journal read to a journal file", false, false}}, false,
+                    {{"--save", "write the journal read to a journal file", false, false},
+                     {"--csv", "print the rows as CSV (date,time,code,data,text)", true, false}},
+                    false,
                     JournalCommand});
 
 }  // namespace quovil::cli

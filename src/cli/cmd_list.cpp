@@ -1,6 +1,7 @@
 // `list SRC [filters]`: the selection the viewer builds with the given
 // left-toolbar filters, position by position.
 #include "cli/cli.h"
+#include "export/csv_listing.h"
 
 namespace quovil::cli {
 
@@ -23,6 +24,10 @@ int List(Context& ctx) {
   std::string error;
   if (!OpenSource(ctx, ctx.args.positional[0], Access::ReadOnly, error)) return ctx.Fail(error);
   const Viewer& v = ctx.viewer;
+  if (ctx.args.Has("--csv")) {
+    ctx.text = SelectionCsv(v);
+    return 0;
+  }
   nlohmann::json positions = nlohmann::json::array();
   for (int32_t p = 0; p < v.selection().Count(); ++p) positions.push_back(Position(v, p));
   // Unfiltered means no kind filter on, even where the positions go through
@@ -34,6 +39,8 @@ int List(Context& ctx) {
 
 }  // namespace
 
-QUOVIL_CLI_COMMAND({"list", "the selection of SRC under the filters", {"SRC"}, {}, true, List});
+QUOVIL_CLI_COMMAND({"list", "the selection of SRC under the filters", {"SRC"},
+                    {{"--csv", "print the selection as CSV (pos,index,camera,kind,flag,time,interval,sectors)", true}},
+                    true, List});
 
 }  // namespace quovil::cli

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "platform/checksum_file.h"
 #include "platform/file_guard.h"
 
 namespace {
@@ -20,6 +21,7 @@ struct Parsed {
   const Command* command = nullptr;
   CLI::App* app = nullptr;
   std::vector<std::string> positional;
+  std::vector<std::string> rest;  // the values of a variadic last positional
   std::map<std::string, std::string> values;
   std::map<std::string, bool> flags;
   std::map<std::string, CLI::Option*> given;
@@ -30,10 +32,15 @@ void Declare(CLI::App& top, const Command& cmd, Parsed& p) {
   p.app = top.add_subcommand(cmd.name, cmd.help);
   p.positional.resize(cmd.positionals.size());
   for (size_t i = 0; i < cmd.positionals.size(); ++i) {
-    p.app->add_option(cmd.positionals[i], p.positional[i], cmd.positionals[i])->required();
+    if (cmd.variadic && i + 1 == cmd.positionals.size()) {
+      p.app->add_option(cmd.positionals[i], p.rest, cmd.positionals[i])->required();
+    } else {
+      p.app->add_option(cmd.positionals[i], p.positional[i], cmd.positionals[i])->required();
+    }
   }
   std::vector<Option> options = cmd.options;
   options.push_back({"--second-copy", "answer No to the question about differing state-table copies", true, false});
+  options.push_back({"--no-checksum", "write no .sha256 file beside the files written", true, false});
   if (cmd.filters) {
     for (const Option& o : FilterOptions()) options.push_back(o);
   }
@@ -49,6 +56,10 @@ void Declare(CLI::App& top, const Command& cmd, Parsed& p) {
 Args Collect(const Parsed& p) {
   Args args;
   args.positional = p.positional;
+  if (p.command->variadic && !args.positional.empty()) {
+    args.positional.pop_back();
+    args.positional.insert(args.positional.end(), p.rest.begin(), p.rest.end());
+  }
   for (const auto& [name, opt] : p.given) {
     if (opt->count() == 0) continue;
     if (p.flags.count(name)) {
@@ -67,9 +78,14 @@ int Run(const Parsed& p) {
   Viewer viewer(host);
   Context ctx{Collect(p), host, viewer, nullptr};
   host.secondCopy = ctx.args.Has("--second-copy");
+  SetExportChecksums(!ctx.args.Has("--no-checksum"));
   std::string error;
   int rc = ApplyKindFilters(ctx.args, viewer, error) ? p.command->run(ctx) : ctx.Fail(error);
-  std::cout << ctx.out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
+  if (ctx.text) {
+    std::cout << *ctx.text << std::flush;
+  } else {
+    std::cout << ctx.out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
+  }
   return rc;
 }
 

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "card/archive_file.h"
+#include "export/card_identity.h"
+#include "platform/checksum_file.h"
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 #include "viewer/viewer.h"
@@ -88,6 +90,13 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   unsealed.back() ^= 0xFF;
   bool ok = WriteAll(f.get(), unsealed.data(), unsealed.size()) &&
             std::fseek(f.get(), long(GetU32(&header[11])), SEEK_SET) == 0;
+  // The card's identity as it is while the records are copied from it; a
+  // card that cannot give it fails the save as a failed record read does.
+  std::string cardIdentity;
+  if (ok && src.SourceIsCard && !CardIdentityText(src, cardIdentity)) {
+    copy.cardReadFailed = true;
+    ok = false;
+  }
   for (uint32_t k = 0; ok && k < n; ++k) {
     progress.Step(int(k));
     if (progress.Cancelled()) {
@@ -106,6 +115,10 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   ok = std::fclose(f.release()) == 0 && ok;
   progress.End();
   if (!ok) return {ArchiveSaveStatus::WriteFailed, 0, copy.cardReadFailed ? kCardReadFailed : kWriteFailed};
+  // The archive's checksum, and the card it came from, beside it.
+  std::string why;
+  if (!SealExport(path, &why) || (!cardIdentity.empty() && !WriteCardIdentity(cardIdentity, path, why)))
+    return {ArchiveSaveStatus::WriteFailed, 0, kWriteFailed};
   result.status = ArchiveSaveStatus::Saved;
   result.entries = int(n);
   result.message = "Файл создан успешно!";

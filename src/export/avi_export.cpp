@@ -9,6 +9,7 @@
 #include "decode/frame_cache.h"
 #include "export/AVI_FUNC.h"
 #include "export/snapshot.h"
+#include "platform/checksum_file.h"
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 #include "viewer/viewer.h"
@@ -194,6 +195,11 @@ AviExporter::FileEnd AviExporter::WriteFile(const std::string& name, AviExportRe
     ++o_;
   }
   if (!CloseFile(avi)) {
+    Report(result, kWriteError);
+    return FileEnd::Failed;
+  }
+  // A part cut short by Cancel is no complete export: it gets no checksum.
+  if (!cancelled_ && !SealExport(name)) {
     Report(result, kWriteError);
     return FileEnd::Failed;
   }

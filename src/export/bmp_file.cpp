@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "card/korax.h"
+#include "platform/checksum_file.h"
 #include "platform/file_guard.h"
 
 namespace quovil {
@@ -52,7 +53,7 @@ bool WriteGreyBmp(const std::string& path, const Picture8& pic, std::string* err
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   if (std::fclose(f) != 0) ok = false;
   if (!ok && error) *error = path + ": " + std::strerror(errno ? errno : EIO);
-  return ok;
+  return ok && SealExport(path, error);
 }
 
 }  // namespace quovil

@@ -12,6 +12,7 @@
 #include "decode/frame_info.h"
 #include "export/mp4_file.h"
 #include "export/snapshot.h"
+#include "platform/checksum_file.h"
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 
@@ -279,6 +280,9 @@ Mp4ExportResult Mp4Exporter::Run(const std::string& out) {
       return fail("cannot create " + target);
     }
     result.files.push_back(target);
+  }
+  for (const std::string& f : result.files) {
+    if (!SealExport(f, &error)) return fail(error);
   }
   result.seconds = double(seconds) / 1000.0;
   return result;

@@ -10,6 +10,7 @@
 #include "card/korax.h"
 #include "decode/frame_info.h"
 #include "gps/nmea.h"
+#include "platform/checksum_file.h"
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 #include "card/source.h"
@@ -54,7 +55,7 @@ bool WriteExportText(const std::string& path, const std::string& text, std::stri
     RemoveFileUtf8(path);
     return false;
   }
-  return true;
+  return SealExport(path, &error);
 }
 
 std::vector<TrackPoint> RouteOfRecords(const Source& src, const std::vector<int32_t>& indices) {

@@ -108,6 +108,8 @@ void AddEventRow(const uint8_t* record, ChangeState& state, std::vector<EventRow
   row.time = Format("%.2d:%.2d", int(record[3]), int(record[4]));
   row.text = std::move(text);
   row.image = match->image;
+  row.code = code;
+  row.data = data;
   rows.push_back(std::move(row));
 }
 

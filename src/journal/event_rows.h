@@ -64,9 +64,16 @@ struct EventRow {
   std::string time;  // "hh:mm"
   std::string text;
   int image = -1;
+  // The record's event code and data byte (-1 on the empty row), for the
+  // listings; the window shows them only through the text.
+  int code = -1;
+  int data = -1;
 
   bool IsSeparator() const { return date.empty(); }
-  bool operator==(const EventRow&) const = default;
+  // Rows are equal when they show the same.
+  bool operator==(const EventRow& o) const {
+    return date == o.date && time == o.time && text == o.text && image == o.image;
+  }
 };
 
 // The data of the last power, link and video change event shown. It carries

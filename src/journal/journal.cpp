@@ -18,6 +18,7 @@
 
 #include <algorithm>
 
+#include "journal/journal_csv.h"
 #include "journal/journal_icons.h"
 #include "viewer/viewer.h"
 
@@ -85,6 +86,15 @@ TJournalForm::TJournalForm(Viewer& viewer, QWidget* parent)
   journal_.SetProgress(progress_.get());
   chooseOpenFile = [this] { return RunFileDialog(false); };
   chooseSaveFile = [this] { return RunFileDialog(true); };
+  chooseCsvFile = [this] {
+    QFileDialog dialog(this, QString(), QString::fromStdString(StartFolder(folder_)), "Файлы CSV (*.csv)");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix("csv");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
+    folder_ = QFileInfo(dialog.selectedFiles().first()).absolutePath().toStdString();
+    return dialog.selectedFiles().first().toStdString();
+  };
   goToTime = [this](const JournalTime& t) { viewer_.GoToJournalTime(t.day, t.month, t.year, t.hour, t.minute); };
   FormCreate();
 }
@@ -100,7 +110,9 @@ void TJournalForm::CreateToolBar() {
   ToolButton4 = ToolBar1->addAction(JournalToolIcon(JournalTool::OpenFile), "Считать журнал из файла");
   ToolBar1->addSeparator();
   ToolButton6 = ToolBar1->addAction(JournalToolIcon(JournalTool::SaveFile), "Сохранить журнал в файле");
-  for (QAction* a : {ToolButton1, ToolButton4, ToolButton6}) a->setToolTip(a->text());
+  ToolButton7 = ToolBar1->addAction(JournalToolIcon(JournalTool::SaveFile), "Сохранить журнал в CSV файле");
+  for (QAction* a : {ToolButton1, ToolButton4, ToolButton6, ToolButton7}) a->setToolTip(a->text());
+  connect(ToolButton7, &QAction::triggered, this, [this] { ToolButton7Click(); });
   connect(ToolButton1, &QAction::triggered, this, [this] { ToolButton1Click(); });
   connect(ToolButton4, &QAction::triggered, this, [this] { ToolButton4Click(); });
   connect(ToolButton6, &QAction::triggered, this, [this] { ToolButton6Click(); });
@@ -229,6 +241,14 @@ void TJournalForm::ToolButton6Click() {
   const std::string name = chooseSaveFile();
   if (name.empty()) return;
   journal_.SaveJournalFile(name);
+}
+
+void TJournalForm::ToolButton7Click() {
+  if (busy_ || journal_.Rows.empty()) return;
+  const std::string name = chooseCsvFile();
+  if (name.empty()) return;
+  std::string error;
+  if (!SaveJournalCsv(name, journal_.Rows, &error)) viewer_.ShowMessageBox(error, MsgKind::Error, MsgButtons::Ok);
 }
 
 void TJournalForm::ListViewDblClick() {

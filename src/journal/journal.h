@@ -34,6 +34,7 @@ class TJournalForm : public QMainWindow {
   // the window can be driven without a user.
   std::function<std::string()> chooseOpenFile;
   std::function<std::string()> chooseSaveFile;
+  std::function<std::string()> chooseCsvFile;  // the rows as CSV
   // The jump to an event's time; the main window's GoToJournalTime by default.
   std::function<void(const JournalTime&)> goToTime;
 
@@ -44,6 +45,7 @@ class TJournalForm : public QMainWindow {
   QAction* ToolButton1 = nullptr;  // "Считать журнал с карты памяти"
   QAction* ToolButton4 = nullptr;  // "Считать журнал из файла"
   QAction* ToolButton6 = nullptr;  // "Сохранить журнал в файле"
+  QAction* ToolButton7 = nullptr;  // "Сохранить журнал в CSV файле"
   QTreeWidget* ListView = nullptr;
   std::array<QLabel*, 5> StatusPanels{};
 
@@ -56,6 +58,8 @@ class TJournalForm : public QMainWindow {
   // window's own loading reports it.
   void OpenFile(const std::string& name);
   void ToolButton6Click();
+  // The rows shown, as CSV; a failure is said in a message box.
+  void ToolButton7Click();
   void ListViewDblClick();
 
  protected:

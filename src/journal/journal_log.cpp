@@ -8,6 +8,7 @@
 #include "card/source.h"
 #include "card/source_format.h"
 #include "platform/block_device.h"
+#include "platform/checksum_file.h"
 #include "platform/file_guard.h"
 
 namespace quovil {
@@ -150,6 +151,8 @@ bool Journal::SaveJournalFile(const std::string& name, std::string* error) const
     std::filesystem::remove(temp, ec);
     return fail("Ошибка записи файла!");
   }
+  std::string why;
+  if (!SealExport(name, &why)) return fail(why);
   return true;
 }
 

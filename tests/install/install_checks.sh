@@ -242,7 +242,7 @@ check_package_file() {
   names=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')
   # The libraries the programs link, and the SVG plugins nothing links.
   for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6serialport6 \
-    libqt6network6 libsdl2-2.0-0 libqt6svg6; do
+    libqt6network6 libsdl2-2.0-0 libqt6svg6 libssl3; do
     grep -qxF "$lib" <<<"$names" || fail "Depends lacks $lib: $depends"
   done
   if [[ $allow_sanitizers != yes ]] && grep -Eq '^(libasan|libubsan)' <<<"$names"; then

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/block_device.h"
@@ -19,6 +20,10 @@ struct FaultPlan {
   int vanishAtRead = -1;
   // Every read touching the sector that starts at this byte fails; -1: none.
   int64_t badSectorAt = -1;
+  // More bad sectors (sector numbers): every read touching one fails. A weak
+  // sector fails only the first read that touches it.
+  std::set<uint64_t> badSectors;
+  std::set<uint64_t> weakSectors;
   int reads = 0;
   int writes = 0;
   bool vanished = false;
@@ -29,6 +34,8 @@ struct FaultPlan {
   void Disarm() {
     failRead = failWrite = vanishAtRead = -1;
     badSectorAt = -1;
+    badSectors.clear();
+    weakSectors.clear();
   }
 };
 

@@ -1,0 +1,178 @@
+// The window's evidence commands: "Сохранить образ карты…" (the whole card
+// read on a worker while the window waits with the progress dialog's
+// Cancel), the selection as CSV, and the switch of the checksum files
+// written beside every export.
+#include <QAction>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <atomic>
+#include <memory>
+
+#include "app/view_main.h"
+#include "export/card_image.h"
+#include "export/csv_listing.h"
+#include "platform/checksum_file.h"
+#include "platform/device_identity.h"
+
+namespace quovil {
+
+namespace {
+
+QAction* NewAction(QObject* owner, const char* caption, const char* hint) {
+  auto* a = new QAction(QString::fromUtf8(caption), owner);
+  a->setToolTip(QString::fromUtf8(hint));
+  a->setStatusTip(QString::fromUtf8(hint));
+  return a;
+}
+
+// What the imaging worker and the window share.
+struct ImageRun {
+  std::atomic<int> step{0}, max{0};
+  std::atomic<bool> cancel{false}, done{false};
+  CardImageResult result;
+};
+
+class ImageProgress : public WorkProgress {
+ public:
+  ImageProgress(ImageRun& run, std::stop_token stop) : run_(run), stop_(std::move(stop)) {}
+  void Begin(const std::string&, const std::string&, int max) override { run_.max = max; }
+  void Step(int pos) override { run_.step = pos; }
+  bool Cancelled() override { return run_.cancel || stop_.stop_requested(); }
+  void End() override {}
+
+ private:
+  ImageRun& run_;
+  std::stop_token stop_;
+};
+
+// A button of the top bar that keeps its command and, held down, offers more.
+void AddHeldMenu(QToolBar* bar, QAction* button, std::initializer_list<QAction*> entries, QWidget* owner) {
+  auto* b = qobject_cast<QToolButton*>(bar->widgetForAction(button));
+  if (!b) return;
+  auto* menu = new QMenu(owner);
+  for (QAction* a : entries) {
+    if (a) menu->addAction(a);
+    else menu->addSeparator();
+  }
+  b->setMenu(menu);
+  b->setPopupMode(QToolButton::DelayedPopup);
+}
+
+}  // namespace
+
+void TMainForm::CreateEvidenceActions() {
+  ActionSaveCardImage = NewAction(this, "Сохранить образ карты…", "Сохранить всю карту памяти в файл образа с контрольными суммами");
+  ActionSaveListCsv = NewAction(this, "Список записей в CSV…", "Сохранить список показанных записей в CSV файл");
+  ActionChecksums = NewAction(this, "Контрольные суммы к файлам",
+                              "Записывать рядом с каждым сохранённым файлом его контрольную сумму SHA-256 (.sha256)");
+  ActionChecksums->setCheckable(true);
+  ActionChecksums->setChecked(ExportChecksums());
+  connect(ActionSaveCardImage, &QAction::triggered, this, [this] { ActionSaveCardImageExecute(); });
+  connect(ActionSaveListCsv, &QAction::triggered, this, [this] { ActionSaveListCsvExecute(); });
+  connect(ActionChecksums, &QAction::toggled, this, [this](bool on) { ActionChecksumsToggled(on); });
+}
+
+void TMainForm::AttachEvidenceMenus() {
+  AddHeldMenu(TopToolBar, ActionOpenImage, {ActionOpenImage, ActionSaveCardImage}, this);
+  AddHeldMenu(TopToolBar, ActionSaveFile,
+              {ActionSaveFile, ActionSaveListCsv, nullptr, ActionChecksums}, this);
+}
+
+void TMainForm::ActionChecksumsToggled(bool on) {
+  Settings.Checksums = on;
+  SetExportChecksums(on);
+}
+
+void TMainForm::ActionSaveCardImageExecute() {
+  if (depth_ > 0) return;
+  const Source& src = viewer.source();
+  if (!src.SourceIsCard || !src.CardOpen || !src.Card) {
+    ShowMessageBox(viewer.noSourceText(), MsgKind::Error, MsgButtons::Ok);
+    return;
+  }
+  Call([this] { viewer.StopBtnClick(); });
+  FileQuestion q;
+  q.title = "Сохранить образ карты";
+  q.filter = "Образы карт памяти (*.img);;Все файлы (*)";
+  q.save = true;
+  q.suggested = "card.img";
+  q.folder = imageFolder_.empty() ? Settings.LastSaveDir : imageFolder_;
+  std::optional<std::string> chosen;
+  {
+    DepthScope scope(depth_);
+    chosen = AskImageFile(q);
+  }
+  if (!chosen) return;
+  imageFolder_ = QFileInfo(QString::fromStdString(*chosen)).absolutePath().toStdString();
+
+  // The worker reads the card; the window stays drawn, its commands and card
+  // watch off, until it ends or the user cancels.
+  DepthScope scope(depth_);
+  EnableMainWindow(false);
+  EnableCheckTimer(false);
+  ShowProgress("Сохранение образа карты", "Чтение всей карты памяти в файл образа", 100);
+  auto run = std::make_shared<ImageRun>();
+  BlockDevice* card = src.Card.get();
+  DeviceIdentity identity = DescribeDevice(card->Name());
+  viewer.StartSessionWorker([run, card, identity, path = *chosen](std::stop_token stop) {
+    ImageProgress progress(*run, stop);
+    run->result = WriteCardImage(*card, path, identity, progress);
+    run->done = true;
+  });
+  QEventLoop wait;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+    const int max = run->max;
+    SetProgress(max > 0 ? int(int64_t(run->step) * 100 / max) : 0);
+    if (ProgressCancelled()) run->cancel = true;
+    if (run->done) wait.quit();
+  });
+  poll.start(30);
+  wait.exec();
+  poll.stop();
+  viewer.StopSessionWorkers();
+  HideProgress();
+  EnableCheckTimer(true);
+  EnableMainWindow(true);
+  const CardImageResult& r = run->result;
+  switch (r.status) {
+    case CardImageResult::Status::Done:
+      ShowMessageBox(ImageDoneText(r), MsgKind::Information, MsgButtons::Ok);
+      ShowSaved("Образ карты сохранён: " + *chosen);
+      break;
+    case CardImageResult::Status::Cancelled:
+      ShowMessageBox(r.message, MsgKind::Information, MsgButtons::Ok);
+      break;
+    default:
+      ShowMessageBox(r.message, MsgKind::Error, MsgButtons::Ok);
+  }
+}
+
+void TMainForm::ActionSaveListCsvExecute() {
+  if (depth_ > 0 || viewer.selection().Count() <= 0) return;
+  FileQuestion q;
+  q.title = "Сохранить список записей";
+  q.filter = "Файлы CSV (*.csv)";
+  q.save = true;
+  q.suggested = "records.csv";
+  q.folder = Settings.LastSaveDir;
+  std::optional<std::string> chosen;
+  {
+    DepthScope scope(depth_);
+    chosen = AskCsvFile(q);
+  }
+  if (!chosen) return;
+  std::string error;
+  if (!WriteCsvFile(*chosen, SelectionCsv(viewer), error)) {
+    ShowMessageBox(error, MsgKind::Error, MsgButtons::Ok);
+    return;
+  }
+  ShowSaved("Список записей сохранён: " + *chosen);
+}
+
+}  // namespace quovil
