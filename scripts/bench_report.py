@@ -159,13 +159,19 @@ def figures(r):
                  verdict(ratio, 2.0), ""))
     # The telemetry index against a plain read of the same information blocks.
     b, ref = g("BM_BuildTelemetryIndex"), g("BM_PlainBlockReads")
-    t, tr = ms(b, "cpu_time"), ms(ref, "cpu_time")
+    t, tr = ms(b), ms(ref)
     ratio = t / tr if t is not None and tr else None
     blocks = counter(b, "blocks")
     rows.append((f"Telemetry index, 1 000 000-entry card ({fmt(blocks)} information blocks)", fmt(t, " ms"),
                  f"plain read of the same blocks {fmt(tr, ' ms')}", fmt(ratio, "×"), "≤ 1.3×", verdict(ratio, 1.3),
-                 "each block's GPS sentences are checked and parsed after its read, the catalogue's 1 000 000 "
-                 "entries walked into seconds first"))
+                 "real time; each block's GPS sentences are checked and parsed (on a second thread, beside the "
+                 "reads), the catalogue's 1 000 000 entries walked into seconds first"))
+    w = g("BM_WindowTurnsWhileIndexing")
+    gap, alone = counter(w, "gap_ms"), counter(w, "alone_gap_ms")
+    rows.append(("Window thread while the index is built: largest gap between two turns of a 5 ms loop reading "
+                 "pictures from the same card", fmt(gap, " ms"), f"the same loop alone {fmt(alone, ' ms')}",
+                 fmt(gap / 20 if gap is not None else None, " of the budget"), "≤ 20 ms", verdict(gap, 20),
+                 "the build runs on a worker; the window's thread only shares the processor and the card"))
     mine, plain = counter(b, "bytes_read"), counter(ref, "bytes_read")
     ratio = mine / plain if mine is not None and plain else None
     rows.append(("Telemetry index, bytes read", fmt(mine / 1e6 if mine is not None else None, " MB"),
@@ -173,7 +179,7 @@ def figures(r):
                  fmt(ratio, "×"), "≤ 1× (each block once)", verdict(ratio, 1.0), ""))
     t = ms(g("BM_LoadTelemetryCache"), "cpu_time")
     rows.append(("Telemetry index from the cache, second opening of that card", fmt(t, " ms"),
-                 f"building it {fmt(ms(b, 'cpu_time'), ' ms')}", fmt(t / 100 if t is not None else None,
+                 f"building it {fmt(ms(b), ' ms')}", fmt(t / 100 if t is not None else None,
                                                                     " of the budget"),
                  "≤ 100 ms", verdict(t, 100), "the key hashes the 16 MB catalogue, the rows are checked against it"))
     # Peak memory with a million entries.

@@ -1,6 +1,9 @@
 #include "gps/telemetry.h"
 
 #include <algorithm>
+#include <array>
+#include <future>
+#include <utility>
 
 #include "card/source.h"
 #include "decode/frame_info.h"
@@ -13,6 +16,8 @@ namespace {
 
 // Progress and the stop request are looked at once per this many steps.
 constexpr int kStepEvery = 1024;
+// Bytes of blocks read before they are handed to the parsing thread.
+constexpr size_t kBatchBytes = size_t(2) << 20;
 
 // An information block to read: where it lies and whose second it is.
 struct PendingBlock {
@@ -165,27 +170,54 @@ TelemetryIndex BuildTelemetryIndex(const Source& src, WorkProgress& progress, st
   // (a wrapped ring keeps its older records after the newer ones).
   if (!std::is_sorted(blocks.begin(), blocks.end())) std::sort(blocks.begin(), blocks.end());
   progress.Begin("Телеметрия", "Чтение датчиков и GPS…", int(blocks.size()));
-  uint8_t buf[kInfoBlockBytes];
-  for (size_t b = 0; b < blocks.size(); ++b) {
-    if (b % kStepEvery == 0) {
-      if (Stopped(stop, progress)) {
-        index.complete_ = false;
-        break;
+  // Reading and parsing overlap: this thread reads a batch of blocks while a
+  // second one parses the batch read before (each block belongs to a second
+  // of its own, so the two never touch the same row).
+  struct Batch {
+    std::vector<uint8_t> bytes = std::vector<uint8_t>(kBatchBytes);
+    std::vector<std::pair<uint32_t, uint32_t>> items;  // row, bytes (packed one after another)
+  };
+  std::array<Batch, 2> batches;
+  std::future<void> parsing;
+  const auto parse = [&index](Batch* batch) {
+    size_t at = 0;
+    for (const auto& [row, n] : batch->items) {
+      ParseTelemetryBlock(batch->bytes.data() + at, n, index.seconds_[row]);
+      at += n;
+    }
+  };
+  size_t current = 0;
+  for (size_t b = 0; b < blocks.size() && index.complete_;) {
+    Batch& batch = batches[current];
+    batch.items.clear();
+    size_t used = 0;
+    for (; b < blocks.size(); ++b) {
+      if (b % kStepEvery == 0) {
+        if (Stopped(stop, progress)) {
+          index.complete_ = false;
+          break;
+        }
+        progress.Step(int(b));
       }
-      progress.Step(int(b));
+      TelemetrySecond& s = index.seconds_[blocks[b].second];
+      const size_t n =
+          std::min<size_t>(size_t(src.LongCatalogue[size_t(s.infoIndex)].InfoSectors()) * kSectorSize, kInfoBlockBytes);
+      if (used + n > batch.bytes.size()) break;
+      if (!dev->Read(blocks[b].offset, batch.bytes.data() + used, n)) {
+        ++index.readFailures_;
+        s.infoIndex = -1;
+        continue;
+      }
+      ++index.blocksRead_;
+      index.bytesRead_ += n;
+      batch.items.emplace_back(blocks[b].second, uint32_t(n));
+      used += n;
     }
-    TelemetrySecond& s = index.seconds_[blocks[b].second];
-    const size_t n =
-        std::min<size_t>(size_t(src.LongCatalogue[size_t(s.infoIndex)].InfoSectors()) * kSectorSize, kInfoBlockBytes);
-    if (!dev->Read(blocks[b].offset, buf, n)) {
-      ++index.readFailures_;
-      s.infoIndex = -1;
-      continue;
-    }
-    ++index.blocksRead_;
-    index.bytesRead_ += n;
-    ParseTelemetryBlock(buf, n, s);
+    if (parsing.valid()) parsing.get();
+    parsing = std::async(std::launch::async, parse, &batch);
+    current ^= 1;
   }
+  if (parsing.valid()) parsing.get();
   if (index.complete_) progress.Step(int(blocks.size()));
   progress.End();
   if (!index.complete_) index.seconds_.clear();
