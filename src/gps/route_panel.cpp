@@ -101,7 +101,9 @@ void RouteCanvas::paintEvent(QPaintEvent*) {
   for (const GridLine& g : grid.parallels) p.drawLine(QPointF(0, g.pixel), QPointF(width(), g.pixel));
   p.setPen(QColor(110, 110, 130));
   for (const GridLine& g : grid.meridians) p.drawText(QPointF(g.pixel + 2, height() - 4), QString::fromStdString(g.label));
-  for (const GridLine& g : grid.parallels) p.drawText(QPointF(2, g.pixel - 2), QString::fromStdString(g.label));
+  // A latitude's label keeps clear of the longitudes' along the bottom.
+  for (const GridLine& g : grid.parallels)
+    if (g.pixel < height() - 18) p.drawText(QPointF(2, g.pixel - 2), QString::fromStdString(g.label));
 
   if (points_.empty()) {
     p.setPen(QColor(90, 90, 90));

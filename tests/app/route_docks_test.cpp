@@ -106,6 +106,7 @@ TEST_F(RouteDocksTest, MapShowsTheTrackAndTheShownRecordAndAClickShowsBothCamera
     EXPECT_NEAR(here.lat, truth.lat, 1e-6);
     EXPECT_NEAR(here.lon, truth.lon, 1e-6);
   }
+  test::SaveScreenshot(*form, QStringLiteral("route_window.png"));
   const QImage shot = test::SaveScreenshot(*docks->routeDock(), QStringLiteral("route_dock.png"));
   const QPoint marker = canvas->mapTo(docks->routeDock(),
                                       QPoint(int(canvas->View().PixelX(here.at.x)), int(canvas->View().PixelY(here.at.y))));
