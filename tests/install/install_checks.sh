@@ -179,7 +179,7 @@ check_man() {
   commands=$(sed -n '/^Subcommands:/,$ s/^  \([a-z-]*\) .*/\1/p' <<<"$help")
   [[ -n $commands ]] || fail "no commands in quovil-cli --help"
   for command in $commands; do
-    grep -q "^       $command SRC" <<<"$text" || fail "the page has no paragraph on $command"
+    grep -Eq "^       $command (SRC|FILE)" <<<"$text" || fail "the page has no paragraph on $command"
     options=$("$stage/usr/bin/quovil-cli" "$command" --help | grep -o '^  --[a-z-]*' || true)
     for option in $options; do
       grep -q -- "$option" <<<"$text" || fail "the page does not mention $option of $command"
