@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "cli/cli.h"
 #include "platform/file_guard.h"
@@ -30,7 +29,7 @@ void QtNotesAside(QtMsgType type, const QMessageLogContext&, const QString& text
 }
 
 int RunWithGui(const std::function<int()>& work) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   const QtMessageHandler previous = qInstallMessageHandler(QtNotesAside);
   static int argc = 1;
   static char name[] = "quovil-cli";

@@ -7,8 +7,10 @@
 #include <set>
 
 #include "card/source.h"
+#include "card/source_format.h"
 #include "export/card_identity.h"
 #include "export/card_image.h"
+#include "gps/telemetry_cache.h"
 #include "journal/journal_log.h"
 #include "platform/checksum_file.h"
 #include "platform/device_identity.h"
@@ -227,6 +229,10 @@ void ChooseThumbnails(const Source& src, const std::vector<int32_t>& indices, Re
     if (ka != kb) return ka < kb;
     return (a.event >= 0) < (b.event >= 0);
   });
+  if (f.thumbnails.size() > kReportMaxPictures) {
+    f.picturesLeftOut = f.thumbnails.size() - kReportMaxPictures;
+    f.thumbnails.resize(kReportMaxPictures);
+  }
 }
 
 }  // namespace
@@ -247,12 +253,6 @@ ReportFacts GatherReportFacts(const Source& src, const std::vector<int32_t>& ind
   return f;
 }
 
-}  // namespace quovil
-
-#include "card/source_format.h"
-#include "gps/telemetry_cache.h"
-
-namespace quovil {
 
 ReportFacts CollectReportFacts(const Source& src, const std::vector<int32_t>& indices, WorkProgress& progress,
                                bool* cancelled) {

@@ -17,6 +17,11 @@ namespace quovil {
 
 struct Source;
 class Journal;
+class WorkProgress;
+
+// At most this many pictures: a damaged catalogue whose every record has a
+// minute of its own must not make a report of thousands of pages.
+inline constexpr size_t kReportMaxPictures = 1500;
 
 struct ReportSource {
   enum class Kind { Card, Image, Archive };
@@ -85,7 +90,8 @@ struct ReportFacts {
   std::string journalStatus;
   std::string recorderId;  // the recorder's identifier in the journal's header
   std::vector<ReportEvent> events;
-  std::vector<ReportThumbnail> thumbnails;  // in time order
+  std::vector<ReportThumbnail> thumbnails;  // in time order, at most kReportMaxPictures
+  size_t picturesLeftOut = 0;               // those beyond the limit
   ClockOffset clock;
 };
 
@@ -93,12 +99,6 @@ struct ReportFacts {
 // the journal read from the source (null when the source has none).
 ReportFacts GatherReportFacts(const Source& src, const std::vector<int32_t>& indices,
                               const TelemetryIndex& telemetry, const Journal* journal);
-
-}  // namespace quovil
-
-namespace quovil {
-
-class WorkProgress;
 
 // What the report of these records needs from the source: the telemetry
 // index (the cached one when there is one, else built and reported through

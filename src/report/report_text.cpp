@@ -125,8 +125,12 @@ std::vector<std::string> EventLines(const ReportFacts& f) {
 std::string PicturesSentence(const ReportFacts& f) {
   int minutes = 0;
   for (const ReportThumbnail& t : f.thumbnails) minutes += t.event < 0 ? 1 : 0;
-  return Format("Кадров: %d — первая запись каждой минуты фрагмента (%d) и запись к каждому событию журнала (%d).",
-                int(f.thumbnails.size()), minutes, int(f.thumbnails.size()) - minutes);
+  std::string text =
+      Format("Кадров: %d — первая запись каждой минуты фрагмента (%d) и запись к каждому событию журнала (%d).",
+             int(f.thumbnails.size()), minutes, int(f.thumbnails.size()) - minutes);
+  if (f.picturesLeftOut > 0)
+    text += Format(" Кадров после них, не вошедших в отчёт: %d.", int(f.picturesLeftOut));
+  return text;
 }
 
 std::string ThumbnailCaption(const ReportFacts& f, const ReportThumbnail& t) {
