@@ -129,6 +129,19 @@ TEST_F(ReportCommand, TheReportRendersAndNamesTheCountsTheEventsAndTheClockOffse
   }
   EXPECT_EQ(pdfPages, pages);
 
+  // The six pictures are there at the stamped pictures' own size.
+  std::istringstream images(Shell("pdfimages -list '" + pdf + "'"));
+  int pictures = 0;
+  while (std::getline(images, line)) {
+    int page = 0, num = 0, width = 0, height = 0;
+    char type[16] = {};
+    if (std::sscanf(line.c_str(), "%d %d %15s %d %d", &page, &num, type, &width, &height) != 5) continue;
+    ++pictures;
+    EXPECT_EQ(width, 420);
+    EXPECT_EQ(height, 48 + 20);
+  }
+  EXPECT_EQ(pictures, 6);
+
   // The sidecar is sha256sum's own.
   Shell("cd '" + folder_.path() + "' && sha256sum -c report.pdf.sha256 >/dev/null 2>&1", &rc);
   EXPECT_EQ(rc, 0);
@@ -162,6 +175,25 @@ TEST_F(ReportCommand, TheWholeSelectionByDefaultAndTheSourceIsNeverTheOutput) {
   EXPECT_NE(nothing.rc, 0);
   EXPECT_FALSE(quovil::test::Exists(folder_ / "none.pdf"));
   EXPECT_FALSE(quovil::test::Exists(folder_ / "none.pdf.part"));
+}
+
+TEST_F(ReportCommand, AnArchiveIsTracedToTheCardItWasSavedFrom) {
+  const std::string kif = folder_ / "saved.kif";
+  ASSERT_EQ(cli_test::RunCli("save-kif '" + card_ + "' '" + kif + "'").rc, 0);
+  const std::string identity = quovil::test::ReadText(kif + ".card.json");
+  const size_t at = identity.find("\"bootSectorSha256\": \"");
+  ASSERT_NE(at, std::string::npos) << identity;
+  const std::string boot = identity.substr(at + 21, 64);
+  const std::string pdf = folder_ / "archive.pdf";
+  const CliResult r = cli_test::RunCli("report '" + kif + "' '" + pdf + "'");
+  ASSERT_EQ(r.rc, 0) << r.out.dump();
+  const std::string text = PdfWords(pdf);
+  EXPECT_NE(text.find("Источник: файл видеоархива "), std::string::npos) << text;
+  EXPECT_NE(text.find("загрузочный сектор: " + boot + ";"), std::string::npos) << text;
+  // The archive has no journal; its records and GPS sentences are the card's.
+  EXPECT_NE(text.find("У этого источника нет журнала событий."), std::string::npos);
+  EXPECT_NE(text.find("Записей во фрагменте: 1200 "), std::string::npos);
+  EXPECT_NE(text.find("Часы регистратора отстают от времени GPS на 37.0 с"), std::string::npos);
 }
 
 }  // namespace
