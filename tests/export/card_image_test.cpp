@@ -194,7 +194,7 @@ TEST(CardImage, RefusedOnTheSourceCancelledOrCutShortLeavesNothing) {
   const CardImageResult r = WriteCardImage(pulled, image, DeviceIdentity{"memory", {}, {}, {}}, progress, small);
   EXPECT_EQ(r.status, CardImageResult::Status::Failed);
   EXPECT_EQ(r.message, "Карта памяти отсутствует!");
-  for (const std::string name : {image, image + ".part", image + ".sha256", image + ".map", image + ".json"})
+  for (const std::string& name : {image, image + ".part", image + ".sha256", image + ".map", image + ".json"})
     EXPECT_FALSE(Exists(name)) << name;
 }
 
