@@ -266,9 +266,9 @@ ReportResult WriteReportPdf(const Source& src, const ReportFacts& facts, const s
       }
       painter.setPen(Qt::black);
     }
-    Item foot_{Item::Kind::Text, QRectF(0, height - foot + Mm(3), width, foot - Mm(3)),
+    const Item footer{Item::Kind::Text, QRectF(0, height - foot + Mm(3), width, foot - Mm(3)),
                Q(PageFootText(int(n) + 1, int(pages.size()), made)), Face::Small};
-    DrawText(painter, foot_, &writer);
+    DrawText(painter, footer, &writer);
     cancelled = progress.Cancelled();
   }
   const bool ended = painter.end();
