@@ -72,6 +72,7 @@ void TMainForm::CreateEvidenceActions() {
                               "Записывать рядом с каждым сохранённым файлом его контрольную сумму SHA-256 (.sha256)");
   ActionChecksums->setCheckable(true);
   ActionChecksums->setChecked(ExportChecksums());
+  CreateReportAction();
   connect(ActionSaveCardImage, &QAction::triggered, this, [this] { ActionSaveCardImageExecute(); });
   connect(ActionSaveListCsv, &QAction::triggered, this, [this] { ActionSaveListCsvExecute(); });
   connect(ActionChecksums, &QAction::toggled, this, [this](bool on) { ActionChecksumsToggled(on); });
@@ -80,7 +81,7 @@ void TMainForm::CreateEvidenceActions() {
 void TMainForm::AttachEvidenceMenus() {
   AddHeldMenu(TopToolBar, ActionOpenImage, {ActionOpenImage, ActionSaveCardImage}, this);
   AddHeldMenu(TopToolBar, ActionSaveFile,
-              {ActionSaveFile, ActionSaveListCsv, nullptr, ActionChecksums}, this);
+              {ActionSaveFile, ActionSaveListCsv, ActionSaveReport, nullptr, ActionChecksums}, this);
 }
 
 void TMainForm::ActionChecksumsToggled(bool on) {

@@ -190,6 +190,7 @@ void TMainForm::ActionSaveImageExecute() {
 std::optional<std::string> TMainForm::AskMp4File(const FileQuestion& q) { return AskFile(this, q, "mp4", true); }
 std::optional<std::string> TMainForm::AskImageFile(const FileQuestion& q) { return AskFile(this, q, "img", true); }
 std::optional<std::string> TMainForm::AskCsvFile(const FileQuestion& q) { return AskFile(this, q, "csv", true); }
+std::optional<std::string> TMainForm::AskPdfFile(const FileQuestion& q) { return AskFile(this, q, "pdf", true); }
 
 void TMainForm::ShowSaved(const std::string& text) {
   statusBar()->showMessage(QString::fromStdString(text), kSavedMessageMs);

@@ -90,6 +90,9 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   void ActionSaveCardImageExecute();
   void ActionSaveListCsvExecute();
   void ActionChecksumsToggled(bool on);
+  // The marked fragment's report as PDF (main_report.cpp), on a worker with
+  // the progress dialog.
+  void ActionSaveReportExecute();
   // What a file dialog would be asked: tests answer it instead of the user.
   struct FileQuestion {
     std::string title, filter, folder, suggested;
@@ -114,6 +117,7 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   QAction* ActionSaveCardImage = nullptr;  // "Сохранить образ карты…", in the menu of the image button
   QAction* ActionSaveListCsv = nullptr;    // these two in the menu of the save button
   QAction* ActionChecksums = nullptr;
+  QAction* ActionSaveReport = nullptr;  // "Отчёт о фрагменте (PDF)…", in the menu of the save button
   QAction* ActionSaveFile = nullptr;
   QAction* ActionSaveImage = nullptr;
   QAction* ActionSaveAVI = nullptr;
@@ -232,6 +236,7 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   void CreateToolBars();
   void CreateEvidenceActions();
   void AttachEvidenceMenus();
+  QAction* CreateReportAction();
   void CreatePanels();
   void CreateStatusBar();
   void CreateTimers();
@@ -307,6 +312,8 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   // The save dialogs of the evidence commands (main_export.cpp's dialog).
   std::optional<std::string> AskImageFile(const FileQuestion& q);
   std::optional<std::string> AskCsvFile(const FileQuestion& q);
+  std::optional<std::string> AskPdfFile(const FileQuestion& q);
+  std::string reportFolder_;  // where the report dialog opens next
   // A written file confirmed in the status bar for a few seconds.
   void ShowSaved(const std::string& text);
   std::string startJournal_;  // a journal file named at start, for the journal window

@@ -76,7 +76,7 @@ int Run(const Parsed& p) {
   const HeldInput source(p.positional.empty() ? std::string() : p.positional[0]);
   CliHost host;
   Viewer viewer(host);
-  Context ctx{Collect(p), host, viewer, nullptr};
+  Context ctx{Collect(p), host, viewer, nullptr, std::nullopt};
   host.secondCopy = ctx.args.Has("--second-copy");
   SetExportChecksums(!ctx.args.Has("--no-checksum"));
   std::string error;

@@ -135,7 +135,7 @@ TEST(CardImage, UnreadableSectorsAreZerosAndListedAndAWeakOneIsReadOnTheSecondTr
   CardImageOptions small;
   small.blockBytes = 1 << 20;
   const std::string image = dir / "bad.img";
-  const CardImageResult r = WriteCardImage(dev, image, DeviceIdentity{"memory"}, progress, small);
+  const CardImageResult r = WriteCardImage(dev, image, DeviceIdentity{"memory", {}, {}, {}}, progress, small);
   ASSERT_EQ(r.status, CardImageResult::Status::Done) << r.message;
   const std::vector<SectorRange> want = {{10, 3}, {2048, 1}, {last, 1}};
   EXPECT_EQ(r.badRanges, want);
@@ -164,11 +164,11 @@ TEST(CardImage, RefusedOnTheSourceCancelledOrCutShortLeavesNothing) {
   {
     auto src = OpenReadOnlyFile(card);
     Steps progress;
-    const CardImageResult r = WriteCardImage(*src, dir / "./card.img", DeviceIdentity{card}, progress);
+    const CardImageResult r = WriteCardImage(*src, dir / "./card.img", DeviceIdentity{card, {}, {}, {}}, progress);
     EXPECT_EQ(r.status, CardImageResult::Status::Refused);
     EXPECT_EQ(r.message, "Не могу сохранить в открытый файл!");
     EXPECT_EQ(progress.max, -1);  // refused before any reading
-    const CardImageResult folder = WriteCardImage(*src, dir.path(), DeviceIdentity{card}, progress);
+    const CardImageResult folder = WriteCardImage(*src, dir.path(), DeviceIdentity{card, {}, {}, {}}, progress);
     EXPECT_EQ(folder.status, CardImageResult::Status::Refused);
   }
   EXPECT_EQ(ReadBytes(card), bytes);
@@ -180,7 +180,7 @@ TEST(CardImage, RefusedOnTheSourceCancelledOrCutShortLeavesNothing) {
     progress.cancelAt = 1;
     CardImageOptions small;
     small.blockBytes = 1 << 20;
-    const CardImageResult r = WriteCardImage(*src, image, DeviceIdentity{card}, progress, small);
+    const CardImageResult r = WriteCardImage(*src, image, DeviceIdentity{card, {}, {}, {}}, progress, small);
     EXPECT_EQ(r.status, CardImageResult::Status::Cancelled);
     EXPECT_EQ(r.message, "Сохранение прервано пользователем!");
   }
@@ -191,10 +191,10 @@ TEST(CardImage, RefusedOnTheSourceCancelledOrCutShortLeavesNothing) {
   Steps progress;
   CardImageOptions small;
   small.blockBytes = 1 << 20;
-  const CardImageResult r = WriteCardImage(pulled, image, DeviceIdentity{"memory"}, progress, small);
+  const CardImageResult r = WriteCardImage(pulled, image, DeviceIdentity{"memory", {}, {}, {}}, progress, small);
   EXPECT_EQ(r.status, CardImageResult::Status::Failed);
   EXPECT_EQ(r.message, "Карта памяти отсутствует!");
-  for (const std::string name : {image, image + ".part", image + ".sha256", image + ".map", image + ".json"})
+  for (const std::string& name : {image, image + ".part", image + ".sha256", image + ".map", image + ".json"})
     EXPECT_FALSE(Exists(name)) << name;
 }
 

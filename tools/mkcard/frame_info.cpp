@@ -40,14 +40,15 @@ std::string Broken(std::string sentence) {
   return sentence;
 }
 
-std::string GpsText(const Shot& s, uint32_t seed, Fix fix, InfoBlock& b) {
+std::string GpsText(const Shot& s, uint32_t seed, Fix fix, int clockOffset, InfoBlock& b) {
   const int sec = s.second + int(seed % 600);
   const double kmh = 30 + (sec * 7 % 400) / 10.0;
   const double course = std::fmod(45 + sec / 10.0, 360.0);
   const double rad = course * std::numbers::pi / 180;
   const double lat = 55.75 + sec * 0.00012 * std::cos(rad);
   const double lon = 37.62 + sec * 0.0002 * std::sin(rad);
-  const auto& t = s.time;
+  // The receiver's clock: the recorder's plus the offset set for the card.
+  const quovil::TimeStamp t = AddSeconds(s.time, clockOffset);
   const std::string hms = quovil::Format("%02d%02d%02d.00", t.hour, t.minute, t.second);
   const std::string knots = quovil::Format("%05.1f", kmh / 1.852);
   b.speed = quovil::Format("%05.1f", kmh);
@@ -104,7 +105,7 @@ InfoBlock MakeInfoBlock(const Options& o, const Shot& s, uint32_t seed) {
     const Fix fix = Every(o.badChecksumEvery, s.second)  ? Fix::BadChecksum
                     : Every(o.invalidFixEvery, s.second) ? Fix::NoFix
                                                          : Fix::Good;
-    b.gps = GpsText(s, seed, fix, b);
+    b.gps = GpsText(s, seed, fix, o.gpsClockOffset, b);
     AppendRecord(b.bytes, 0x0B, reinterpret_cast<const uint8_t*>(b.gps.data()), b.gps.size());
   }
   if (!b.bytes.empty()) b.bytes.resize(std::size_t(quovil::RoundToSector(int64_t(b.bytes.size()))), 0);

@@ -74,6 +74,9 @@ struct Options {
   // Odd seconds carry their block on their last record instead of their
   // first (with both cameras often the other camera's).
   bool lateInfo = false;
+  // The GPS receiver's date and time (RMC and GGA) against the record's time
+  // stamp: RMC time = record time + gpsClockOffset seconds.
+  int gpsClockOffset = 0;
 
   // Rings. Format 0: mainWrapped puts the main area's oldest record in the
   // middle of the ring; archiveRecords > 0 adds an archive area whose IndexTable

@@ -20,6 +20,7 @@ const char kUsage[] =
     "  --group N  --long-groups     format 2 groups\n"
     "  --no-gps  --no-sensors       format 2 frame information\n"
     "  --info-gap-every N  --bad-checksum-every N  --invalid-fix-every N  --late-info\n"
+    "  --gps-clock-offset S     GPS time = record time + S seconds (may be negative)\n"
     "  --main-wrapped  --archive N  format 0 rings\n"
     "  --ring-wrapped  --slots N    format 1 ring\n"
     "  --ring-wrapped  --ring-capacity N  --ring-head N  --scanless-wrap   format 2 ring\n"
@@ -79,6 +80,7 @@ bool Apply(mkcard::Options& o, std::string& out, const std::string& name, const 
   if (name == "--info-gap-every") return o.infoGapEvery = int(v), v >= 0;
   if (name == "--bad-checksum-every") return o.badChecksumEvery = int(v), v >= 0;
   if (name == "--invalid-fix-every") return o.invalidFixEvery = int(v), v >= 0;
+  if (name == "--gps-clock-offset") return o.gpsClockOffset = int(v), v > -86400 * 366 && v < 86400 * 366;
   if (name == "--journal-capacity") return o.journalCapacity = int(v), v > 0;
   return false;
 }
