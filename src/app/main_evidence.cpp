@@ -120,6 +120,9 @@ void TMainForm::ActionSaveCardImageExecute() {
   auto run = std::make_shared<ImageRun>();
   BlockDevice* card = src.Card.get();
   DeviceIdentity identity = DescribeDevice(card->Name());
+  // A Cancel pressed as the dialog came up stops the work at its first look.
+  SetProgress(0);
+  if (ProgressCancelled()) run->cancel = true;
   viewer.StartSessionWorker([run, card, identity, path = *chosen](std::stop_token stop) {
     ImageProgress progress(*run, stop);
     run->result = WriteCardImage(*card, path, identity, progress);

@@ -162,6 +162,9 @@ void TMainForm::ActionSaveMP4Execute() {
   ShowProgress("Сохранение MP4", "Сохранение видео фрагмента в MP4 файл", 100);
   auto run = std::make_shared<Mp4Run>();
   const Source* source = &viewer.source();
+  // A Cancel pressed as the dialog came up stops the work at its first look.
+  SetProgress(0);
+  if (ProgressCancelled()) run->cancel = true;
   viewer.StartSessionWorker([run, source, indices = fragment.indices, o = *options, path = *chosen](std::stop_token stop) {
     WorkerProgress progress(*run, stop);
     run->result = ExportMp4(*source, indices, o, path, progress);

@@ -80,6 +80,9 @@ void TMainForm::ActionSaveReportExecute() {
   ReportOptions options;
   options.cameras = viewer.cameraSettings();
   const Source* source = &viewer.source();
+  // A Cancel pressed as the dialog came up stops the work at its first look.
+  SetProgress(0);
+  if (ProgressCancelled()) run->cancel = true;
   viewer.StartSessionWorker(
       [run, source, indices = fragment.indices, options, path = *chosen](std::stop_token stop) {
         ReportProgress progress(*run, stop);
