@@ -6,6 +6,7 @@
 #include "decode/frame_info.h"
 #include "decode/frame_record.h"
 #include "platform/host.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -164,7 +165,7 @@ TelemetryIndex BuildTelemetryIndex(const Source& src, WorkProgress& progress, st
   // In the order of the card, so that a card reader streams rather than seeks
   // (a wrapped ring keeps its older records after the newer ones).
   if (!std::is_sorted(blocks.begin(), blocks.end())) std::sort(blocks.begin(), blocks.end());
-  progress.Begin("Телеметрия", "Чтение датчиков и GPS…", int(blocks.size()));
+  progress.Begin(Tr("Gps", "Телеметрия"), Tr("Gps", "Чтение датчиков и GPS…"), int(blocks.size()));
   uint8_t buf[kInfoBlockBytes];
   for (size_t b = 0; b < blocks.size(); ++b) {
     if (b % kStepEvery == 0) {
