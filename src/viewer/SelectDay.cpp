@@ -45,7 +45,8 @@ TSelectForm::TSelectForm(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   Calendar = new RangeCalendar(this);
   Calendar->setObjectName(QStringLiteral("Calendar"));
-  Calendar->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+  // The program's language (month names); the week starts on Monday in both.
+  Calendar->setLocale(QLocale());
   Calendar->setFirstDayOfWeek(Qt::Monday);
   Calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
   Calendar->setGridVisible(false);
