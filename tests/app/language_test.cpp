@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QDockWidget>
 #include <QFile>
 #include <QGroupBox>
@@ -174,6 +175,58 @@ TEST(TranslationFile, MatchesTheSourcesAsLupdateReadsThem) {
     EXPECT_TRUE(had.count({e.context, e.source})) << "not in the file: " << where;
   }
   EXPECT_EQ(after.size(), before.size());
+}
+
+// Every Russian text of the sources is marked for the translation (Tr,
+// translate, tr, QUOVIL_TR_NOOP), or continues a marked one on the next line:
+// a new text left unmarked would stay Russian in the English window. The
+// telemetry files keep the recorder's Russian names whatever the window speaks.
+TEST(TranslationFile, EveryRussianTextOfTheSourcesIsMarked) {
+  const QStringList kept = {QStringLiteral("gps/telemetry_export.cpp")};
+  static const QRegularExpression literal(QStringLiteral(R"re("(?:[^"\\]|\\.)*")re"));
+  static const QRegularExpression marker(
+      QStringLiteral(R"re(\b(?:Tr|translate|tr|QUOVIL_TR_NOOP)\(\s*(?:"[^"]*",\s*)?$)re"));
+  const QDir src(QStringLiteral(QUOVIL_SOURCE_DIR "/src"));
+  QStringList files;
+  for (QDirIterator it(src.absolutePath(), {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+       it.hasNext();)
+    files << it.next();
+  ASSERT_GT(files.size(), 100);
+  int marked = 0;
+  for (const QString& path : files) {
+    const QString name = src.relativeFilePath(path);
+    if (kept.contains(name)) continue;
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+    bool continues = false;  // the previous line ended in a text
+    int number = 0;
+    for (const QString& whole : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+      ++number;
+      // The code before a comment (a "//" outside the texts).
+      QString code = whole;
+      bool inText = false;
+      for (int i = 0; i < code.size(); ++i) {
+        if (inText && code[i] == QLatin1Char('\\')) { ++i; continue; }
+        if (code[i] == QLatin1Char('"')) inText = !inText;
+        if (!inText && code.mid(i, 2) == QLatin1String("//")) { code.truncate(i); break; }
+      }
+      if (code.trimmed().startsWith(QLatin1Char('#'))) { continues = false; continue; }
+      for (auto it = literal.globalMatch(code); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (!m.captured().contains(Cyrillic())) continue;
+        const QString before = code.left(m.capturedStart()).trimmed();
+        const bool ok = marker.match(before).hasMatch() || before.endsWith(QLatin1Char('"')) ||
+                        (before.isEmpty() && continues);
+        marked += ok;
+        EXPECT_TRUE(ok) << name.toStdString() << ":" << number << ": " << whole.trimmed().toStdString();
+      }
+      const QString trimmed = code.trimmed();
+      // A text goes on past the line's end, or a marked call opens for one.
+      if (!trimmed.isEmpty()) continues = trimmed.endsWith(QLatin1Char('"')) || marker.match(trimmed).hasMatch();
+    }
+  }
+  EXPECT_GT(marked, 300);
 }
 
 // ------------------------------------------------------------ the window
