@@ -52,6 +52,11 @@ if(TARGET quovil)
           DESTINATION ${QUOVIL_ICONS_DIR}/scalable/mimetypes RENAME application-x-quovil-journal.svg)
 endif()
 
+# The English translation, beside the one built into the programs.
+if(QUOVIL_QM_FILES)
+  install(FILES ${QUOVIL_QM_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/quovil/translations)
+endif()
+
 if(TARGET quovil-cli)
   install(TARGETS quovil-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # Compressed without a name or time inside, so that equal pages give equal

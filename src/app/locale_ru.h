@@ -1,5 +1,6 @@
-// The program speaks Russian: the default locale (calendar month names) and
-// the translation of Qt's standard buttons ("Отмена", "Да", "Нет").
+// The program in Russian, its own language: the default locale (calendar
+// month names) and the translation of Qt's standard buttons ("Отмена", "Да",
+// "Нет"). The language at start is chosen in src/platform/i18n.
 #pragma once
 
 class QCoreApplication;

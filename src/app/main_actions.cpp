@@ -10,6 +10,8 @@
 
 #include "app/view_main.h"
 #include "viewer/settings_panel.h"
+#include "platform/translate.h"
+#include <QCoreApplication>
 
 namespace quovil {
 namespace {
@@ -37,43 +39,43 @@ void SetVisible(QAction* a, bool on) {
 
 void TMainForm::CreateActions() {
   // Top tool bar.
-  ActionOpenCARD = MakeAction(this, "Карта SD", "Просмотр карты памяти", "card", true);
-  ActionOpenFile = MakeAction(this, "Файл", "Просмотр из файла", "file_open", true);
-  ActionOpenImage = MakeAction(this, "Открыть образ карты…", "Просмотр образа карты памяти из файла", "card_image", true);
+  ActionOpenCARD = MakeAction(this, Tr("MainWindow", "Карта SD"), Tr("MainWindow", "Просмотр карты памяти"), "card", true);
+  ActionOpenFile = MakeAction(this, Tr("MainWindow", "Файл"), Tr("MainWindow", "Просмотр из файла"), "file_open", true);
+  ActionOpenImage = MakeAction(this, Tr("MainWindow", "Открыть образ карты…"), Tr("MainWindow", "Просмотр образа карты памяти из файла"), "card_image", true);
   // The tool bar's caption is short, so that the bar fits the smallest window.
-  ActionOpenImage->setIconText(QString::fromUtf8("Образ"));
-  ActionSaveFile = MakeAction(this, "На диск", "Сохранить выделенный фрагмент на диске", "save_disk");
-  ActionSaveImage = MakeAction(this, "BMP", "Сохранить фотографию с активной камеры в BMP файл", "bmp");
-  ActionSaveAVI = MakeAction(this, "AVI", "Сохранить фрагмент с активной камеры в AVI файл", "avi");
+  ActionOpenImage->setIconText(QCoreApplication::translate("MainWindow", "Образ"));
+  ActionSaveFile = MakeAction(this, Tr("MainWindow", "На диск"), Tr("MainWindow", "Сохранить выделенный фрагмент на диске"), "save_disk");
+  ActionSaveImage = MakeAction(this, "BMP", Tr("MainWindow", "Сохранить фотографию с активной камеры в BMP файл"), "bmp");
+  ActionSaveAVI = MakeAction(this, "AVI", Tr("MainWindow", "Сохранить фрагмент с активной камеры в AVI файл"), "avi");
 #ifdef QUOVIL_MP4
-  ActionSaveMP4 = MakeAction(this, "MP4…", "Сохранить фрагмент одной или обеих камер в MP4 файл (H.264)", "avi");
+  ActionSaveMP4 = MakeAction(this, "MP4…", Tr("MainWindow", "Сохранить фрагмент одной или обеих камер в MP4 файл (H.264)"), "avi");
 #endif
-  ActionPrint = MakeAction(this, "Печать", "Распечатать фотографию", "print");
-  ActionSelectStart = MakeAction(this, "Начало", "Отметить начало фрагмента для сохранения", "frag_start");
-  ActionSelectEnd = MakeAction(this, "Конец", "Отметить окончание фрагмента для сохранения", "frag_end");
-  ActionSelectAll = MakeAction(this, "Все", "Выбрать все записи", "select_all");
-  ActionDeleteAll = MakeAction(this, "Очистить карту", "Удалить все записи с карты памяти", "clear_card");
-  CloseProgram = MakeAction(this, "Закрыть программу", "Закрыть программу", "close");
+  ActionPrint = MakeAction(this, Tr("MainWindow", "Печать"), Tr("MainWindow", "Распечатать фотографию"), "print");
+  ActionSelectStart = MakeAction(this, Tr("MainWindow", "Начало"), Tr("MainWindow", "Отметить начало фрагмента для сохранения"), "frag_start");
+  ActionSelectEnd = MakeAction(this, Tr("MainWindow", "Конец"), Tr("MainWindow", "Отметить окончание фрагмента для сохранения"), "frag_end");
+  ActionSelectAll = MakeAction(this, Tr("MainWindow", "Все"), Tr("MainWindow", "Выбрать все записи"), "select_all");
+  ActionDeleteAll = MakeAction(this, Tr("MainWindow", "Очистить карту"), Tr("MainWindow", "Удалить все записи с карты памяти"), "clear_card");
+  CloseProgram = MakeAction(this, Tr("MainWindow", "Закрыть программу"), Tr("MainWindow", "Закрыть программу"), "close");
 
   // Left tool bar.
-  ActionViewAll = MakeAction(this, "Смотреть все записи", "Смотреть все записи", "view_all");
-  ActionArhiv = MakeAction(this, "Смотреть архив", "Смотреть архив", "archive", true);
-  ActionTaget = MakeAction(this, "Смотреть только отмеченные", "Смотреть только отмеченные", "marked", true);
-  ActionHand = MakeAction(this, "Ручная запись", "ФИЛЬТР: Ручная запись", "hand", true);
-  ActionMotion = MakeAction(this, "Запись по движению", "ФИЛЬТР: Запись по движению", "motion", true);
+  ActionViewAll = MakeAction(this, Tr("MainWindow", "Смотреть все записи"), Tr("MainWindow", "Смотреть все записи"), "view_all");
+  ActionArhiv = MakeAction(this, Tr("MainWindow", "Смотреть архив"), Tr("MainWindow", "Смотреть архив"), "archive", true);
+  ActionTaget = MakeAction(this, Tr("MainWindow", "Смотреть только отмеченные"), Tr("MainWindow", "Смотреть только отмеченные"), "marked", true);
+  ActionHand = MakeAction(this, Tr("MainWindow", "Ручная запись"), Tr("MainWindow", "ФИЛЬТР: Ручная запись"), "hand", true);
+  ActionMotion = MakeAction(this, Tr("MainWindow", "Запись по движению"), Tr("MainWindow", "ФИЛЬТР: Запись по движению"), "motion", true);
   ActionExternal =
-      MakeAction(this, "Запись от внешнего датчика", "ФИЛЬТР: Запись от внешнего датчика", "external", true);
-  ActionTimer = MakeAction(this, "Запись по таймеру", "ФИЛЬТР: Запись по таймеру", "timer", true);
-  ActionSound = MakeAction(this, "Запись по звуку", "ФИЛЬТР: Запись по звуку", "sound", true);
-  ActionMAP = MakeAction(this, "Карта", "Отображать карту", "map", true);
-  ActionOpenJournal = MakeAction(this, "Журнал", "Журнал КОРАКСа", "journal");
+      MakeAction(this, Tr("MainWindow", "Запись от внешнего датчика"), Tr("MainWindow", "ФИЛЬТР: Запись от внешнего датчика"), "external", true);
+  ActionTimer = MakeAction(this, Tr("MainWindow", "Запись по таймеру"), Tr("MainWindow", "ФИЛЬТР: Запись по таймеру"), "timer", true);
+  ActionSound = MakeAction(this, Tr("MainWindow", "Запись по звуку"), Tr("MainWindow", "ФИЛЬТР: Запись по звуку"), "sound", true);
+  ActionMAP = MakeAction(this, Tr("MainWindow", "Карта"), Tr("MainWindow", "Отображать карту"), "map", true);
+  ActionOpenJournal = MakeAction(this, Tr("MainWindow", "Журнал"), Tr("MainWindow", "Журнал КОРАКСа"), "journal");
 
   // The radio group and the rebuild, reachable from the viewer's state only.
-  ActionFoto = MakeAction(this, "Смотреть основные фотографии", "Смотреть основные фотографии", nullptr, true);
-  ActionChannel1 = MakeAction(this, "Камера 1", "Камера 1", "camera1", true);
-  ActionChannel2 = MakeAction(this, "Камера 2", "Камера 2", "camera2", true);
+  ActionFoto = MakeAction(this, Tr("MainWindow", "Смотреть основные фотографии"), Tr("MainWindow", "Смотреть основные фотографии"), nullptr, true);
+  ActionChannel1 = MakeAction(this, Tr("MainWindow", "Камера 1"), Tr("MainWindow", "Камера 1"), "camera1", true);
+  ActionChannel2 = MakeAction(this, Tr("MainWindow", "Камера 2"), Tr("MainWindow", "Камера 2"), "camera2", true);
   ActionRefresh =
-      MakeAction(this, "Применить фильтр по типу записи", "Применить фильтр по типу записи", nullptr, true);
+      MakeAction(this, Tr("MainWindow", "Применить фильтр по типу записи"), Tr("MainWindow", "Применить фильтр по типу записи"), nullptr, true);
 
   const auto on = [this](QAction* a, auto&& command) {
     connect(a, &QAction::triggered, this, [this, command] { Call(command); });

@@ -18,6 +18,7 @@
 #include "export/csv_listing.h"
 #include "platform/checksum_file.h"
 #include "platform/device_identity.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -66,10 +67,10 @@ void AddHeldMenu(QToolBar* bar, QAction* button, std::initializer_list<QAction*>
 }  // namespace
 
 void TMainForm::CreateEvidenceActions() {
-  ActionSaveCardImage = NewAction(this, "Сохранить образ карты…", "Сохранить всю карту памяти в файл образа с контрольными суммами");
-  ActionSaveListCsv = NewAction(this, "Список записей в CSV…", "Сохранить список показанных записей в CSV файл");
-  ActionChecksums = NewAction(this, "Контрольные суммы к файлам",
-                              "Записывать рядом с каждым сохранённым файлом его контрольную сумму SHA-256 (.sha256)");
+  ActionSaveCardImage = NewAction(this, Tr("MainWindow", "Сохранить образ карты…"), Tr("MainWindow", "Сохранить всю карту памяти в файл образа с контрольными суммами"));
+  ActionSaveListCsv = NewAction(this, Tr("MainWindow", "Список записей в CSV…"), Tr("MainWindow", "Сохранить список показанных записей в CSV файл"));
+  ActionChecksums = NewAction(this, Tr("MainWindow", "Контрольные суммы к файлам"),
+                              Tr("MainWindow", "Записывать рядом с каждым сохранённым файлом его контрольную сумму SHA-256 (.sha256)"));
   ActionChecksums->setCheckable(true);
   ActionChecksums->setChecked(ExportChecksums());
   CreateReportAction();
@@ -98,8 +99,8 @@ void TMainForm::ActionSaveCardImageExecute() {
   }
   Call([this] { viewer.StopBtnClick(); });
   FileQuestion q;
-  q.title = "Сохранить образ карты";
-  q.filter = "Образы карт памяти (*.img);;Все файлы (*)";
+  q.title = Tr("MainWindow", "Сохранить образ карты");
+  q.filter = Tr("MainWindow", "Образы карт памяти (*.img);;Все файлы (*)");
   q.save = true;
   q.suggested = "card.img";
   q.folder = imageFolder_.empty() ? Settings.LastSaveDir : imageFolder_;
@@ -116,7 +117,7 @@ void TMainForm::ActionSaveCardImageExecute() {
   DepthScope scope(depth_);
   EnableMainWindow(false);
   EnableCheckTimer(false);
-  ShowProgress("Сохранение образа карты", "Чтение всей карты памяти в файл образа", 100);
+  ShowProgress(Tr("MainWindow", "Сохранение образа карты"), Tr("MainWindow", "Чтение всей карты памяти в файл образа"), 100);
   auto run = std::make_shared<ImageRun>();
   BlockDevice* card = src.Card.get();
   DeviceIdentity identity = DescribeDevice(card->Name());
@@ -147,7 +148,7 @@ void TMainForm::ActionSaveCardImageExecute() {
   switch (r.status) {
     case CardImageResult::Status::Done:
       ShowMessageBox(ImageDoneText(r), MsgKind::Information, MsgButtons::Ok);
-      ShowSaved("Образ карты сохранён: " + *chosen);
+      ShowSaved(Format(Tr("MainWindow", "Образ карты сохранён: %s"), chosen->c_str()));
       break;
     case CardImageResult::Status::Cancelled:
       ShowMessageBox(r.message, MsgKind::Information, MsgButtons::Ok);
@@ -160,8 +161,8 @@ void TMainForm::ActionSaveCardImageExecute() {
 void TMainForm::ActionSaveListCsvExecute() {
   if (depth_ > 0 || viewer.selection().Count() <= 0) return;
   FileQuestion q;
-  q.title = "Сохранить список записей";
-  q.filter = "Файлы CSV (*.csv)";
+  q.title = Tr("MainWindow", "Сохранить список записей");
+  q.filter = Tr("MainWindow", "Файлы CSV (*.csv)");
   q.save = true;
   q.suggested = "records.csv";
   q.folder = Settings.LastSaveDir;
@@ -176,7 +177,7 @@ void TMainForm::ActionSaveListCsvExecute() {
     ShowMessageBox(error, MsgKind::Error, MsgButtons::Ok);
     return;
   }
-  ShowSaved("Список записей сохранён: " + *chosen);
+  ShowSaved(Format(Tr("MainWindow", "Список записей сохранён: %s"), chosen->c_str()));
 }
 
 }  // namespace quovil

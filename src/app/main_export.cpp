@@ -17,6 +17,7 @@
 #include "export/print.h"
 #include "export/snapshot.h"
 #include "viewer/start_folder.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -68,7 +69,7 @@ std::optional<std::string> TMainForm::ChooseSaveFile(const std::string& suggeste
   std::optional<std::string> chosen;
   switch (saveKind_) {
     case SaveKind::Archive:
-      q.title = "Введите название файла видеоархива";
+      q.title = Tr("MainWindow", "Введите название файла видеоархива");
       q.filter = "KORAX Image File (*.kif)";
       q.folder = Settings.LastSaveDir;
       chosen = AskFile(this, q, "kif", true);
@@ -77,15 +78,15 @@ std::optional<std::string> TMainForm::ChooseSaveFile(const std::string& suggeste
     case SaveKind::Avi:
       // Nothing remembers this folder between runs: it starts where an AVI
       // was last saved in this run.
-      q.title = "Сохранение видео фрагмента";
-      q.filter = "Файлы видео (*.avi)";
+      q.title = Tr("MainWindow", "Сохранение видео фрагмента");
+      q.filter = Tr("MainWindow", "Файлы видео (*.avi)");
       q.folder = aviFolder_;
       chosen = AskFile(this, q, "avi", true);
       if (chosen) aviFolder_ = FolderOf(*chosen);
       break;
     case SaveKind::Bmp:
-      q.title = "Введите название фото";
-      q.filter = "Файлы фотографий (*.bmp)";
+      q.title = Tr("MainWindow", "Введите название фото");
+      q.filter = Tr("MainWindow", "Файлы фотографий (*.bmp)");
       q.folder = Settings.LastBMPDir;
       chosen = AskFile(this, q, {}, false);
       if (chosen) Settings.LastBMPDir = FolderOf(*chosen);
@@ -96,7 +97,7 @@ std::optional<std::string> TMainForm::ChooseSaveFile(const std::string& suggeste
 
 std::optional<std::string> TMainForm::ChooseOpenFile() {
   FileQuestion q;
-  q.title = "Выберите файл видеоархива";
+  q.title = Tr("MainWindow", "Выберите файл видеоархива");
   q.filter = "KORAX Image File (*.kif)";
   q.folder = Settings.LastOpenDir;
   std::optional<std::string> chosen = AskFile(this, q, "kif", false);
@@ -106,8 +107,8 @@ std::optional<std::string> TMainForm::ChooseOpenFile() {
 
 std::optional<std::string> TMainForm::ChooseCardImage() {
   FileQuestion q;
-  q.title = "Открыть образ карты";
-  q.filter = "Образы карт памяти (*.img *.dd *.raw *.bin *.iso);;Все файлы (*)";
+  q.title = Tr("MainWindow", "Открыть образ карты");
+  q.filter = Tr("MainWindow", "Образы карт памяти (*.img *.dd *.raw *.bin *.iso);;Все файлы (*)");
   q.folder = imageFolder_.empty() ? Settings.LastOpenDir : imageFolder_;
   std::optional<std::string> chosen = AskFile(this, q, {}, false);
   if (chosen) imageFolder_ = FolderOf(*chosen);
@@ -184,7 +185,7 @@ void TMainForm::ActionSaveImageExecute() {
   Call([&] { result = ::quovil::ActionSaveImageExecute(viewer); });
   saveKind_ = SaveKind::Archive;
   // A written picture is confirmed without a box to close.
-  if (result.status == SnapshotResult::Status::Saved) ShowSaved("Фото сохранено: " + result.file);
+  if (result.status == SnapshotResult::Status::Saved) ShowSaved(Format(Tr("MainWindow", "Фото сохранено: %s"), result.file.c_str()));
 }
 
 std::optional<std::string> TMainForm::AskMp4File(const FileQuestion& q) { return AskFile(this, q, "mp4", true); }

@@ -26,6 +26,8 @@
 #include "app/view_main.h"
 #include "card/korax.h"
 #include "export/mp4_export.h"
+#include "platform/translate.h"
+#include <QCoreApplication>
 
 namespace quovil {
 
@@ -60,13 +62,13 @@ class WorkerProgress : public WorkProgress {
 std::optional<Mp4Options> AskMp4Options(QWidget* parent, int activeCamera, const Mp4Options& last) {
   QDialog dialog(parent);
   dialog.setObjectName(QStringLiteral("Mp4Form"));
-  dialog.setWindowTitle(QString::fromUtf8("Сохранение фрагмента в MP4"));
+  dialog.setWindowTitle(QCoreApplication::translate("MainWindow", "Сохранение фрагмента в MP4"));
   auto* layout = new QVBoxLayout(&dialog);
-  layout->addWidget(new QLabel(QString::fromUtf8("Данные с каких камер сохранять?"), &dialog));
+  layout->addWidget(new QLabel(QCoreApplication::translate("MainWindow", "Данные с каких камер сохранять?"), &dialog));
   auto* group = new QButtonGroup(&dialog);
-  const char* captions[] = {"Камера 1", "Камера 2", "Обе камеры"};
+  const char* captions[] = {QUOVIL_TR_NOOP("MainWindow", "Камера 1"), QUOVIL_TR_NOOP("MainWindow", "Камера 2"), QUOVIL_TR_NOOP("MainWindow", "Обе камеры")};
   for (int id = 0; id < 3; ++id) {
-    auto* b = new QRadioButton(QString::fromUtf8(captions[id]), &dialog);
+    auto* b = new QRadioButton(QCoreApplication::translate("MainWindow", captions[id]), &dialog);
     b->setObjectName(QStringLiteral("camera%1").arg(id));
     group->addButton(b, id);
     layout->addWidget(b);
@@ -74,31 +76,31 @@ std::optional<Mp4Options> AskMp4Options(QWidget* parent, int activeCamera, const
   group->button(last.camera < 0 ? 2 : activeCamera == 1 ? 1 : 0)->setChecked(true);
   auto* arrangement = new QComboBox(&dialog);
   arrangement->setObjectName(QStringLiteral("arrangement"));
-  arrangement->addItems({QString::fromUtf8("Рядом"), QString::fromUtf8("Одна над другой"),
-                         QString::fromUtf8("Окно в окне")});
+  arrangement->addItems({QCoreApplication::translate("MainWindow", "Рядом"), QCoreApplication::translate("MainWindow", "Одна над другой"),
+                         QCoreApplication::translate("MainWindow", "Окно в окне")});
   arrangement->setCurrentIndex(int(last.arrangement));
   arrangement->setEnabled(last.camera < 0);
   layout->addWidget(arrangement);
   QObject::connect(group, &QButtonGroup::idToggled, arrangement,
                    [arrangement, group](int, bool) { arrangement->setEnabled(group->checkedId() == 2); });
 
-  layout->addWidget(new QLabel(QString::fromUtf8("Кроме даты и времени на кадре:"), &dialog));
-  auto* speed = new QCheckBox(QString::fromUtf8("скорость"), &dialog);
+  layout->addWidget(new QLabel(QCoreApplication::translate("MainWindow", "Кроме даты и времени на кадре:"), &dialog));
+  auto* speed = new QCheckBox(QCoreApplication::translate("MainWindow", "скорость"), &dialog);
   speed->setObjectName(QStringLiteral("stampSpeed"));
   speed->setChecked(last.stampSpeed);
-  auto* voltage = new QCheckBox(QString::fromUtf8("входное напряжение"), &dialog);
+  auto* voltage = new QCheckBox(QCoreApplication::translate("MainWindow", "входное напряжение"), &dialog);
   voltage->setObjectName(QStringLiteral("stampVoltage"));
   voltage->setChecked(last.stampVoltage);
   layout->addWidget(speed);
   layout->addWidget(voltage);
 
   auto* splitRow = new QHBoxLayout;
-  auto* split = new QCheckBox(QString::fromUtf8("Делить на файлы по"), &dialog);
+  auto* split = new QCheckBox(QCoreApplication::translate("MainWindow", "Делить на файлы по"), &dialog);
   split->setObjectName(QStringLiteral("split"));
   auto* size = new QSpinBox(&dialog);
   size->setObjectName(QStringLiteral("splitSize"));
   size->setRange(int(kMp4MinimumSplitBytes >> 20), 1 << 20);
-  size->setSuffix(QString::fromUtf8(" МБ"));
+  size->setSuffix(QCoreApplication::translate("MainWindow", " МБ"));
   size->setValue(last.splitBytes > 0 ? int(last.splitBytes >> 20) : 700);
   split->setChecked(last.splitBytes > 0);
   size->setEnabled(split->isChecked());
@@ -142,8 +144,8 @@ void TMainForm::ActionSaveMP4Execute() {
   }
   options->cameras = viewer.cameraSettings();
   FileQuestion q;
-  q.title = "Сохранение видео фрагмента в MP4";
-  q.filter = "Файлы MP4 (*.mp4)";
+  q.title = Tr("MainWindow", "Сохранение видео фрагмента в MP4");
+  q.filter = Tr("MainWindow", "Файлы MP4 (*.mp4)");
   q.save = true;
   q.folder = mp4Folder_;
   std::optional<std::string> chosen;
@@ -159,7 +161,7 @@ void TMainForm::ActionSaveMP4Execute() {
   DepthScope scope(depth_);
   EnableMainWindow(false);
   EnableCheckTimer(false);
-  ShowProgress("Сохранение MP4", "Сохранение видео фрагмента в MP4 файл", 100);
+  ShowProgress(Tr("MainWindow", "Сохранение MP4"), Tr("MainWindow", "Сохранение видео фрагмента в MP4 файл"), 100);
   auto run = std::make_shared<Mp4Run>();
   const Source* source = &viewer.source();
   // A Cancel pressed as the dialog came up stops the work at its first look.
@@ -187,10 +189,10 @@ void TMainForm::ActionSaveMP4Execute() {
   const Mp4ExportResult& r = run->result;
   if (r.cancelled) return;
   if (r.failed) {
-    ShowMessageBox("Возникла ошибка при записи MP4 файла!\r" + r.message, MsgKind::Error, MsgButtons::Ok);
+    ShowMessageBox(Format(Tr("MainWindow", "Возникла ошибка при записи MP4 файла!\r%s"), r.message.c_str()), MsgKind::Error, MsgButtons::Ok);
     return;
   }
-  ShowSaved(Format("Видео сохранено: %s (%d кадров, %.1f с)", chosen->c_str(), r.frames, r.seconds));
+  ShowSaved(Format(Tr("MainWindow", "Видео сохранено: %s (%d кадров, %.1f с)"), chosen->c_str(), r.frames, r.seconds));
 }
 
 }  // namespace quovil

@@ -8,6 +8,7 @@
 
 #include "app/view_main.h"
 #include "card/korax.h"
+#include <QCoreApplication>
 
 namespace quovil {
 
@@ -15,7 +16,7 @@ void TMainForm::CreateTray() {
   TrayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/app.svg")), this);
   TrayIcon->setToolTip(QStringLiteral("KORAX CARD VIEWER"));
   auto* menu = new QMenu(this);
-  QAction* quit = menu->addAction(QStringLiteral("Закрыть KORAX CARD VIEWER"));
+  QAction* quit = menu->addAction(QCoreApplication::translate("MainWindow", "Закрыть KORAX CARD VIEWER"));
   connect(quit, &QAction::triggered, this, [this] { QUOVIL1Click(); });
   TrayIcon->setContextMenu(menu);
   connect(TrayIcon, &QSystemTrayIcon::activated, this, &TMainForm::TrayIconClick);

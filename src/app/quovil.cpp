@@ -1,4 +1,4 @@
-// The program's main routine: the application in Russian, the main window,
+// The program's main routine: the application in its language, the main window,
 // and the message loop until the window closes.
 #include <QApplication>
 #include <QByteArray>
@@ -10,9 +10,10 @@
 #include <csignal>
 
 #include "app/guarded_application.h"
-#include "app/locale_ru.h"
+#include "app/settings.h"
 #include "app/single_instance.h"
 #include "app/view_main.h"
+#include "platform/i18n/language.h"
 
 namespace {
 
@@ -54,7 +55,9 @@ int main(int argc, char** argv) {
   // The window waits in the tray with no window shown: closing a message box
   // then must not end the program; only the main window's closing does.
   QApplication::setQuitOnLastWindowClosed(false);
-  quovil::InstallRussian(app);
+  // The language of the settings file, or the system's; before any widget.
+  const std::string settingsPath = quovil::SettingsFilePath(QApplication::applicationFilePath().toStdString());
+  quovil::InstallLanguage(app, quovil::ChosenLanguage(quovil::LoadSettings(settingsPath).Language));
 
   // One copy runs at a time: a later one hands its argument over and ends
   // without a window. Failures here are not reported.

@@ -19,6 +19,8 @@
 #include "gps/telemetry_graphs.h"
 #include "viewer/start_folder.h"
 #include "viewer/viewer.h"
+#include "platform/translate.h"
+#include <QCoreApplication>
 
 namespace quovil {
 
@@ -57,14 +59,14 @@ int SecondOfDay(const TimeStamp& t) { return t.hour * 3600 + t.minute * 60 + t.s
 
 RouteDocks::RouteDocks(QMainWindow& window, Viewer& viewer) : QObject(&window), window_(window), viewer_(viewer) {
   route_ = new RoutePanel;
-  routeDock_ = new QDockWidget(QString::fromUtf8("Маршрут"), &window);
+  routeDock_ = new QDockWidget(QCoreApplication::translate("MainWindow", "Маршрут"), &window);
   routeDock_->setObjectName(QStringLiteral("RouteDock"));
   routeDock_->setWidget(route_);
   window.addDockWidget(Qt::RightDockWidgetArea, routeDock_);
   routeDock_->hide();
 
   graphs_ = new TelemetryGraphs;
-  graphsDock_ = new QDockWidget(QString::fromUtf8("Телеметрия"), &window);
+  graphsDock_ = new QDockWidget(QCoreApplication::translate("MainWindow", "Телеметрия"), &window);
   graphsDock_->setObjectName(QStringLiteral("TelemetryDock"));
   graphsDock_->setWidget(graphs_);
   window.addDockWidget(Qt::BottomDockWidgetArea, graphsDock_);
@@ -113,18 +115,18 @@ void RouteDocks::UseTiles(const std::string& path) {
 void RouteDocks::AddToMenu(QMenu& menu) {
   menu.addSeparator();
   QAction* route = routeDock_->toggleViewAction();
-  route->setText(QString::fromUtf8("Маршрут на карте"));
+  route->setText(QCoreApplication::translate("MainWindow", "Маршрут на карте"));
   route->setObjectName(QStringLiteral("ActionRouteDock"));
   menu.addAction(route);
   QAction* graphs = graphsDock_->toggleViewAction();
-  graphs->setText(QString::fromUtf8("Графики телеметрии"));
+  graphs->setText(QCoreApplication::translate("MainWindow", "Графики телеметрии"));
   graphs->setObjectName(QStringLiteral("ActionTelemetryDock"));
   menu.addAction(graphs);
   menu.addSeparator();
-  QAction* kml = menu.addAction(QString::fromUtf8("Сохранить маршрут в KML…"));
+  QAction* kml = menu.addAction(QCoreApplication::translate("MainWindow", "Сохранить маршрут в KML…"));
   kml->setObjectName(QStringLiteral("ActionSaveKml"));
   connect(kml, &QAction::triggered, this, [this] { ChooseAndSave("kml"); });
-  QAction* csv = menu.addAction(QString::fromUtf8("Сохранить телеметрию в CSV…"));
+  QAction* csv = menu.addAction(QCoreApplication::translate("MainWindow", "Сохранить телеметрию в CSV…"));
   csv->setObjectName(QStringLiteral("ActionSaveCsv"));
   connect(csv, &QAction::triggered, this, [this] { ChooseAndSave("csv"); });
 }
@@ -185,7 +187,7 @@ void RouteDocks::Poll() {
 std::string RouteDocks::ProgressText() const {
   if (!build_ || build_->done) return {};
   const int steps = std::max(1, build_->steps.load());
-  return Format(" Маршрут: %d%%", std::clamp(build_->step.load() * 100 / steps, 0, 100));
+  return Format(Tr("MainWindow", " Маршрут: %d%%"), std::clamp(build_->step.load() * 100 / steps, 0, 100));
 }
 
 void RouteDocks::Follow() {
@@ -290,7 +292,7 @@ bool RouteDocks::JumpToKind(bool forward) {
 
 bool RouteDocks::SaveTrack(const std::string& path, std::string& error, size_t* points) {
   if (!index_) {
-    error = "Телеметрия карты ещё собирается, повторите позже.";
+    error = Tr("MainWindow", "Телеметрия карты ещё собирается, повторите позже.");
     return false;
   }
   const Viewer::Fragment fragment = viewer_.MarkedFragment(-1);
@@ -307,7 +309,7 @@ bool RouteDocks::SaveTrack(const std::string& path, std::string& error, size_t* 
 void RouteDocks::ChooseAndSave(const char* format) {
   if (viewer_.selection().Count() <= 0) return;
   const bool kml = std::string(format) == "kml";
-  const QString title = kml ? QString::fromUtf8("Сохранить маршрут в KML…") : QString::fromUtf8("Сохранить телеметрию в CSV…");
+  const QString title = kml ? QCoreApplication::translate("MainWindow", "Сохранить маршрут в KML…") : QCoreApplication::translate("MainWindow", "Сохранить телеметрию в CSV…");
   const QString filter = kml ? QStringLiteral("KML (*.kml)") : QStringLiteral("CSV (*.csv)");
   QString path = saveDialogHook ? saveDialogHook(format)
                                 : QFileDialog::getSaveFileName(&window_, title, QString::fromStdString(StartFolder(folder_)),
@@ -321,7 +323,7 @@ void RouteDocks::ChooseAndSave(const char* format) {
     viewer_.host.ShowMessageBox(error, MsgKind::Error, MsgButtons::Ok);
     return;
   }
-  window_.statusBar()->showMessage(QString::fromUtf8("Маршрут сохранен: %1 (точек: %2)").arg(path).arg(points), 8000);
+  window_.statusBar()->showMessage(QCoreApplication::translate("MainWindow", "Маршрут сохранен: %1 (точек: %2)").arg(path).arg(points), 8000);
 }
 
 }  // namespace quovil

@@ -179,6 +179,8 @@ AppSettings LoadSettings(const std::string& path) {
   s.MapProgramPath = ini.GetValue("PARAMS", "MAP_NAME", "");
   s.RouteTiles = ini.GetValue("ROUTE", "TILES", "");
   s.Checksums = ReadRanged(ini, "PARAMS", "CHECKSUMS", 1, 0, 1) != 0;
+  s.Language = ini.GetValue("PARAMS", "Language", "");
+  if (s.Language != "ru" && s.Language != "en") s.Language.clear();
   // Out-of-range picture settings would index past the brightness/contrast
   // tables of the picture builder: keep them within the bars' ranges.
   for (int cam = 0; cam < 2; ++cam) {
@@ -226,6 +228,8 @@ bool SaveSettings(const std::string& path, const AppSettings& s) {
   // Written only once chosen: files of earlier versions stay as they were.
   if (!s.RouteTiles.empty() || ini.GetValue("ROUTE", "TILES")) ini.SetValue("ROUTE", "TILES", s.RouteTiles.c_str());
   WriteInt(ini, "PARAMS", "CHECKSUMS", s.Checksums ? 1 : 0);
+  // Written only once chosen, as the route's tiles are.
+  if (!s.Language.empty() || ini.GetValue("PARAMS", "Language")) ini.SetValue("PARAMS", "Language", s.Language.c_str());
 
   std::string out;
   if (ini.Save(out, false) < 0) return false;

@@ -27,6 +27,8 @@ struct AppSettings {
   std::array<CameraSetting, 2> Cameras{};
   // PARAMS/CHECKSUMS: finished exports get their ".sha256" (1, the default) or not (0).
   bool Checksums = true;
+  // PARAMS/Language: "ru", "en", or empty for the system's language.
+  std::string Language;
   // The journal window's bounds, written at every close; JournalSaved says
   // whether the file held all four (the window then opens there again).
   WindowBounds Journal{};

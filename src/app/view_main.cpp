@@ -37,6 +37,7 @@
 #include "viewer/image_box.h"
 #include "viewer/marks.h"
 #include "viewer/settings_panel.h"
+#include "platform/translate.h"
 
 // Resources of a static library must be registered by name, outside any namespace.
 static void InitAppResources() { Q_INIT_RESOURCE(quovil); }
@@ -51,7 +52,7 @@ constexpr int kDesignWidth = 682;
 constexpr int kDesignHeight = 451;
 constexpr std::array<int, 5> kStatusPanelWidths{100, 115, 150, 60, 200};
 // What the picture area says of an archive file that could not be read.
-constexpr const char* kArchiveReadFailedText = "Ошибка чтения файла!";
+constexpr const char* kArchiveReadFailedText = QUOVIL_TR_NOOP("MainWindow", "Ошибка чтения файла!");
 
 // v kept within lo .. hi; lo wins when the range is empty (a window is never
 // smaller than its minimum size, even on a smaller desktop).
@@ -75,6 +76,7 @@ TMainForm::TMainForm(const QStringList& args, const std::string& settingsPath, Q
   CreateActions();
   CreateToolBars();
   CreatePanels();
+  CreateLanguageMenu();
   CreateStatusBar();
   CreateTimers();
   CreateTray();
@@ -200,7 +202,7 @@ void TMainForm::TakePendingFault() {
 }
 
 void TMainForm::ShowSourceNotOpened() {
-  viewer.CloseSource(viewer.source().SourceIsCard ? kBadHeaderText : kArchiveReadFailedText);
+  viewer.CloseSource(viewer.source().SourceIsCard ? Tr("Card", kBadHeaderText) : Tr("MainWindow", kArchiveReadFailedText));
   // Long work that was given up had switched the window and the card watch off.
   HideProgress();
   EnableMainWindow(true);

@@ -241,6 +241,8 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   void CreateStatusBar();
   void CreateTimers();
   void CreateTray();
+  // The picture menu's language entry (main_language.cpp).
+  void CreateLanguageMenu();
   void SyncActions();
   void SyncStatus();
   void SyncTimers();

@@ -64,13 +64,13 @@ bool ReadFormat0(Source& src, std::string& noSourceText) {
   if (ByteChecksum(s.data(), state0::kLength) != 0) {
     if (!ReadSector(*src.Card, state0::kSecondCopy, s)) return false;
     if (ByteChecksum(s.data(), state0::kLength) != 0) {
-      noSourceText = kBadHeaderText;
+      noSourceText = Tr("Card", kBadHeaderText);
       return false;
     }
   }
   std::memcpy(src.StateTable.data(), s.data(), state0::kLength);
   if (!Format0Consistent(src)) {
-    noSourceText = kBadHeaderText;
+    noSourceText = Tr("Card", kBadHeaderText);
     return false;
   }
   std::array<uint8_t, size_t(kCatalogue0Entries) * 2> index;
@@ -115,7 +115,7 @@ bool ReadFormat1(Source& src, std::string& noSourceText) {
   const Sector* taken = &first;
   if (ByteChecksum(first.data(), state1::kLength) != 0) {
     if (ByteChecksum(second.data(), state1::kLength) != 0) {
-      noSourceText = kBadHeaderText;
+      noSourceText = Tr("Card", kBadHeaderText);
       return false;
     }
     taken = &second;
@@ -125,7 +125,7 @@ bool ReadFormat1(Source& src, std::string& noSourceText) {
   state1::SoundBytes.Set(t, state1::kSoundBytes);
   src.CatalogueSector = src.StateSector + 2;
   if (!Format1Consistent(src)) {
-    noSourceText = kBadHeaderText;
+    noSourceText = Tr("Card", kBadHeaderText);
     return false;
   }
   src.ResolutionIndex = state1::ResolutionIndex.Get(t);
@@ -149,7 +149,7 @@ const Sector* ChooseFormat2Copy(const Sector& first, const Sector& second, Viewe
   if (bad2) return &first;
   if (bad1) return &second;
   if (std::memcmp(first.data(), second.data(), state2::kLength) == 0) return &first;
-  MsgResult r = host.AskFirstCopy(kCopiesDifferText);
+  MsgResult r = host.AskFirstCopy(Tr("Card", kCopiesDifferText));
   return r == MsgResult::Yes ? &first : &second;
 }
 
@@ -171,19 +171,19 @@ bool ReadFormat2(Source& src, ViewerHost& host, std::string& noSourceText) {
   if (!ReadTwoCopies(src, first, second)) return false;
   const Sector* taken = ChooseFormat2Copy(first, second, host);
   if (!taken) {
-    noSourceText = kBadHeaderText;
+    noSourceText = Tr("Card", kBadHeaderText);
     return false;
   }
   uint8_t* t = src.StateTable.data();
   std::memcpy(t, taken->data(), state2::kLength);
   uint8_t version = state2::TableVersion.Get(t);
   if (state2::TableLength.Get(t) != state2::kLength || (version != 3 && version != 4)) {
-    noSourceText = kBadVersionText;
+    noSourceText = Tr("Card", kBadVersionText);
     return false;
   }
   src.CatalogueSector = src.StateSector + 2;
   if (!Format2Consistent(src)) {
-    noSourceText = kBadHeaderText;
+    noSourceText = Tr("Card", kBadHeaderText);
     return false;
   }
   SetPicture(src, state2::Width.Get(t), state2::Height.Get(t));

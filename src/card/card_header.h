@@ -7,6 +7,7 @@
 
 #include "card/source.h"
 #include "platform/host.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -15,10 +16,10 @@ inline constexpr int kBootBytes = 116;
 // Largest picture the frame buffers hold; a card claiming more is damaged.
 inline constexpr int64_t kMaxPictureBytes = 131072;
 
-inline constexpr const char* kBadHeaderText = "Испорчен заголовок карты памяти!";
-inline constexpr const char* kBadVersionText = "Не поддерживаемая версия!";
+inline constexpr const char* kBadHeaderText = QUOVIL_TR_NOOP("Card", "Испорчен заголовок карты памяти!");
+inline constexpr const char* kBadVersionText = QUOVIL_TR_NOOP("Card", "Не поддерживаемая версия!");
 inline constexpr const char* kCopiesDifferText =
-    "Копии таблиц состояния отличаются!\rХотите исползовать первую копию?\rОтветьте нет, если второую.";
+    QUOVIL_TR_NOOP("Card", "Копии таблиц состояния отличаются!\rХотите исползовать первую копию?\rОтветьте нет, если второую.");
 
 // The status bar's fill pair from the held state table (formats 0 and 1) or
 // the loaded catalogue (format 2); after recognising and after clearing.

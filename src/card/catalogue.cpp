@@ -1,4 +1,5 @@
 #include "card/catalogue.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -22,12 +23,12 @@ RecordKind KindOfFlag(uint8_t flag, bool longRule) {
 
 const char* KindName(RecordKind kind) {
   switch (kind) {
-    case RecordKind::Manual: return "ручная запись";
-    case RecordKind::External: return "по звонку";
-    case RecordKind::Motion: return "по движению";
-    case RecordKind::Timer: return "по таймеру";
-    case RecordKind::Sound: return "по звуку";
-    default: return "ошибка записи";
+    case RecordKind::Manual: return Tr("Card", "ручная запись");
+    case RecordKind::External: return Tr("Card", "по звонку");
+    case RecordKind::Motion: return Tr("Card", "по движению");
+    case RecordKind::Timer: return Tr("Card", "по таймеру");
+    case RecordKind::Sound: return Tr("Card", "по звуку");
+    default: return Tr("Card", "ошибка записи");
   }
 }
 

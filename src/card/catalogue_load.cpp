@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "card/state_tables.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -106,7 +107,7 @@ int64_t WrapScan(const Source& src, ViewerHost& host) {
       e = base + k * 16;
       uint32_t first = GetU32(e);
       if (expected >= 0 && first == uint32_t(expected) && e[9] == 0 && !ValidClockBytes(e + 10)) {
-        host.ShowMessageBox("Ошибка часов в элементе " + std::to_string(i), MsgKind::Error, MsgButtons::Ok);
+        host.ShowMessageBox(Format(Tr("Card", "Ошибка часов в элементе %d"), int(i)), MsgKind::Error, MsgButtons::Ok);
       }
       if (first == 0 || first >= limit) break;
     }

@@ -1,6 +1,7 @@
 // `clear SRC [--archive-area]`: empties the card as the viewer's clear command
 // does, answering Yes.
 #include "cli/cli.h"
+#include "platform/translate.h"
 
 namespace quovil::cli {
 
@@ -10,7 +11,7 @@ int Clear(Context& ctx) {
   std::string error;
   if (!OpenSource(ctx, ctx.args.positional[0], Access::Write, error)) return ctx.Fail(error);
   Viewer& v = ctx.viewer;
-  if (!v.source().SourceIsCard) return ctx.Fail("Карта памяти отсутствует!");
+  if (!v.source().SourceIsCard) return ctx.Fail(Tr("Cli", "Карта памяти отсутствует!"));
   // The viewer's command does nothing on an empty selection: look at
   // everything, so an empty-looking filter never stops the clearing.
   v.SetKindFilters({false, false, false, false, false, false});
@@ -22,7 +23,7 @@ int Clear(Context& ctx) {
   }
 
   if (v.ActionDeleteAllExecute() == Viewer::ClearResult::WriteFailed)
-    return ctx.Fail(Viewer::kClearFailedText);
+    return ctx.Fail(Tr("Viewer", Viewer::kClearFailedText));
   ctx.out = {{"cleared", true}};
   return 0;
 }

@@ -2,6 +2,7 @@
 // of the selection, or of the fragment between the marks, as GPX 1.1.
 #include "cli/cli.h"
 #include "gps/gpx_route.h"
+#include "platform/translate.h"
 
 namespace quovil::cli {
 
@@ -14,7 +15,7 @@ int Gpx(Context& ctx) {
   if (v.selection().Count() == 0) return ctx.Fail(v.noSourceText());
   v.SetMarks(ctx.args.Get("--start", v.fragStart()), ctx.args.Get("--end", v.fragEnd()));
   const Viewer::Fragment fragment = v.MarkedFragment(-1);
-  if (fragment.status != Viewer::Fragment::Status::Ok) return ctx.Fail("Отмеченный фрагмент не найден в выборке!");
+  if (fragment.status != Viewer::Fragment::Status::Ok) return ctx.Fail(Tr("Cli", "Отмеченный фрагмент не найден в выборке!"));
   const std::vector<TrackPoint> points = RouteOfRecords(v.source(), fragment.indices);
   if (!WriteGpxFile(ctx.args.positional[1], points, v.fragStart() + " - " + v.fragEnd(), error)) return ctx.Fail(error);
   ctx.out = {{"points", points.size()}};

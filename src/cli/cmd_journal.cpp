@@ -7,12 +7,13 @@
 #include "cli/cli.h"
 #include "journal/journal_csv.h"
 #include "journal/journal_log.h"
+#include "platform/translate.h"
 
 namespace quovil::cli {
 
 namespace {
 
-constexpr const char* kOpenFailed = "Ошибка открытия файла!";
+constexpr const char* kOpenFailed = QUOVIL_TR_NOOP("Cli", "Ошибка открытия файла!");
 
 // A card image starts with a boot sector carrying one of the card magics, an
 // archive file with its own header; anything else is taken for a journal
@@ -37,13 +38,13 @@ int JournalCommand(Context& ctx) {
   {
     auto file = OpenReadOnlyFile(path);
     // The journal window's own words for a file it cannot open.
-    if (!file) return ctx.Fail(kOpenFailed);
+    if (!file) return ctx.Fail(Tr("Cli", kOpenFailed));
     journalFile = LooksLikeJournalFile(*file, path);
   }
 
   Journal journal;
   if (journalFile) {
-    if (!journal.LoadJournalFile(path)) return ctx.Fail(kOpenFailed);
+    if (!journal.LoadJournalFile(path)) return ctx.Fail(Tr("Cli", kOpenFailed));
   } else {
     // A source that does not open leaves the viewer without a card, and the
     // journal says so in its own words.
@@ -57,7 +58,7 @@ int JournalCommand(Context& ctx) {
   if (ctx.args.Has("--save")) {
     // The window saves nothing when nothing is shown; asked for a file, say so.
     if (journal.ShownCount == 0) return ctx.Fail(journal.StatusPanels[0]);
-    std::string error = kOpenFailed;
+    std::string error = Tr("Cli", kOpenFailed);
     if (!journal.SaveJournalFile(ctx.args.Get("--save"), &error)) return ctx.Fail(error);
   }
 

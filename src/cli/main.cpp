@@ -10,6 +10,13 @@
 #include "cli/cli.h"
 #include "platform/checksum_file.h"
 #include "platform/file_guard.h"
+#include "platform/translate.h"
+
+#ifdef QUOVIL_CLI_LANGUAGES
+#include <QCoreApplication>
+
+#include "platform/i18n/language.h"
+#endif
 
 namespace {
 
@@ -41,6 +48,7 @@ void Declare(CLI::App& top, const Command& cmd, Parsed& p) {
   std::vector<Option> options = cmd.options;
   options.push_back({"--second-copy", "answer No to the question about differing state-table copies", true, false});
   options.push_back({"--no-checksum", "write no .sha256 file beside the files written", true, false});
+  options.push_back({"--lang", "the language of the texts printed: ru (default) or en", false, false});
   if (cmd.filters) {
     for (const Option& o : FilterOptions()) options.push_back(o);
   }
@@ -71,12 +79,37 @@ Args Collect(const Parsed& p) {
   return args;
 }
 
-int Run(const Parsed& p) {
+// The texts are the window's Russian ones unless --lang says otherwise.
+bool UseLanguage(const Args& args, int argc, char** argv, std::string& error) {
+  const std::string lang = args.Get("--lang");
+  if (lang.empty() || lang == "ru") return true;
+#ifdef QUOVIL_CLI_LANGUAGES
+  if (lang == "en") {
+    static QCoreApplication app(argc, argv);
+    InstallLanguage(app, Language::English);
+    return true;
+  }
+#else
+  (void)argc;
+  (void)argv;
+#endif
+  error = "--lang: " + lang + " is not one of the languages (ru, en)";
+  return false;
+}
+
+int Run(const Parsed& p, int argc, char** argv) {
   // SRC is an input for the whole call: no output of it may replace it.
   const HeldInput source(p.positional.empty() ? std::string() : p.positional[0]);
+  Args args = Collect(p);
+  // Before the viewer, which holds texts from its start.
+  std::string langError;
+  if (!UseLanguage(args, argc, argv, langError)) {
+    std::cout << nlohmann::json{{"error", langError}}.dump() << std::endl;
+    return 2;
+  }
   CliHost host;
   Viewer viewer(host);
-  Context ctx{Collect(p), host, viewer, nullptr, std::nullopt};
+  Context ctx{std::move(args), host, viewer, nullptr, std::nullopt};
   host.secondCopy = ctx.args.Has("--second-copy");
   SetExportChecksums(!ctx.args.Has("--no-checksum"));
   std::string error;
@@ -103,7 +136,7 @@ int main(int argc, char** argv) {
       return top.exit(e);
     }
     for (const Parsed& p : parsed) {
-      if (p.app->parsed()) return Run(p);
+      if (p.app->parsed()) return Run(p, argc, argv);
     }
     return 2;
   } catch (const std::exception& e) {

@@ -2,6 +2,7 @@
 
 #include "card/korax.h"
 #include "decode/frame_info.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -10,8 +11,8 @@ namespace {
 void SetSensorLabels(FrameInfoState& info) {
   const uint8_t* d = info.SensorData.data();
   const uint8_t status = d[0];
-  info.Labels[0] = Format("Uвх   = %4.1f В", GetU16(d + 1) / 10.0);
-  info.Labels[1] = Format("Uакб = %4.1f В", GetU16(d + 5) / 10.0);
+  info.Labels[0] = Format(Tr("Decode", "Uвх   = %4.1f В"), GetU16(d + 1) / 10.0);
+  info.Labels[1] = Format(Tr("Decode", "Uакб = %4.1f В"), GetU16(d + 5) / 10.0);
   info.Labels[2] = (status & 0x02) ? "U_BAT LOW" : "U_BAT OK";
   info.Labels[3] = (status & 0x04) ? "U_IN OFF" : "U_IN OK";
   info.Labels[4] = (status & 0x08) ? "ENGINE ON" : "ENGINE OFF";

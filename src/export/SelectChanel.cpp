@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -39,14 +40,14 @@ QFont Bold(QFont f) {
 }  // namespace
 
 TChanelForm::TChanelForm(QWidget* parent, int preset) : QDialog(parent), chosen_(preset) {
-  setWindowTitle("Выбор камер для сохранения");
+  setWindowTitle(Tr("Export", "Выбор камер для сохранения"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setModal(true);
 
   auto* picture = new QLabel(this);
   picture->setPixmap(CamerasPicture());
   picture->setFixedSize(32, 32);
-  auto* question = new QLabel("Данные с каких\nкамер сохранять?", this);
+  auto* question = new QLabel(Tr("Export", "Данные с каких\nкамер сохранять?"), this);
   question->setFont(Bold(font()));
   auto* top = new QHBoxLayout;
   top->addWidget(picture, 0, Qt::AlignTop);
@@ -62,9 +63,9 @@ TChanelForm::TChanelForm(QWidget* parent, int preset) : QDialog(parent), chosen_
     connect(b, &QPushButton::clicked, this, [this, tag] { ButtonClick(tag); });
     return b;
   };
-  camera1_ = makeButton("Камера 1", "Сохранить видео только с камеры 1", 0);
-  camera2_ = makeButton("Камера 2", "Сохранить видео только с камеры 2", 1);
-  both_ = makeButton("Обе камеры", "Сохранить видео с обеих камер в одном файле", -1);
+  camera1_ = makeButton(Tr("Export", "Камера 1"), Tr("Export", "Сохранить видео только с камеры 1"), 0);
+  camera2_ = makeButton(Tr("Export", "Камера 2"), Tr("Export", "Сохранить видео только с камеры 2"), 1);
+  both_ = makeButton(Tr("Export", "Обе камеры"), Tr("Export", "Сохранить видео с обеих камер в одном файле"), -1);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(camera1_);
   buttons->addWidget(camera2_);

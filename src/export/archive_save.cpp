@@ -9,16 +9,17 @@
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 #include "viewer/viewer.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
 namespace {
 
-constexpr const char* kProgressTitle = "Запись видео в архив на диске";
-constexpr const char* kProgressText = "Дождитесь завершения операции или нажмите Cancel";
-constexpr const char* kWriteFailed = "Ошибка записи файла!";
-constexpr const char* kCardReadFailed = "Ошибка чтения карты памяти!";
-constexpr const char* kTooLarge = "Записи этого источника слишком велики для архивного файла!";
+constexpr const char* kProgressTitle = QUOVIL_TR_NOOP("Export", "Запись видео в архив на диске");
+constexpr const char* kProgressText = QUOVIL_TR_NOOP("Export", "Дождитесь завершения операции или нажмите Cancel");
+constexpr const char* kWriteFailed = QUOVIL_TR_NOOP("Export", "Ошибка записи файла!");
+constexpr const char* kCardReadFailed = QUOVIL_TR_NOOP("Export", "Ошибка чтения карты памяти!");
+constexpr const char* kTooLarge = QUOVIL_TR_NOOP("Export", "Записи этого источника слишком велики для архивного файла!");
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -75,12 +76,12 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
                                         uint32_t(src.PictureWidth), uint32_t(src.PictureHeight), n);
   if (const OutputProblem problem = CheckOutputTarget(path); problem != OutputProblem::None)
     return {ArchiveSaveStatus::Refused, 0, OutputProblemText(problem)};
-  if (!ArchivableRecords(src)) return {ArchiveSaveStatus::Refused, 0, kTooLarge};
+  if (!ArchivableRecords(src)) return {ArchiveSaveStatus::Refused, 0, Tr("Export", kTooLarge)};
   File f(OpenFileUtf8(path, "wb"));
-  if (!f) return {ArchiveSaveStatus::OpenFailed, 0, "Ошибка открытия файла!"};
+  if (!f) return {ArchiveSaveStatus::OpenFailed, 0, Tr("Export", "Ошибка открытия файла!")};
   // The copy buffer already gathers large blocks; a second one in stdio only costs a copy.
   std::setvbuf(f.get(), nullptr, _IONBF, 0);
-  progress.Begin(kProgressTitle, kProgressText, int(n));
+  progress.Begin(Tr("Export", kProgressTitle), Tr("Export", kProgressText), int(n));
 
   Copy copy(src, indices, f.get());
   copy.entries.resize(n);
@@ -103,7 +104,7 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
       progress.End();
       f.reset();
       RemoveFileUtf8(path);
-      return {ArchiveSaveStatus::Cancelled, 0, "Сохранение прервано пользователем!"};
+      return {ArchiveSaveStatus::Cancelled, 0, Tr("Export", "Сохранение прервано пользователем!")};
     }
     ok = copy.Record(k);
   }
@@ -114,14 +115,14 @@ ArchiveSaveResult WriteArchiveFile(const Source& src, const std::vector<int32_t>
   // Closing flushes what the system still holds; a full disk may only show here.
   ok = std::fclose(f.release()) == 0 && ok;
   progress.End();
-  if (!ok) return {ArchiveSaveStatus::WriteFailed, 0, copy.cardReadFailed ? kCardReadFailed : kWriteFailed};
+  if (!ok) return {ArchiveSaveStatus::WriteFailed, 0, Tr("Export", copy.cardReadFailed ? kCardReadFailed : kWriteFailed)};
   // The archive's checksum, and the card it came from, beside it.
   std::string why;
   if (!SealExport(path, &why) || (!cardIdentity.empty() && !WriteCardIdentity(cardIdentity, path, why)))
-    return {ArchiveSaveStatus::WriteFailed, 0, kWriteFailed};
+    return {ArchiveSaveStatus::WriteFailed, 0, Tr("Export", kWriteFailed)};
   result.status = ArchiveSaveStatus::Saved;
   result.entries = int(n);
-  result.message = "Файл создан успешно!";
+  result.message = Tr("Export", "Файл создан успешно!");
   return result;
 }
 

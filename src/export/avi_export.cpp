@@ -13,12 +13,13 @@
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 #include "viewer/viewer.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
 namespace {
 
-constexpr const char* kWriteError = "Возникла ошибка при записи AVI файла!";
+constexpr const char* kWriteError = QUOVIL_TR_NOOP("Export", "Возникла ошибка при записи AVI файла!");
 constexpr uint32_t kMicrosPerFrame = 200000;  // 5 frames per second
 constexpr int kMaxSamples = kSoundBlockBytes - 2;
 // Pictures are paced by the sound in fifths of a second; a block holds at
@@ -71,9 +72,9 @@ class AviExporter {
 std::string AviExporter::Prepare() {
   size_ = StampedFrameSize(src_);
   const int64_t pw = src_.PictureWidth, ph = src_.PictureHeight;
-  if (size_.width <= 0 || size_.height <= 0 || pw <= 0 || ph <= 0 || pw * ph > kFrameBufferBytes) return kWriteError;
+  if (size_.width <= 0 || size_.height <= 0 || pw <= 0 || ph <= 0 || pw * ph > kFrameBufferBytes) return Tr("Export", kWriteError);
   if (sound_ && src_.SampleRate < kMinSampleRate)
-    return Format("Частота звука %d Гц слишком мала для записи AVI файла!", src_.SampleRate);
+    return Format(Tr("Export", "Частота звука %d Гц слишком мала для записи AVI файла!"), src_.SampleRate);
   canvas_.Resize(size_.width, size_.height);
   picture_.Resize(int(pw), int(ph));
   frameBuffer_.assign(size_t(size_.width) * size_t(size_.height), 0);
@@ -187,7 +188,7 @@ AviExporter::FileEnd AviExporter::WriteFile(const std::string& name, AviExportRe
   while (o_ < list_.count && written < split_ && !cancelled_) {
     const uint64_t before = avi.DataBytes();
     if (!(sound_ ? WriteEntryWithSound(avi, before - written + split_) : WriteEntrySilent(avi))) {
-      Report(result, kWriteError);
+      Report(result, Tr("Export", kWriteError));
       return FileEnd::Failed;
     }
     written += avi.DataBytes() - before;
@@ -195,12 +196,12 @@ AviExporter::FileEnd AviExporter::WriteFile(const std::string& name, AviExportRe
     ++o_;
   }
   if (!CloseFile(avi)) {
-    Report(result, kWriteError);
+    Report(result, Tr("Export", kWriteError));
     return FileEnd::Failed;
   }
   // A part cut short by Cancel is no complete export: it gets no checksum.
   if (!cancelled_ && !SealExport(name)) {
-    Report(result, kWriteError);
+    Report(result, Tr("Export", kWriteError));
     return FileEnd::Failed;
   }
   return FileEnd::Done;
@@ -262,7 +263,7 @@ AviExportResult WriteAviFragment(Viewer& v, const AviExportList& list, const std
     result.failed = true;
     return result;
   }
-  v.host.ShowProgress("Запись видео в AVI файл", "Дождитесь завершения операции или нажмите Cancel", list.count / 10);
+  v.host.ShowProgress(Tr("Export", "Запись видео в AVI файл"), Tr("Export", "Дождитесь завершения операции или нажмите Cancel"), list.count / 10);
   v.host.EnableMainWindow(false);
   v.host.EnableCheckTimer(false);
   v.host.ProcessEvents();

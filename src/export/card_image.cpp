@@ -21,6 +21,7 @@
 #include <io.h>
 #else
 #include <unistd.h>
+#include "platform/translate.h"
 #endif
 
 namespace quovil {
@@ -177,7 +178,7 @@ CardImageResult WriteCardImage(BlockDevice& src, const std::string& path, const 
       return Refuse(r, OutputProblemText(p));
   }
   const int64_t length = src.Length();
-  if (length <= 0) return Refuse(r, "Карта памяти отсутствует!");
+  if (length <= 0) return Refuse(r, Tr("Export", "Карта памяти отсутствует!"));
   const std::size_t block = std::max<std::size_t>(options.blockBytes / kSector, 1) * kSector;
   const uint64_t blocks = (uint64_t(length) + block - 1) / block;
   std::string error;
@@ -186,7 +187,7 @@ CardImageResult WriteCardImage(BlockDevice& src, const std::string& path, const 
   std::setvbuf(out, nullptr, _IONBF, 0);
 
   r.started = UtcNowText();
-  progress.Begin("Сохранение образа карты", "Чтение карты памяти", int(std::min<uint64_t>(blocks, INT32_MAX)));
+  progress.Begin(Tr("Export", "Сохранение образа карты"), Tr("Export", "Чтение карты памяти"), int(std::min<uint64_t>(blocks, INT32_MAX)));
   Digest sha(DigestKind::Sha256), md5(DigestKind::Md5);
   bool writeOk = true;
   {
@@ -212,8 +213,8 @@ CardImageResult WriteCardImage(BlockDevice& src, const std::string& path, const 
         r.status = !readOk && !progress.Cancelled() ? CardImageResult::Status::Failed
                    : writeOk                        ? CardImageResult::Status::Cancelled
                                                     : CardImageResult::Status::Failed;
-        r.message = r.status == CardImageResult::Status::Cancelled ? "Сохранение прервано пользователем!"
-                    : writeOk ? "Карта памяти отсутствует!" : "Ошибка записи файла!";
+        r.message = r.status == CardImageResult::Status::Cancelled ? Tr("Export", "Сохранение прервано пользователем!")
+                    : writeOk ? Tr("Export", "Карта памяти отсутствует!") : Tr("Export", "Ошибка записи файла!");
         break;
       }
       hashSha.Post(buf, n);
@@ -229,7 +230,7 @@ CardImageResult WriteCardImage(BlockDevice& src, const std::string& path, const 
       write.Wait();
       if (!writeOk) {
         r.status = CardImageResult::Status::Failed;
-        r.message = "Ошибка записи файла!";
+        r.message = Tr("Export", "Ошибка записи файла!");
       } else {
         r.status = CardImageResult::Status::Done;
       }
@@ -243,7 +244,7 @@ CardImageResult WriteCardImage(BlockDevice& src, const std::string& path, const 
   progress.End();
   if (r.status == CardImageResult::Status::Done && !flushed) {
     r.status = CardImageResult::Status::Failed;
-    r.message = "Ошибка записи файла!";
+    r.message = Tr("Export", "Ошибка записи файла!");
   }
   if (r.status != CardImageResult::Status::Done) {
     RemoveFileUtf8(temp);
@@ -271,12 +272,13 @@ CardImageResult WriteCardImage(BlockDevice& src, const std::string& path, const 
 }
 
 std::string ImageDoneText(const CardImageResult& r) {
-  std::string text = "Образ карты сохранён: " + std::to_string(r.bytes) + " байт.\rSHA-256: " + r.sha256 +
-                     "\rMD5: " + r.md5;
+  std::string text = Format(Tr("Export", "Образ карты сохранён: %llu байт.\rSHA-256: %s\rMD5: %s"),
+                            static_cast<unsigned long long>(r.bytes), r.sha256.c_str(), r.md5.c_str());
   if (!r.badRanges.empty()) {
     uint64_t sectors = 0;
     for (const SectorRange& b : r.badRanges) sectors += b.count;
-    text += "\rНе прочитано секторов: " + std::to_string(sectors) + " (записаны нулями, список в файле .map)";
+    text += Format(Tr("Export", "\rНе прочитано секторов: %llu (записаны нулями, список в файле .map)"),
+                   static_cast<unsigned long long>(sectors));
   }
   return text;
 }

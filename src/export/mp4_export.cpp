@@ -15,6 +15,7 @@
 #include "platform/checksum_file.h"
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -233,7 +234,7 @@ Mp4ExportResult Mp4Exporter::Run(const std::string& out) {
   if (events.empty()) return fail("no records to export");
   std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.start < b.start; });
 
-  progress_.Begin("Сохранение MP4", "Сохранение видео фрагмента в MP4 файл", kProgressSteps);
+  progress_.Begin(Tr("Export", "Сохранение MP4"), Tr("Export", "Сохранение видео фрагмента в MP4 файл"), kProgressSteps);
   // Every part is written beside its target and all are renamed at the end: a
   // cancelled or failed run leaves no partial file, and older files stay
   // until then.

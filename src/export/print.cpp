@@ -10,6 +10,8 @@
 #include <cmath>
 
 #include "viewer/viewer.h"
+#include "platform/translate.h"
+#include <QCoreApplication>
 
 namespace quovil {
 
@@ -69,10 +71,10 @@ void ActionPrintExecute(Viewer& v, QWidget* parent) {
   QPrinter printer(QPrinter::HighResolution);
   QPrintDialog dialog(&printer, parent);
   if (dialog.exec() != QDialog::Accepted) return;
-  printer.setDocName(QString::fromUtf8("QUOVIL - Печать фотографии"));
+  printer.setDocName(QCoreApplication::translate("Export", "QUOVIL - Печать фотографии"));
   const size_t cam = size_t(v.selection().ActiveCamera() & 1);
   if (!PrintPicture(printer, v.bitmaps()[cam], v.disp().CameraTimeText[cam], v.source().EdgeTrim))
-    v.ShowMessageBox("Возникла проблема при печати документа!", MsgKind::Error);
+    v.ShowMessageBox(Tr("Export", "Возникла проблема при печати документа!"), MsgKind::Error);
 }
 
 }  // namespace quovil

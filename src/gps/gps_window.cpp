@@ -57,7 +57,7 @@ GpsWindow::GpsWindow(GpsWindowHost& host)
   QAction* map = &host.MapAction();
   QObject::connect(map, &QAction::triggered, &form, [this] { ActionMAPExecute(); });
   auto* menu = menu_ = new QMenu(&form);
-  QAction* gpx = menu->addAction(QString::fromUtf8("Сохранить маршрут в GPX…"));
+  QAction* gpx = menu->addAction(QCoreApplication::translate("Gps", "Сохранить маршрут в GPX…"));
   QObject::connect(gpx, &QAction::triggered, &form, [this] { SaveRouteGpx(); });
   if (auto* button = qobject_cast<QToolButton*>(host.MapToolBar().widgetForAction(map))) {
     button->setMenu(menu);
@@ -96,7 +96,7 @@ void GpsWindow::SaveRouteGpx() {
   const Viewer::Fragment fragment = v.MarkedFragment(-1);
   if (fragment.status != Viewer::Fragment::Status::Ok) return;
   const QString path = gpxDialog ? gpxDialog() : QFileDialog::getSaveFileName(
-      &host_.MainWindow(), QString::fromUtf8("Сохранить маршрут в GPX…"),
+      &host_.MainWindow(), QCoreApplication::translate("Gps", "Сохранить маршрут в GPX…"),
       QString::fromStdString(StartFolder(gpxFolder_)), QStringLiteral("GPX (*.gpx)"));
   if (path.isEmpty()) return;
   gpxFolder_ = QFileInfo(path).absolutePath().toStdString();
@@ -108,7 +108,7 @@ void GpsWindow::SaveRouteGpx() {
   }
   // Written: said in the status bar, with no box to close.
   host_.MainWindow().statusBar()->showMessage(
-      QString::fromUtf8("Маршрут сохранен: %1 (точек: %2)").arg(path).arg(points.size()), 8000);
+      QCoreApplication::translate("Gps", "Маршрут сохранен: %1 (точек: %2)").arg(path).arg(points.size()), 8000);
 }
 
 }  // namespace quovil

@@ -14,6 +14,7 @@
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
 #include "card/source.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -51,7 +52,7 @@ bool WriteExportText(const std::string& path, const std::string& text, std::stri
   if (!f) return false;
   const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
   if (std::fclose(f) != 0 || !ok) {
-    error = Format("Ошибка записи файла %s", path.c_str());
+    error = Format(Tr("Gps", "Ошибка записи файла %s"), path.c_str());
     RemoveFileUtf8(path);
     return false;
   }

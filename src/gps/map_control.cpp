@@ -3,6 +3,7 @@
 #include "platform/map_process.h"
 #include "gps/map_rules.h"
 #include "viewer/viewer.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -16,8 +17,10 @@ void MapControl::StartMapProgram() {
   if (!checkMapSetup_ || !checkMapSetup_()) return;
   if (!process_.Launch(s_.MapProgramPath)) {
     v_.SetMapLaunch(0);
-    v_.ShowMessageBox("При запуске приложения \"" + s_.MapProgramPath + "\"\rпроизошла ошибка!\r\r"
-                      "Попробуйте переустановить приложение.", MsgKind::Error);
+    v_.ShowMessageBox(Format(Tr("Gps", "При запуске приложения \"%s\"\rпроизошла ошибка!\r\r"
+                                     "Попробуйте переустановить приложение."),
+                             s_.MapProgramPath.c_str()),
+                      MsgKind::Error);
     StopMapProgram();
     return;
   }
@@ -25,8 +28,9 @@ void MapControl::StartMapProgram() {
   SerialPort* port = v_.COMM1;
   if (port && port->IsOpen()) port->Close();
   if (!port || (port->SetPortName(MapPortName(s_.GpsPortName)), !port->Open())) {
-    v_.ShowMessageBox("Не могу открыть порт " + s_.GpsPortName + " для передачи GPS данных!\r"
-                      "Для работы с картой необходим драйвер \"COM0COM\".\r\rПопробуйте переустановить приложение.",
+    v_.ShowMessageBox(Format(Tr("Gps", "Не могу открыть порт %s для передачи GPS данных!\r"
+                                     "Для работы с картой необходим драйвер \"COM0COM\".\r\rПопробуйте переустановить приложение."),
+                             s_.GpsPortName.c_str()),
                       MsgKind::Error);
     StopMapProgram();
     return;

@@ -1,19 +1,21 @@
 #include "gps/map_setup.h"
 
 #include "gps/map_rules.h"
+#include "card/korax.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
 namespace {
 
 constexpr const char* kPortOptions = ",EmuBR=no,EmuOverrun=yes";
-constexpr const char* kSupport = "\rДальнейшая работа невозможна.\rОбратитесь в службу поддержки";
+constexpr const char* kSupport = QUOVIL_TR_NOOP("Gps", "\rДальнейшая работа невозможна.\rОбратитесь в службу поддержки");
 
 bool FinishStep1(SetupPlatform& p, SetupWizard& w, SetupState& st) {
   if (st.step[0]) return true;
   p.RunAndWait(p.InstallerPath(), "/S");
   if (p.FindSetupc().empty()) {
-    w.Message(std::string("При установке драйвера возникла ошибка!") + kSupport, MsgKind::Error);
+    w.Message(std::string(Tr("Gps", "При установке драйвера возникла ошибка!")) + Tr("Gps", kSupport), MsgKind::Error);
     return false;
   }
   st.step[0] = true;
@@ -32,7 +34,7 @@ bool FinishStep2(SetupPlatform& p, SetupWizard& w, SetupState& st, MapSettings& 
   if (st.step[1]) return true;
   s.MapComPort = p.FreeMapPort();
   if (s.MapComPort.empty()) {
-    w.Message(std::string("В системе не найден свободный порт!") + kSupport, MsgKind::Error);
+    w.Message(std::string(Tr("Gps", "В системе не найден свободный порт!")) + Tr("Gps", kSupport), MsgKind::Error);
     return false;
   }
   w.ShowPortLabel(s.MapComPort);
@@ -46,7 +48,7 @@ bool FinishStep2(SetupPlatform& p, SetupWizard& w, SetupState& st, MapSettings& 
     if (result > 64) result = p.RunAndWait(tool, " change CNCB0 PortName=" + s.MapComPort + kPortOptions);
   }
   if (result < 64) {
-    w.Message(std::string("Ошибка настройки портов COM0COM!") + kSupport, MsgKind::Error);
+    w.Message(std::string(Tr("Gps", "Ошибка настройки портов COM0COM!")) + Tr("Gps", kSupport), MsgKind::Error);
     return false;
   }
   if (!WaitForPort(p, w, s.GpsPortName) || !WaitForPort(p, w, s.MapComPort)) return false;
@@ -74,7 +76,7 @@ bool RunWizard(SetupPlatform& p, SetupWizard& w, SetupState& st, MapSettings& s,
     w.ShowStep(3, true);
   }
   if (IsSasPlanet(s.MapProgramPath) && WriteMapSettings(s.MapProgramPath, s.MapComPort, false)) w.ShowStep(4, true);
-  w.Message("Настройка прошла успешно!\rИспользуйте порт " + s.MapComPort + " для настройки GPS.",
+  w.Message(Format(Tr("Gps", "Настройка прошла успешно!\rИспользуйте порт %s для настройки GPS."), s.MapComPort.c_str()),
             MsgKind::Information);
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "card/korax.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -115,7 +116,7 @@ ScaleBar ScaleBarOf(const RouteView& view, int maxPixels) {
   if (!(metresPerPixel > 0) || maxPixels <= 0) return bar;
   bar.metres = RoundDown125(metresPerPixel * maxPixels);
   bar.pixels = int(std::lround(bar.metres / metresPerPixel));
-  bar.label = bar.metres >= 1000 ? Format("%g км", bar.metres / 1000) : Format("%g м", bar.metres);
+  bar.label = bar.metres >= 1000 ? Format(Tr("Gps", "%g км"), bar.metres / 1000) : Format(Tr("Gps", "%g м"), bar.metres);
   return bar;
 }
 

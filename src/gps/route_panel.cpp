@@ -15,6 +15,7 @@
 
 #include "card/catalogue.h"
 #include "gps/route_colours.h"
+#include <QCoreApplication>
 
 namespace quovil {
 
@@ -108,7 +109,7 @@ void RouteCanvas::paintEvent(QPaintEvent*) {
   if (points_.empty()) {
     p.setPen(QColor(90, 90, 90));
     p.setFont(font());
-    p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, QString::fromUtf8("Нет координат за этот день"));
+    p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, QCoreApplication::translate("Gps", "Нет координат за этот день"));
     return;
   }
   // The track: a segment per second, coloured by its speed; a gap of more
@@ -186,7 +187,7 @@ void RouteCanvas::mouseMoveEvent(QMouseEvent* e) {
   }
   const RoutePoint& r = points_[*near];
   QString text = QString::fromStdString(r.time) + QStringLiteral("   %1, %2").arg(r.lat, 0, 'f', 5).arg(r.lon, 0, 'f', 5);
-  if (r.speed >= 0) text += QString::fromUtf8("   %1 км/ч").arg(r.speed, 0, 'f', 1);
+  if (r.speed >= 0) text += QCoreApplication::translate("Gps", "   %1 км/ч").arg(r.speed, 0, 'f', 1);
   onHover(text);
 }
 
@@ -207,17 +208,17 @@ RoutePanel::RoutePanel(QWidget* parent) : QWidget(parent) {
   auto* row = new QHBoxLayout;
   fit_ = new QToolButton(this);
   fit_->setObjectName(QStringLiteral("routeFit"));
-  fit_->setText(QString::fromUtf8("Весь маршрут"));
+  fit_->setText(QCoreApplication::translate("Gps", "Весь маршрут"));
   tiles_ = new QToolButton(this);
   tiles_->setObjectName(QStringLiteral("routeTiles"));
-  tiles_->setText(QString::fromUtf8("Карта"));
+  tiles_->setText(QCoreApplication::translate("Gps", "Карта"));
   tiles_->setPopupMode(QToolButton::InstantPopup);
   auto* menu = new QMenu(tiles_);
-  connect(menu->addAction(QString::fromUtf8("Папка с плитками…")), &QAction::triggered, this,
+  connect(menu->addAction(QCoreApplication::translate("Gps", "Папка с плитками…")), &QAction::triggered, this,
           [this] { ChooseTiles(false); });
-  connect(menu->addAction(QString::fromUtf8("Файл MBTiles…")), &QAction::triggered, this,
+  connect(menu->addAction(QCoreApplication::translate("Gps", "Файл MBTiles…")), &QAction::triggered, this,
           [this] { ChooseTiles(true); });
-  connect(menu->addAction(QString::fromUtf8("Без карты")), &QAction::triggered, this, [this] {
+  connect(menu->addAction(QCoreApplication::translate("Gps", "Без карты")), &QAction::triggered, this, [this] {
     canvas_->SetTiles(nullptr);
     if (onTilesChosen) onTilesChosen({});
   });
@@ -248,18 +249,18 @@ void RoutePanel::ChooseTiles(bool mbtiles) {
   if (tilesDialogHook) {
     path = tilesDialogHook(mbtiles);
   } else if (mbtiles) {
-    path = QFileDialog::getOpenFileName(this, QString::fromUtf8("Файл MBTiles"), {},
-                                        QString::fromUtf8("Карты MBTiles (*.mbtiles)"))
+    path = QFileDialog::getOpenFileName(this, QCoreApplication::translate("Gps", "Файл MBTiles"), {},
+                                        QCoreApplication::translate("Gps", "Карты MBTiles (*.mbtiles)"))
                .toStdString();
   } else {
-    path = QFileDialog::getExistingDirectory(this, QString::fromUtf8("Папка с плитками z/x/y.png")).toStdString();
+    path = QFileDialog::getExistingDirectory(this, QCoreApplication::translate("Gps", "Папка с плитками z/x/y.png")).toStdString();
   }
   if (path.empty()) return;
   if (!UseTiles(path)) {
-    status_->setText(QString::fromUtf8("Не удалось прочитать карту: %1").arg(QString::fromStdString(path)));
+    status_->setText(QCoreApplication::translate("Gps", "Не удалось прочитать карту: %1").arg(QString::fromStdString(path)));
     return;
   }
-  status_->setText(QString::fromUtf8("Карта: %1").arg(QString::fromStdString(path)));
+  status_->setText(QCoreApplication::translate("Gps", "Карта: %1").arg(QString::fromStdString(path)));
   if (onTilesChosen) onTilesChosen(path);
 }
 

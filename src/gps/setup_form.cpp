@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -46,33 +47,33 @@ TSetupForm::TSetupForm(QWidget* owner, std::function<void(bool)> onOpen,
     : QDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       onOpen_(std::move(onOpen)), message_(std::move(message)) {
   setObjectName(QStringLiteral("SetupForm"));
-  setWindowTitle(QString::fromUtf8("Установка и настройка программы обзора карты и GPS данных"));
+  setWindowTitle(QCoreApplication::translate("Gps", "Установка и настройка программы обзора карты и GPS данных"));
   setModal(false);
   auto* v = new QVBoxLayout(this);
-  v->addWidget(Note("Для отображения GPS данных на карте необходимо ", "blue", true));
-  v->addWidget(Note("выполнить следущие пункты по настройке системы:", "blue", true));
-  v->addWidget(Group(" Шаг 1 ", CheckStep[0], "Установка драйвера COM0COM",
-                     {Note("COM0COM используется для передачи GPS данных")}));
-  auto* warn = Note("Внимание! При установке  Windows  попросит  произвести  поиск драйвера.\n"
-                    "Ответьте \"Нет не в этот раз\" и выберите автоматическую установку.\n"
-                    "Если Windows сообщит, что имя порта уже занято в базе COM портов:", "red");
+  v->addWidget(Note(Tr("Gps", "Для отображения GPS данных на карте необходимо "), "blue", true));
+  v->addWidget(Note(Tr("Gps", "выполнить следущие пункты по настройке системы:"), "blue", true));
+  v->addWidget(Group(Tr("Gps", " Шаг 1 "), CheckStep[0], Tr("Gps", "Установка драйвера COM0COM"),
+                     {Note(Tr("Gps", "COM0COM используется для передачи GPS данных"))}));
+  auto* warn = Note(Tr("Gps", "Внимание! При установке  Windows  попросит  произвести  поиск драйвера.\n"
+                       "Ответьте \"Нет не в этот раз\" и выберите автоматическую установку.\n"
+                       "Если Windows сообщит, что имя порта уже занято в базе COM портов:"), "red");
   auto* quoted = Note("\"The port name ... is already logged as \"in use\" in the COM port database\"", "black");
-  auto* cont = Note("нажмите \"Продолжить\".", "red");
-  v->addWidget(Group(" Шаг 2 ", CheckStep[1], "Настройка портов для передачи данных (GPS1 И COM)", {warn, quoted, cont}));
+  auto* cont = Note(Tr("Gps", "нажмите \"Продолжить\"."), "red");
+  v->addWidget(Group(Tr("Gps", " Шаг 2 "), CheckStep[1], Tr("Gps", "Настройка портов для передачи данных (GPS1 И COM)"), {warn, quoted, cont}));
   auto* link = new QLabel(QStringLiteral("<a href=\"http://www.sasgis.org\">http://www.sasgis.org</a>"));
   link->setOpenExternalLinks(true);
-  v->addWidget(Group(" Шаг 3 ", CheckStep[2], "Выбор программы просмотра карты и GPS данных",
-                     {Note("Вам будет предложено выбрать программу для отображения карты  и GPS"),
-                      Note("данных. Если у Вас нет такй программы, то можно воспользоваться бесплат-"),
-                      Note("ной программой SAS.Planet, последнюю версию которой можно скачать тут:"), link}));
+  v->addWidget(Group(Tr("Gps", " Шаг 3 "), CheckStep[2], Tr("Gps", "Выбор программы просмотра карты и GPS данных"),
+                     {Note(Tr("Gps", "Вам будет предложено выбрать программу для отображения карты  и GPS")),
+                      Note(Tr("Gps", "данных. Если у Вас нет такй программы, то можно воспользоваться бесплат-")),
+                      Note(Tr("Gps", "ной программой SAS.Planet, последнюю версию которой можно скачать тут:")), link}));
   PortLabel = Note("", "red", true);
-  v->addWidget(Group(" Шаг 4 ", CheckStep[3], "Настройка программы для работы с GPS портом",
-                     {Note("Для отображения данных GPS на карте необходимо настроить COM порт для"),
-                      Note("приема данных. Если Вы используете программу SAS.Planet, то данные нас-"),
-                      Note("тройки будут сделаны автоматически. Иначе, используйте порт:"), PortLabel}));
+  v->addWidget(Group(Tr("Gps", " Шаг 4 "), CheckStep[3], Tr("Gps", "Настройка программы для работы с GPS портом"),
+                     {Note(Tr("Gps", "Для отображения данных GPS на карте необходимо настроить COM порт для")),
+                      Note(Tr("Gps", "приема данных. Если Вы используете программу SAS.Planet, то данные нас-")),
+                      Note(Tr("Gps", "тройки будут сделаны автоматически. Иначе, используйте порт:")), PortLabel}));
   auto* buttons = new QHBoxLayout;
-  ButtonOK = new QPushButton(QString::fromUtf8("Настроить"));
-  ButtonCancel = new QPushButton(QString::fromUtf8("Отмена"));
+  ButtonOK = new QPushButton(QCoreApplication::translate("Gps", "Настроить"));
+  ButtonCancel = new QPushButton(QCoreApplication::translate("Gps", "Отмена"));
   buttons->addStretch();
   buttons->addWidget(ButtonOK);
   buttons->addWidget(ButtonCancel);
@@ -119,14 +120,14 @@ int TSetupForm::Wait(int ms) {
 void TSetupForm::EnableOk(bool on) { ButtonOK->setEnabled(on); }
 
 bool TSetupForm::ChooseMapProgram(const std::string& current, std::string& chosen) {
-  QFileDialog d(this, QString::fromUtf8("Выберите программу для отображения карты и GPS данных"),
+  QFileDialog d(this, QCoreApplication::translate("Gps", "Выберите программу для отображения карты и GPS данных"),
                 QFileInfo(QString::fromStdString(current)).absolutePath());
 #ifdef _WIN32
-  d.setNameFilter(QString::fromUtf8("Иполняемые файлы  (*.exe)"));
+  d.setNameFilter(QCoreApplication::translate("Gps", "Иполняемые файлы  (*.exe)"));
   d.setDefaultSuffix(QStringLiteral("exe"));
 #endif
   d.setFileMode(QFileDialog::ExistingFile);
-  d.setLabelText(QFileDialog::Accept, QString::fromUtf8("Запуск"));
+  d.setLabelText(QFileDialog::Accept, QCoreApplication::translate("Gps", "Запуск"));
   if (!current.empty()) d.selectFile(QString::fromStdString(current));
   if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
   chosen = d.selectedFiles().first().toStdString();

@@ -9,6 +9,7 @@
 #include "decode/frame_info.h"
 #include "decode/frame_record.h"
 #include "platform/host.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -169,7 +170,7 @@ TelemetryIndex BuildTelemetryIndex(const Source& src, WorkProgress& progress, st
   // In the order of the card, so that a card reader streams rather than seeks
   // (a wrapped ring keeps its older records after the newer ones).
   if (!std::is_sorted(blocks.begin(), blocks.end())) std::sort(blocks.begin(), blocks.end());
-  progress.Begin("Телеметрия", "Чтение датчиков и GPS…", int(blocks.size()));
+  progress.Begin(Tr("Gps", "Телеметрия"), Tr("Gps", "Чтение датчиков и GPS…"), int(blocks.size()));
   // Reading and parsing overlap: this thread reads a batch of blocks while a
   // second one parses the batch read before (each block belongs to a second
   // of its own, so the two never touch the same row).

@@ -12,6 +12,8 @@
 #include <cmath>
 
 #include "gps/route_colours.h"
+#include "platform/translate.h"
+#include <QCoreApplication>
 
 namespace quovil {
 
@@ -79,9 +81,9 @@ QString GraphStrips::ValuesAt(int second) const {
                      .arg(s->second / 3600, 2, 10, QChar('0'))
                      .arg(s->second / 60 % 60, 2, 10, QChar('0'))
                      .arg(s->second % 60, 2, 10, QChar('0'));
-  if (s->speed >= 0) text += QString::fromUtf8("   %1 км/ч").arg(s->speed, 0, 'f', 1);
-  if (s->uin >= 0) text += QString::fromUtf8("   Uвх %1 В").arg(s->uin, 0, 'f', 1);
-  if (s->uakb >= 0) text += QString::fromUtf8("   Uакб %1 В").arg(s->uakb, 0, 'f', 1);
+  if (s->speed >= 0) text += QCoreApplication::translate("Gps", "   %1 км/ч").arg(s->speed, 0, 'f', 1);
+  if (s->uin >= 0) text += QCoreApplication::translate("Gps", "   Uвх %1 В").arg(s->uin, 0, 'f', 1);
+  if (s->uakb >= 0) text += QCoreApplication::translate("Gps", "   Uакб %1 В").arg(s->uakb, 0, 'f', 1);
   if (s->engine >= 0) text += s->engine ? QStringLiteral("   ENGINE ON") : QStringLiteral("   ENGINE OFF");
   return text;
 }
@@ -90,9 +92,9 @@ void GraphStrips::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), Qt::white);
   const int W = width();
-  const Strip strips[] = {{"км/ч", &GraphSample::speed, QColor(0, 90, 200)},
-                          {"Uвх", &GraphSample::uin, QColor(200, 100, 0)},
-                          {"Uакб", &GraphSample::uakb, QColor(0, 140, 60)}};
+  const Strip strips[] = {{QUOVIL_TR_NOOP("Gps", "км/ч"), &GraphSample::speed, QColor(0, 90, 200)},
+                          {QUOVIL_TR_NOOP("Gps", "Uвх"), &GraphSample::uin, QColor(200, 100, 0)},
+                          {QUOVIL_TR_NOOP("Gps", "Uакб"), &GraphSample::uakb, QColor(0, 140, 60)}};
   const int rows = 4;  // three strips and the engine
   const int top = kTickRow + 2;
   const int stripH = std::max(12, (height() - top) / rows);
@@ -150,7 +152,7 @@ void GraphStrips::paintEvent(QPaintEvent*) {
     p.drawPath(path);
     p.setPen(QColor(90, 90, 90));
     p.drawText(QPointF(3, y0 + p.fontMetrics().ascent()),
-               QString::fromUtf8("%1 %2…%3").arg(QString::fromUtf8(strips[r].label)).arg(lo, 0, 'f', r == 0 ? 0 : 1).arg(hi, 0, 'f', r == 0 ? 0 : 1));
+               QString::fromUtf8("%1 %2…%3").arg(QCoreApplication::translate("Gps", strips[r].label)).arg(lo, 0, 'f', r == 0 ? 0 : 1).arg(hi, 0, 'f', r == 0 ? 0 : 1));
   }
   // The engine: a bar where it runs.
   {
@@ -162,7 +164,7 @@ void GraphStrips::paintEvent(QPaintEvent*) {
       p.fillRect(x, y0 + 2, next - x, h, QColor(90, 170, 90));
     }
     p.setPen(QColor(90, 90, 90));
-    p.drawText(QPointF(3, y0 + p.fontMetrics().ascent()), QString::fromUtf8("двигатель"));
+    p.drawText(QPointF(3, y0 + p.fontMetrics().ascent()), QCoreApplication::translate("Gps", "двигатель"));
   }
   // The shown record and the pointer.
   if (shown_ >= 0) {
@@ -201,7 +203,7 @@ TelemetryGraphs::TelemetryGraphs(QWidget* parent) : QWidget(parent) {
   layout->setContentsMargins(2, 2, 2, 2);
   layout->setSpacing(2);
   auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel(QString::fromUtf8("Ctrl+← / Ctrl+→: к записи"), this));
+  row->addWidget(new QLabel(QCoreApplication::translate("Gps", "Ctrl+← / Ctrl+→: к записи"), this));
   kind_ = new QComboBox(this);
   kind_->setObjectName(QStringLiteral("jumpKind"));
   for (int k = 0; k < kRecordKindCount - 1; ++k) kind_->addItem(QString::fromUtf8(KindName(RecordKind(k))), k);

@@ -1,6 +1,7 @@
 #include "journal/event_rows.h"
 
 #include "card/korax.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -12,13 +13,13 @@ struct BitTexts {
 };
 
 constexpr std::array<BitTexts, 8> kPowerBits{{
-    {"Плохой АКБ", "АКБ в норме"},
-    {"АКБ разряжен", "АКБ в норме"},
-    {"Пропало входное напряжение", "Входное напряжение есть"},
-    {"Двигатель включен", "Двигатель выключен"},
-    {"Тревога", "Тревога снята"},
-    {"Преобразователь включен", "Преобразователь выключен"},
-    {nullptr, "GPS модуль не установлен"},
+    {QUOVIL_TR_NOOP("Journal", "Плохой АКБ"), QUOVIL_TR_NOOP("Journal", "АКБ в норме")},
+    {QUOVIL_TR_NOOP("Journal", "АКБ разряжен"), QUOVIL_TR_NOOP("Journal", "АКБ в норме")},
+    {QUOVIL_TR_NOOP("Journal", "Пропало входное напряжение"), QUOVIL_TR_NOOP("Journal", "Входное напряжение есть")},
+    {QUOVIL_TR_NOOP("Journal", "Двигатель включен"), QUOVIL_TR_NOOP("Journal", "Двигатель выключен")},
+    {QUOVIL_TR_NOOP("Journal", "Тревога"), QUOVIL_TR_NOOP("Journal", "Тревога снята")},
+    {QUOVIL_TR_NOOP("Journal", "Преобразователь включен"), QUOVIL_TR_NOOP("Journal", "Преобразователь выключен")},
+    {nullptr, QUOVIL_TR_NOOP("Journal", "GPS модуль не установлен")},
     {nullptr, nullptr},
 }};
 
@@ -57,19 +58,19 @@ bool TwoDigits(const std::string& s, size_t at, int& out) {
 std::string PowerChangeText(uint8_t data, uint8_t& last) {
   return ChangeText(data, last, 8, [](int k, bool on) {
     const char* t = on ? kPowerBits[size_t(k)].on : kPowerBits[size_t(k)].off;
-    return std::string(t ? t : "");
+    return std::string(t ? Tr("Journal", t) : "");
   });
 }
 
 std::string VideoChangeText(uint8_t data, uint8_t& last) {
   return ChangeText(data, last, 4, [](int k, bool on) {
-    return std::string(on ? "Появилось видео " : "Пропало видео ") + std::to_string(k + 1);
+    return Format(on ? Tr("Journal", "Появилось видео %d") : Tr("Journal", "Пропало видео %d"), k + 1);
   });
 }
 
 std::string LinkChangeText(uint8_t data, uint8_t& last) {
   return ChangeText(data, last, 4, [](int k, bool on) {
-    return std::string(ModuleNames[size_t(k)]) + (on ? " не отвечает" : " подключен");
+    return Format(on ? Tr("Journal", "%s не отвечает") : Tr("Journal", "%s подключен"), ModuleNames[size_t(k)]);
   });
 }
 
@@ -86,11 +87,11 @@ void AddEventRow(const uint8_t* record, ChangeState& state, std::vector<EventRow
     } else if (code == kEventLinkChange) {
       text = LinkChangeText(data, state.LastLinkBits);
     } else if (e.data == -1) {
-      text = e.text;
+      text = Tr("Journal", e.text);
     } else if (e.data == 0) {
-      text = std::string(e.text) + Format(" CODE: %.2X", unsigned(data));
+      text = std::string(Tr("Journal", e.text)) + Format(" CODE: %.2X", unsigned(data));
     } else if (e.data == data) {
-      text = e.text;
+      text = Tr("Journal", e.text);
     } else {
       continue;
     }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -27,34 +28,34 @@ inline constexpr uint8_t kEventPowerChange = 22;
 
 // Searched in this order; the first entry that gives a result matches.
 inline constexpr std::array<EventEntry, 27> EventTable{{
-    {1, 1, "Подача питания", 1},
-    {1, 2, "Пропало питание", 8},
-    {1, 3, "Выключение устройства через UPS", 1},
-    {1, 4, "Дежурный режим", 0},
-    {1, 5, "Режим записи", 5},
-    {1, 6, "Ручной режим записи", 5},
-    {1, 7, "Режим извлечения карты по ESC", 9},
-    {1, 8, "Вход в меню", 7},
-    {1, 9, "Просмотр карты памяти", 3},
-    {2, 1, "Карта установлена", 12},
-    {2, 2, "Карта извлечена", 10},
-    {2, 3, "Форматирование карты", 8},
-    {2, 4, "Удаление записей с карты", 8},
-    {2, 5, "Карта памяти заполнена", 4},
-    {3, -1, "Часы записаны", 11},
-    {4, -1, "Настройки сброшены", 8},
-    {16, 1, "Ошибка микросхемы часов", 4},
-    {16, 2, "Показания часов неправильны", 4},
-    {17, -1, "Ошибка параметров в EEPROM", 4},
-    {18, 1, "Ошибка FLASH данных (испорчен заголовок)", 4},
-    {18, 2, "Ошибка FLASH данных (испорчено содержимое)", 4},
-    {18, 3, "Ошибка FLASH данных (не совпадает версия MEDIA)", 4},
-    {18, 4, "Ошибка FLASH данных (не совпадает версия CARD_IMAGE)", 4},
-    {19, 0, "Ошибка карты памяти", 4},
+    {1, 1, QUOVIL_TR_NOOP("Journal", "Подача питания"), 1},
+    {1, 2, QUOVIL_TR_NOOP("Journal", "Пропало питание"), 8},
+    {1, 3, QUOVIL_TR_NOOP("Journal", "Выключение устройства через UPS"), 1},
+    {1, 4, QUOVIL_TR_NOOP("Journal", "Дежурный режим"), 0},
+    {1, 5, QUOVIL_TR_NOOP("Journal", "Режим записи"), 5},
+    {1, 6, QUOVIL_TR_NOOP("Journal", "Ручной режим записи"), 5},
+    {1, 7, QUOVIL_TR_NOOP("Journal", "Режим извлечения карты по ESC"), 9},
+    {1, 8, QUOVIL_TR_NOOP("Journal", "Вход в меню"), 7},
+    {1, 9, QUOVIL_TR_NOOP("Journal", "Просмотр карты памяти"), 3},
+    {2, 1, QUOVIL_TR_NOOP("Journal", "Карта установлена"), 12},
+    {2, 2, QUOVIL_TR_NOOP("Journal", "Карта извлечена"), 10},
+    {2, 3, QUOVIL_TR_NOOP("Journal", "Форматирование карты"), 8},
+    {2, 4, QUOVIL_TR_NOOP("Journal", "Удаление записей с карты"), 8},
+    {2, 5, QUOVIL_TR_NOOP("Journal", "Карта памяти заполнена"), 4},
+    {3, -1, QUOVIL_TR_NOOP("Journal", "Часы записаны"), 11},
+    {4, -1, QUOVIL_TR_NOOP("Journal", "Настройки сброшены"), 8},
+    {16, 1, QUOVIL_TR_NOOP("Journal", "Ошибка микросхемы часов"), 4},
+    {16, 2, QUOVIL_TR_NOOP("Journal", "Показания часов неправильны"), 4},
+    {17, -1, QUOVIL_TR_NOOP("Journal", "Ошибка параметров в EEPROM"), 4},
+    {18, 1, QUOVIL_TR_NOOP("Journal", "Ошибка FLASH данных (испорчен заголовок)"), 4},
+    {18, 2, QUOVIL_TR_NOOP("Journal", "Ошибка FLASH данных (испорчено содержимое)"), 4},
+    {18, 3, QUOVIL_TR_NOOP("Journal", "Ошибка FLASH данных (не совпадает версия MEDIA)"), 4},
+    {18, 4, QUOVIL_TR_NOOP("Journal", "Ошибка FLASH данных (не совпадает версия CARD_IMAGE)"), 4},
+    {19, 0, QUOVIL_TR_NOOP("Journal", "Ошибка карты памяти"), 4},
     // The texts of the change events are composed from their bits instead.
-    {kEventVideoChange, -1, "Изменение видео:", 8},
-    {kEventLinkChange, -1, "Изменение связи:", 6},
-    {kEventPowerChange, -1, "Изменение питания:", 2},
+    {kEventVideoChange, -1, QUOVIL_TR_NOOP("Journal", "Изменение видео:"), 8},
+    {kEventLinkChange, -1, QUOVIL_TR_NOOP("Journal", "Изменение связи:"), 6},
+    {kEventPowerChange, -1, QUOVIL_TR_NOOP("Journal", "Изменение питания:"), 2},
 }};
 
 // A row of the journal list. The row before a power-on event is empty: no

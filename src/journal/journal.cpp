@@ -21,6 +21,7 @@
 #include "journal/journal_csv.h"
 #include "journal/journal_icons.h"
 #include "viewer/viewer.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -30,7 +31,7 @@ constexpr int kDateWidth = 100;
 constexpr int kTimeWidth = 50;
 constexpr int kEventMinWidth = 100;
 constexpr std::array<int, 5> kPanelWidths{120, 180, 150, 150, 50};
-const char* const kFilter = "Файл журнала (*.klf)";
+const char* const kFilter = QUOVIL_TR_NOOP("Journal", "Файл журнала (*.klf)");
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
@@ -46,8 +47,8 @@ class TJournalForm::Progress : public JournalProgress {
   void Open() override {
     Close();
     dialog_ = new QProgressDialog(owner_);
-    dialog_->setWindowTitle(" Чтение журнала");
-    dialog_->setLabelText("Идет чтение журнала ...");
+    dialog_->setWindowTitle(Tr("Journal", " Чтение журнала"));
+    dialog_->setLabelText(Tr("Journal", "Идет чтение журнала ..."));
     dialog_->setCancelButton(nullptr);
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setMinimumDuration(0);
@@ -77,7 +78,7 @@ class TJournalForm::Progress : public JournalProgress {
 
 TJournalForm::TJournalForm(Viewer& viewer, QWidget* parent)
     : QMainWindow(parent, Qt::Window), viewer_(viewer), progress_(std::make_unique<Progress>(this)) {
-  setWindowTitle("Журнал событий и ошибок");
+  setWindowTitle(Tr("Journal", "Журнал событий и ошибок"));
   setMinimumSize(300, 300);
   for (int i = 0; i < int(eventIcons_.size()); ++i) eventIcons_[size_t(i)] = JournalEventIcon(i);
   CreateToolBar();
@@ -87,7 +88,7 @@ TJournalForm::TJournalForm(Viewer& viewer, QWidget* parent)
   chooseOpenFile = [this] { return RunFileDialog(false); };
   chooseSaveFile = [this] { return RunFileDialog(true); };
   chooseCsvFile = [this] {
-    QFileDialog dialog(this, QString(), QString::fromStdString(StartFolder(folder_)), "Файлы CSV (*.csv)");
+    QFileDialog dialog(this, QString(), QString::fromStdString(StartFolder(folder_)), Tr("Journal", "Файлы CSV (*.csv)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix("csv");
@@ -105,12 +106,12 @@ void TJournalForm::CreateToolBar() {
   ToolBar1 = addToolBar("ToolBar1");
   ToolBar1->setMovable(false);
   ToolBar1->setIconSize(QSize(16, 16));
-  ToolButton1 = ToolBar1->addAction(JournalToolIcon(JournalTool::ReadCard), "Считать журнал с карты памяти");
+  ToolButton1 = ToolBar1->addAction(JournalToolIcon(JournalTool::ReadCard), Tr("Journal", "Считать журнал с карты памяти"));
   ToolBar1->addSeparator();
-  ToolButton4 = ToolBar1->addAction(JournalToolIcon(JournalTool::OpenFile), "Считать журнал из файла");
+  ToolButton4 = ToolBar1->addAction(JournalToolIcon(JournalTool::OpenFile), Tr("Journal", "Считать журнал из файла"));
   ToolBar1->addSeparator();
-  ToolButton6 = ToolBar1->addAction(JournalToolIcon(JournalTool::SaveFile), "Сохранить журнал в файле");
-  ToolButton7 = ToolBar1->addAction(JournalToolIcon(JournalTool::SaveFile), "Сохранить журнал в CSV файле");
+  ToolButton6 = ToolBar1->addAction(JournalToolIcon(JournalTool::SaveFile), Tr("Journal", "Сохранить журнал в файле"));
+  ToolButton7 = ToolBar1->addAction(JournalToolIcon(JournalTool::SaveFile), Tr("Journal", "Сохранить журнал в CSV файле"));
   for (QAction* a : {ToolButton1, ToolButton4, ToolButton6, ToolButton7}) a->setToolTip(a->text());
   connect(ToolButton7, &QAction::triggered, this, [this] { ToolButton7Click(); });
   connect(ToolButton1, &QAction::triggered, this, [this] { ToolButton1Click(); });
@@ -121,7 +122,7 @@ void TJournalForm::CreateToolBar() {
 void TJournalForm::CreateList() {
   ListView = new QTreeWidget(this);
   ListView->setColumnCount(3);
-  ListView->setHeaderLabels({"Дата", "Время", "Событие"});
+  ListView->setHeaderLabels({Tr("Journal", "Дата"), Tr("Journal", "Время"), Tr("Journal", "Событие")});
   ListView->setRootIsDecorated(false);
   ListView->setUniformRowHeights(true);
   ListView->setItemsExpandable(false);
@@ -233,7 +234,7 @@ void TJournalForm::OpenFile(const std::string& name) {
   const bool ok = journal_.LoadJournalFile(name);
   busy_ = false;
   ShowResult();
-  if (!ok) viewer_.ShowMessageBox("Ошибка открытия файла!", MsgKind::Error, MsgButtons::Ok);
+  if (!ok) viewer_.ShowMessageBox(Tr("Journal", "Ошибка открытия файла!"), MsgKind::Error, MsgButtons::Ok);
 }
 
 void TJournalForm::ToolButton6Click() {
@@ -262,7 +263,7 @@ void TJournalForm::ListViewDblClick() {
 
 std::string TJournalForm::RunFileDialog(bool save) {
   QFileDialog dialog(this);
-  dialog.setNameFilter(kFilter);
+  dialog.setNameFilter(Tr("Journal", kFilter));
   dialog.setDirectory(QString::fromStdString(StartFolder(folder_)));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);

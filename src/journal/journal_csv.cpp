@@ -9,6 +9,7 @@
 #include "platform/csv_text.h"
 #include "platform/file_guard.h"
 #include "platform/utf8_file.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -35,12 +36,12 @@ bool SaveJournalCsv(const std::string& path, const std::vector<EventRow>& rows, 
   if (ok) {
     ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     ok = std::fclose(f) == 0 && ok;
-    if (!ok) why = "Ошибка записи файла!";
+    if (!ok) why = Tr("Journal", "Ошибка записи файла!");
   }
   std::error_code ec;
   if (ok) std::filesystem::rename(PathFromUtf8(temp), PathFromUtf8(path), ec);
   if (ec) {
-    why = "Ошибка записи файла!";
+    why = Tr("Journal", "Ошибка записи файла!");
     ok = false;
   }
   if (!ok) RemoveFileUtf8(temp);

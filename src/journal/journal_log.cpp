@@ -10,6 +10,7 @@
 #include "platform/block_device.h"
 #include "platform/checksum_file.h"
 #include "platform/file_guard.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -135,21 +136,21 @@ bool Journal::SaveJournalFile(const std::string& name, std::string* error) const
   temp += ".part";
   {
     std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-    if (!f) return fail("Ошибка открытия файла!");
+    if (!f) return fail(Tr("Journal", "Ошибка открытия файла!"));
     f.write(reinterpret_cast<const char*>(header_.b.data()), std::streamsize(header_.b.size()));
     f.write(reinterpret_cast<const char*>(area_.data()), std::streamsize(area_.size()));
     f.close();
     if (!f) {
       std::error_code ec;
       std::filesystem::remove(temp, ec);
-      return fail("Ошибка записи файла!");
+      return fail(Tr("Journal", "Ошибка записи файла!"));
     }
   }
   std::error_code ec;
   std::filesystem::rename(temp, target, ec);
   if (ec) {
     std::filesystem::remove(temp, ec);
-    return fail("Ошибка записи файла!");
+    return fail(Tr("Journal", "Ошибка записи файла!"));
   }
   std::string why;
   if (!SealExport(name, &why)) return fail(why);
@@ -167,15 +168,16 @@ void Journal::ShowJournal() {
   ShownCount = b.ShownCount;
   if (ShownCount == 0) {
     // The list shows the journal held, and an empty one has no rows.
-    StatusPanels[0] = "журнал пуст";
+    StatusPanels[0] = Tr("Journal", "журнал пуст");
     Rows.clear();
     progress.Close();
     return;
   }
   progress.SetMaximum(ShownCount);
-  StatusPanels[0] = Format(" %d записей", ShownCount);
-  StatusPanels[1] = " Версия ПО: " + header_.SoftwareVersion() + " от " + header_.SoftwareDate();
-  StatusPanels[2] = " Версия железа: " + header_.HardwareVersion();
+  StatusPanels[0] = Format(Tr("Journal", " %d записей"), ShownCount);
+  StatusPanels[1] = Format(Tr("Journal", " Версия ПО: %s от %s"), header_.SoftwareVersion().c_str(),
+                           header_.SoftwareDate().c_str());
+  StatusPanels[2] = Format(Tr("Journal", " Версия железа: %s"), header_.HardwareVersion().c_str());
   StatusPanels[3] = " ID: " + header_.DeviceId();
   FillRows(int32_t(n));
   progress.Close();

@@ -1,7 +1,10 @@
 // The candidates of the drive scan: the paths of QUOVIL_DRIVES, or the
 // platform's physical drives.
+#include <cstdio>
+
 #include "platform/block_device.h"
 #include "platform/utf8_file.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -86,13 +89,24 @@ std::vector<std::string> SplitPaths(const std::string& list) {
 
 }  // namespace
 
+// The printf format with the names put in (the texts' formats have only %s).
+static std::string Fill(const char* format, const std::string& a, const std::string& b = {}) {
+  const int n = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str());
+  if (n <= 0) return format;
+  std::string out(size_t(n) + 1, '\0');
+  std::snprintf(out.data(), out.size(), format, a.c_str(), b.c_str());
+  out.resize(size_t(n));
+  return out;
+}
+
 std::string NoPermissionText(const std::string& device, const std::string& group) {
-  return "Нет доступа к карте памяти " + device + "!\rДобавьте пользователя в группу \"" + group +
-         "\" и войдите в систему снова.";
+  return Fill(Tr("Platform", "Нет доступа к карте памяти %s!\rДобавьте пользователя в группу \"%s\" и войдите в систему снова."),
+              device, group);
 }
 
 std::string DeclinedText(const std::string& device) {
-  return "Нет доступа к карте памяти " + device + "!\rЧтобы открыть её, нажмите \"Карта SD\" и ответьте на запрос пароля.";
+  return Fill(Tr("Platform", "Нет доступа к карте памяти %s!\rЧтобы открыть её, нажмите \"Карта SD\" и ответьте на запрос пароля."),
+              device);
 }
 
 std::unique_ptr<DriveEnumerator> PathDriveEnumerator(std::vector<std::string> paths) {

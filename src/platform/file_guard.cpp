@@ -12,6 +12,7 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include "platform/translate.h"
 #endif
 
 namespace quovil {
@@ -139,9 +140,9 @@ bool NamesFolder(const std::string& path) {
 
 std::string OutputProblemText(OutputProblem problem) {
   switch (problem) {
-    case OutputProblem::OpenInput: return "Не могу сохранить в открытый файл!";
-    case OutputProblem::Folder: return "Не могу сохранить в папку!";
-    case OutputProblem::NotAFile: return "Не могу сохранить: это не обычный файл!";
+    case OutputProblem::OpenInput: return Tr("Platform", "Не могу сохранить в открытый файл!");
+    case OutputProblem::Folder: return Tr("Platform", "Не могу сохранить в папку!");
+    case OutputProblem::NotAFile: return Tr("Platform", "Не могу сохранить: это не обычный файл!");
     default: return "";
   }
 }

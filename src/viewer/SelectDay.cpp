@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "viewer/marks.h"
+#include <QCoreApplication>
 
 namespace quovil {
 
@@ -40,15 +41,16 @@ class RangeCalendar : public QCalendarWidget {
 
 TSelectForm::TSelectForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("SelectForm"));
-  setWindowTitle(QStringLiteral("Выбор даты"));
+  setWindowTitle(QCoreApplication::translate("Viewer", "Выбор даты"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   Calendar = new RangeCalendar(this);
   Calendar->setObjectName(QStringLiteral("Calendar"));
-  Calendar->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+  // The program's language (month names); the week starts on Monday in both.
+  Calendar->setLocale(QLocale());
   Calendar->setFirstDayOfWeek(Qt::Monday);
   Calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
   Calendar->setGridVisible(false);
-  Calendar->setToolTip(QStringLiteral("Выберите день для начала просмотра, ESC - выход"));
+  Calendar->setToolTip(QCoreApplication::translate("Viewer", "Выберите день для начала просмотра, ESC - выход"));
   QFont f = Calendar->font();
   if (f.pointSizeF() > 0) f.setPointSizeF(f.pointSizeF() * 1.25);
   Calendar->setFont(f);

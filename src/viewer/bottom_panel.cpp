@@ -10,6 +10,7 @@
 #include "viewer/event_guard.h"
 #include "viewer/use_box.h"
 #include "viewer/viewer.h"
+#include <QCoreApplication>
 
 namespace quovil {
 
@@ -44,7 +45,7 @@ QPixmap ButtonImage(Glyph g) {
 
 DatePanel::DatePanel(QWidget* parent) : QLabel(parent) {
   setObjectName(QStringLiteral("DatePanel"));
-  setToolTip(QStringLiteral("Кликни для выбора даты"));
+  setToolTip(QCoreApplication::translate("Viewer", "Кликни для выбора даты"));
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setAlignment(Qt::AlignCenter);
   setFocusPolicy(Qt::StrongFocus);  // the settings key gives the focus here
@@ -63,14 +64,14 @@ void DatePanel::mouseReleaseEvent(QMouseEvent* event) {
 BottomPanel::BottomPanel(Viewer& viewer, QWidget* parent) : QWidget(parent), viewer_(viewer) {
   setObjectName(QStringLiteral("JvPanel2"));
   auto* row = new QHBoxLayout(this);
-  PlayBtn = MakeButton(QStringLiteral("Авто просмотр вперед"), ButtonImage(Glyph::Play));
+  PlayBtn = MakeButton(QCoreApplication::translate("Viewer", "Авто просмотр вперед"), ButtonImage(Glyph::Play));
   PlayBtn->setCheckable(true);
-  StopBtn = MakeButton(QStringLiteral("Остановить просмотр"), ButtonImage(Glyph::Stop));
-  SpeedDown = MakeButton(QStringLiteral("Уменьшить скорость авто просмотра"), ButtonImage(Glyph::Slower));
-  SpeedUp = MakeButton(QStringLiteral("Увеличить скорость авто просмотра"), ButtonImage(Glyph::Faster));
+  StopBtn = MakeButton(QCoreApplication::translate("Viewer", "Остановить просмотр"), ButtonImage(Glyph::Stop));
+  SpeedDown = MakeButton(QCoreApplication::translate("Viewer", "Уменьшить скорость авто просмотра"), ButtonImage(Glyph::Slower));
+  SpeedUp = MakeButton(QCoreApplication::translate("Viewer", "Увеличить скорость авто просмотра"), ButtonImage(Glyph::Faster));
   useBox = new UseBox(viewer_, this);
-  MoveToStartBtn = MakeButton(QStringLiteral("Перейти к началу фрагмента"), ButtonImage(Glyph::ToStart));
-  MoveToEndBtn = MakeButton(QStringLiteral("Перейти к окончанию фрагмента"), ButtonImage(Glyph::ToEnd));
+  MoveToStartBtn = MakeButton(QCoreApplication::translate("Viewer", "Перейти к началу фрагмента"), ButtonImage(Glyph::ToStart));
+  MoveToEndBtn = MakeButton(QCoreApplication::translate("Viewer", "Перейти к окончанию фрагмента"), ButtonImage(Glyph::ToEnd));
   datePanel = new DatePanel(this);
   datePanel->setFixedHeight(UseBox::kDesignHeight);
 

@@ -13,6 +13,8 @@
 #include "viewer/grey_palette.h"
 #include "viewer/layout.h"
 #include "viewer/viewer.h"
+#include "platform/translate.h"
+#include <QCoreApplication>
 
 namespace quovil {
 
@@ -21,14 +23,14 @@ namespace {
 QColor ToQColor(const Rgb& c) { return QColor(c.r, c.g, c.b); }
 
 // The keys of the window, for the user to find them.
-constexpr const char* kKeysHint =
+constexpr const char* kKeysHint = QUOVIL_TR_NOOP("Viewer",
     "← →  предыдущая / следующая запись (колесо мыши)\n"
     "Home / End  первая / последняя запись\n"
     "PgUp / PgDn  предыдущая / следующая минута с записями камеры\n"
     "Пробел  просмотр / остановка\n"
     "Tab  поменять камеры местами\n"
     "Ctrl+1…4  вид окон\n"
-    "Esc  настройка параметров";
+    "Esc  настройка параметров");
 
 QFont FontOfSize(int px) {
   QFont font = ImageBox::PictureFont();
@@ -94,15 +96,15 @@ ImageBox::ImageBox(Viewer& viewer, QWidget* parent) : QWidget(parent), viewer_(v
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(40, 40);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-  setToolTip(QString::fromUtf8(kKeysHint));
+  setToolTip(QCoreApplication::translate("Viewer", kKeysHint));
   BuildMenu();
 }
 
 void ImageBox::BuildMenu() {
   PopupMenu2 = new QMenu(this);
   PopupMenu2->setToolTipsVisible(true);
-  QMenu* view = PopupMenu2->addMenu(QStringLiteral("Вид окон"));
-  view->menuAction()->setToolTip(QStringLiteral("Вид и расположение окон вывода видео"));
+  QMenu* view = PopupMenu2->addMenu(QCoreApplication::translate("Viewer", "Вид окон"));
+  view->menuAction()->setToolTip(QCoreApplication::translate("Viewer", "Вид и расположение окон вывода видео"));
   view->menuAction()->setStatusTip(view->menuAction()->toolTip());
   // The keys themselves are handled by the main window; here they are only
   // shown beside the items and act while the menu is open.
@@ -112,15 +114,15 @@ void ImageBox::BuildMenu() {
     a->setShortcutContext(Qt::WidgetShortcut);
     return a;
   };
-  VIEW1 = item(view, "Одно окно", QKeySequence(Qt::CTRL | Qt::Key_1));
-  VIEW2 = item(view, "Два горизонтально", QKeySequence(Qt::CTRL | Qt::Key_2));
-  VIEW3 = item(view, "Два вертикально", QKeySequence(Qt::CTRL | Qt::Key_3));
-  VIEW4 = item(view, "Окно в окне", QKeySequence(Qt::CTRL | Qt::Key_4));
+  VIEW1 = item(view, Tr("Viewer", "Одно окно"), QKeySequence(Qt::CTRL | Qt::Key_1));
+  VIEW2 = item(view, Tr("Viewer", "Два горизонтально"), QKeySequence(Qt::CTRL | Qt::Key_2));
+  VIEW3 = item(view, Tr("Viewer", "Два вертикально"), QKeySequence(Qt::CTRL | Qt::Key_3));
+  VIEW4 = item(view, Tr("Viewer", "Окно в окне"), QKeySequence(Qt::CTRL | Qt::Key_4));
   view->addSeparator();
-  VIEW_SWAP = item(view, "Поменять местами", QKeySequence(Qt::Key_Tab));
-  N1 = item(PopupMenu2, "Настройка параметров", QKeySequence(Qt::Key_Escape));
+  VIEW_SWAP = item(view, Tr("Viewer", "Поменять местами"), QKeySequence(Qt::Key_Tab));
+  N1 = item(PopupMenu2, Tr("Viewer", "Настройка параметров"), QKeySequence(Qt::Key_Escape));
   N1->setCheckable(true);
-  N1->setToolTip(QStringLiteral("Отображать панель с настройками камер"));
+  N1->setToolTip(QCoreApplication::translate("Viewer", "Отображать панель с настройками камер"));
   N1->setStatusTip(N1->toolTip());
 
   const std::pair<QAction*, int> tags[] = {{VIEW1, 1}, {VIEW2, 0}, {VIEW3, 3}, {VIEW4, 2}};

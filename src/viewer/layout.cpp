@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "viewer/viewer.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -143,12 +144,12 @@ std::vector<CameraText> CameraTexts(const Viewer& v, int cam, const PaintBox& b,
   if (v.disp().CameraFps[c] != 0)
     add(kRoleRate, {Format("%3.2f fps", v.disp().CameraFps[c]), b.x + b.w - trim - scaled(70), b.y + 10, kPaintRed});
   if (!v.info().GpsSpeedText.empty())
-    add(kRoleSpeed, {v.info().GpsSpeedText + " км/ч", b.x + b.w - 10, bottomRow, kPaintRed, TextAlign::Right});
+    add(kRoleSpeed, {v.info().GpsSpeedText + Tr("Viewer", " км/ч"), b.x + b.w - 10, bottomRow, kPaintRed, TextAlign::Right});
   add(kRoleTime, {v.disp().CameraTimeText[c], b.x, bottomRow, kPaintRed, TextAlign::CentreSpan, b.w});
   if (v.info().SensorIndex >= 0) {
     double uin = GetU16(&v.info().SensorData[1]) / 10.0;
     Rgb colour = v.info().SensorIndex == v.selection().Index() ? kPaintRed : kPaintGreen;
-    add(kRoleVoltage, {Format("Uвх = %4.1fВ", uin), b.x + b.w - 10, upperRow, colour, TextAlign::Right});
+    add(kRoleVoltage, {Format(Tr("Viewer", "Uвх = %4.1fВ"), uin), b.x + b.w - 10, upperRow, colour, TextAlign::Right});
   }
   return out;
 }

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "viewer/viewer.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -136,8 +137,8 @@ Viewer::Fragment Viewer::MarkedFragment(int camera) const {
 
 std::string Viewer::Fragment::Message() const {
   switch (status) {
-    case Status::NoMarks: return "Не задано начало или конец фрагмента!";
-    case Status::NoRecords: return "Отмеченный фрагмент не содежит\rданные для выбранной камеры!";
+    case Status::NoMarks: return Tr("Viewer", "Не задано начало или конец фрагмента!");
+    case Status::NoRecords: return Tr("Viewer", "Отмеченный фрагмент не содежит\rданные для выбранной камеры!");
     default: return {};
   }
 }

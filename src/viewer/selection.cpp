@@ -4,6 +4,7 @@
 
 #include "card/source_format.h"
 #include "viewer/viewer.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -114,7 +115,7 @@ void Viewer::RebuildSelection() {
     TimeStamp t = src_.TimeOf(IndexAtPos(p));
     BuildDayMap(t.day, t.month, t.year);
   } else {
-    noSourceText_ = mask == 0 ? "Карта памяти пуста!" : "Нет данных, соответствующих заданному фильтру!";
+    noSourceText_ = mask == 0 ? Tr("Viewer", "Карта памяти пуста!") : Tr("Viewer", "Нет данных, соответствующих заданному фильтру!");
     ForgetShownRecord();
     Repaint(kRepaintImage);
     UpdateStatusBar();

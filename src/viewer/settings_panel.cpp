@@ -13,6 +13,8 @@
 #include "platform/host.h"
 #include "viewer/event_guard.h"
 #include "viewer/viewer.h"
+#include "platform/translate.h"
+#include <QCoreApplication>
 
 namespace quovil {
 
@@ -77,8 +79,8 @@ SettingsPanel::SettingsPanel(Viewer& viewer, QWidget* parent) : QWidget(parent),
   setFixedWidth(180);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(RollOut(QStringLiteral("Настройки"), BuildSettingsRollOut(), this));
-  layout->addWidget(RollOut(QStringLiteral("Датчики"), BuildSensorRollOut(), this));
+  layout->addWidget(RollOut(QCoreApplication::translate("Viewer", "Настройки"), BuildSettingsRollOut(), this));
+  layout->addWidget(RollOut(QCoreApplication::translate("Viewer", "Датчики"), BuildSensorRollOut(), this));
   layout->addStretch(1);
   SyncBars();
   SyncSensors();
@@ -103,14 +105,14 @@ QWidget* SettingsPanel::BuildSettingsRollOut() {
   auto* content = new QWidget(this);
   auto* grid = new QGridLayout(content);
   grid->setContentsMargins(2, 2, 2, 2);
-  BrightnessBar = MakeBar(200, QStringLiteral("Яркость"));
+  BrightnessBar = MakeBar(200, QCoreApplication::translate("Viewer", "Яркость"));
   BrightnessBar->setObjectName(QStringLiteral("BrightnessBar"));
-  ContrastBar = MakeBar(200, QStringLiteral("Контрастность"));
+  ContrastBar = MakeBar(200, QCoreApplication::translate("Viewer", "Контрастность"));
   ContrastBar->setObjectName(QStringLiteral("ContrastBar"));
-  VolumeBar = MakeBar(100, QStringLiteral("Громкость"));
+  VolumeBar = MakeBar(100, QCoreApplication::translate("Viewer", "Громкость"));
   VolumeBar->setObjectName(QStringLiteral("VolumeBar"));
-  JvLabel3 = new QLabel(QStringLiteral("Ярк."), content);
-  JvLabel1 = new QLabel(QStringLiteral("Контр."), content);
+  JvLabel3 = new QLabel(QCoreApplication::translate("Viewer", "Ярк."), content);
+  JvLabel1 = new QLabel(QCoreApplication::translate("Viewer", "Контр."), content);
   MuteLabel = new QLabel(content);
   MuteLabel->setObjectName(QStringLiteral("MuteLabel"));
   for (QLabel* l : {JvLabel3, JvLabel1, MuteLabel}) {
@@ -141,10 +143,10 @@ QWidget* SettingsPanel::BuildSensorRollOut() {
   auto* content = new QWidget(this);
   auto* layout = new QVBoxLayout(content);
   layout->setContentsMargins(6, 2, 2, 2);
-  const char* captions[5] = {"Uвх", "Uакб", "U_BAT", "U_IN", "ENGINE"};
+  const char* captions[5] = {QUOVIL_TR_NOOP("Viewer", "Uвх"), QUOVIL_TR_NOOP("Viewer", "Uакб"), "U_BAT", "U_IN", "ENGINE"};
   const char* names[5] = {"LabelUin", "LabelUAKB", "Label1", "Label2", "Label3"};
   for (size_t i = 0; i < 5; ++i) {
-    SensorLabels[i] = new QLabel(QString::fromUtf8(captions[i]), content);
+    SensorLabels[i] = new QLabel(QCoreApplication::translate("Viewer", captions[i]), content);
     SensorLabels[i]->setObjectName(QString::fromLatin1(names[i]));
     layout->addWidget(SensorLabels[i]);
   }
@@ -201,10 +203,10 @@ void SettingsPanel::SyncMute() {
 
 void SettingsPanel::SyncSensors() {
   const auto& labels = viewer_.info().Labels;
-  const char* captions[5] = {"Uвх", "Uакб", "U_BAT", "U_IN", "ENGINE"};
+  const char* captions[5] = {QUOVIL_TR_NOOP("Viewer", "Uвх"), QUOVIL_TR_NOOP("Viewer", "Uакб"), "U_BAT", "U_IN", "ENGINE"};
   for (size_t i = 0; i < 5; ++i) {
     const std::string& text = labels[i];
-    SensorLabels[i]->setText(text.empty() ? QString::fromUtf8(captions[i]) : QString::fromStdString(text));
+    SensorLabels[i]->setText(text.empty() ? QCoreApplication::translate("Viewer", captions[i]) : QString::fromStdString(text));
   }
 }
 

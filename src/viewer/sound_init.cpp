@@ -1,5 +1,6 @@
 // Bringing sound up at start-up and down at close.
 #include "viewer/viewer.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -12,11 +13,11 @@ constexpr int kStreamRate = 11025;
 Viewer::SoundInit Viewer::InitSound() {
   if (!soundSystem) return SoundInit::Ok;  // no sound at all: the viewer runs silently
   if ((soundSystem->GetVersion() >> 16) != (kSoundVersion >> 16)) {
-    ShowMessageBox("ОШИБКА! Библиотека BASS.DLL неправильной версии.", MsgKind::Error);
+    ShowMessageBox(Tr("Viewer", "ОШИБКА! Библиотека BASS.DLL неправильной версии."), MsgKind::Error);
     return SoundInit::EndProgram;
   }
   if (!soundSystem->Init(-1, kStreamRate)) {
-    ShowMessageBox("Не могу проинициализировать драйвер звука!", MsgKind::Error);
+    ShowMessageBox(Tr("Viewer", "Не могу проинициализировать драйвер звука!"), MsgKind::Error);
     return SoundInit::EndProgram;
   }
   for (int cam = 0; cam < 2; ++cam) {
@@ -25,7 +26,7 @@ Viewer::SoundInit Viewer::InitSound() {
         soundSystem->StreamCreate(kStreamRate, 1, &Viewer::StreamProcedure, &sound_.Users[size_t(cam)]);
   }
   if (play_.SoundStream[0] == 0 || play_.SoundStream[1] == 0) {
-    ShowMessageBox("Проблема создания звукового потока!", MsgKind::Error, MsgButtons::Ok);
+    ShowMessageBox(Tr("Viewer", "Проблема создания звукового потока!"), MsgKind::Error, MsgButtons::Ok);
     return SoundInit::NoStreams;
   }
   return SoundInit::Ok;

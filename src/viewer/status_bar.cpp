@@ -1,6 +1,7 @@
 // The status bar panels and the tool-bar items that depend on the source.
 #include "card/source_format.h"
 #include "viewer/viewer.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -21,7 +22,7 @@ std::string BinarySize(int64_t size) {
 
 std::string ResolutionName(int64_t index) {
   if (index >= 0 && index < int64_t(ResolutionTable.size())) return ResolutionTable[size_t(index)].name;
-  return "нет данных";
+  return Tr("Viewer", "нет данных");
 }
 
 // A card with no slots at all counts as empty rather than dividing by zero.
@@ -54,7 +55,7 @@ void Viewer::UpdateStatusBar() {
   std::string size, quality, written, fragment;
   if (src_.SourceIsCard && src_.CardOpen) {
     actions_.ArhivVisible = actions_.TagetVisible = actions_.ViewAllSeparatorVisible = format.HasArchiveArea();
-    size = src_.SourceSize < 0 ? "Карта памяти пуста!" : DecimalSize(src_.SourceSize);
+    size = src_.SourceSize < 0 ? Tr("Viewer", "Карта памяти пуста!") : DecimalSize(src_.SourceSize);
     if (!format.ShowsCompression()) quality = ResolutionName(src_.ResolutionIndex);
     const SourceFormat::Fill fill = format.Written(src_);
     written = Percent(fill.part, fill.whole);
@@ -62,22 +63,22 @@ void Viewer::UpdateStatusBar() {
     actions_.TagetVisible = actions_.ViewAllSeparatorVisible = false;
     size = BinarySize(src_.SourceSize);
     quality = ResolutionName(src_.Archive.CardFormat);
-    written = Format("%d кадров", int(src_.Archive.EntryCount));
+    written = Format(Tr("Viewer", "%d кадров"), int(src_.Archive.EntryCount));
   } else {
     actions_.ArhivVisible = actions_.TagetVisible = actions_.ViewAllSeparatorVisible = false;
   }
   if (src_.CardOpen || src_.ArchiveOpen) {
-    fragment = fragStart_.empty() && fragEnd_.empty() ? "не задан" : fragStart_ + " - " + fragEnd_;
+    fragment = fragStart_.empty() && fragEnd_.empty() ? Tr("Viewer", "не задан") : fragStart_ + " - " + fragEnd_;
   }
-  statusPanels_[0] = " Размер: " + size;
+  statusPanels_[0] = Format(Tr("Viewer", " Размер: %s"), size.c_str());
   if (format.ShowsCompression()) {
     double mean = 0;
-    if (MeanCompression(src_, mean)) statusPanels_[1] = Format(" Сжатие: %.2f", mean);
+    if (MeanCompression(src_, mean)) statusPanels_[1] = Format(Tr("Viewer", " Сжатие: %.2f"), mean);
   } else {
-    statusPanels_[1] = " Качество: " + quality;
+    statusPanels_[1] = Format(Tr("Viewer", " Качество: %s"), quality.c_str());
   }
-  statusPanels_[2] = " Записано: " + written;
-  statusPanels_[4] = " Фрагмент: " + fragment;
+  statusPanels_[2] = Format(Tr("Viewer", " Записано: %s"), written.c_str());
+  statusPanels_[4] = Format(Tr("Viewer", " Фрагмент: %s"), fragment.c_str());
   Repaint(kRepaintStatus | kRepaintActions);
 }
 

@@ -10,6 +10,7 @@
 #include "viewer/event_guard.h"
 #include "viewer/timeline.h"
 #include "viewer/viewer.h"
+#include <QCoreApplication>
 
 namespace quovil {
 
@@ -47,7 +48,7 @@ QImage Squeeze(const QImage& strip, int width, const TimeSpan& span) {
 
 UseBox::UseBox(Viewer& viewer, QWidget* parent) : QWidget(parent), viewer_(viewer) {
   setObjectName(QStringLiteral("UseBox"));
-  setToolTip(QStringLiteral("Шкала времени - кликни для быстрого перехода"));
+  setToolTip(QCoreApplication::translate("Viewer", "Шкала времени - кликни для быстрого перехода"));
   setMouseTracking(true);  // the minute under the pointer goes to the status bar
   setFocusPolicy(Qt::ClickFocus);  // a click gives it the zoom keys
   setFixedHeight(kDesignHeight);

@@ -22,6 +22,7 @@
 #include "viewer/selection.h"
 #include "viewer/session_workers.h"
 #include "viewer/timeline.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
@@ -187,7 +188,7 @@ class Viewer {
   // The card image viewed as the card; empty in every other mode.
   const std::string& cardImage() const { return cardImage_; }
   enum class ClearResult { Nothing, Declined, Cleared, WriteFailed };
-  static constexpr const char* kClearFailedText = "Возникла ошибка при очистки карты.";
+  static constexpr const char* kClearFailedText = QUOVIL_TR_NOOP("Viewer", "Возникла ошибка при очистки карты.");
   ClearResult ActionDeleteAllExecute();
   // Closes whatever source is open after its reading failed half-way; the
   // picture area then says why.
@@ -396,7 +397,7 @@ class Viewer {
   std::string fragStart_, fragEnd_;
   std::array<std::string, 5> statusPanels_;
   std::string caption_;
-  std::string noSourceText_ = "Карта памяти отсутствует!";
+  std::string noSourceText_ = Tr("Viewer", "Карта памяти отсутствует!");
   std::string shownProblem_;  // the drive scan's problem the picture area shows
   // A card image viewed as the card: the scan looks at it alone.
   std::string cardImage_;

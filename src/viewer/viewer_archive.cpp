@@ -6,13 +6,14 @@
 
 #include "card/archive_file.h"
 #include "viewer/viewer.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
 namespace {
 
-constexpr const char* kOpenFailedText = "Ошибка открытия файла!";
-constexpr const char* kReadFailedText = "Ошибка чтения файла!";
+constexpr const char* kOpenFailedText = QUOVIL_TR_NOOP("Viewer", "Ошибка открытия файла!");
+constexpr const char* kReadFailedText = QUOVIL_TR_NOOP("Viewer", "Ошибка чтения файла!");
 
 }  // namespace
 
@@ -29,7 +30,7 @@ void Viewer::OpenArchive(const std::string& name) {
   CloseArchive();
   ForgetCardImage();
   src_.SourceIsCard = false;
-  noSourceText_ = "Не открыт файл видеоархива!";
+  noSourceText_ = Tr("Viewer", "Не открыт файл видеоархива!");
   actions_.OpenCARD = false;
   actions_.OpenFile = true;
   caption_ = kAppCaption;
@@ -39,7 +40,7 @@ void Viewer::OpenArchive(const std::string& name) {
 
   src_.ArchiveStream = OpenReadOnlyFile(name);
   if (!src_.ArchiveStream) {
-    noSourceText_ = kOpenFailedText;
+    noSourceText_ = Tr("Viewer", kOpenFailedText);
     UpdateStatusBar();
     Repaint(all);
     return;
@@ -61,7 +62,7 @@ void Viewer::OpenArchive(const std::string& name) {
   if (!ok) {
     CloseArchive();
     src_.CardFormat = -1;
-    noSourceText_ = kReadFailedText;
+    noSourceText_ = Tr("Viewer", kReadFailedText);
     UpdateStatusBar();
     Repaint(all);
     return;

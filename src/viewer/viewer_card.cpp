@@ -9,13 +9,14 @@
 #include "card/source_format.h"
 #include "card/state_tables.h"
 #include "viewer/viewer.h"
+#include "platform/translate.h"
 
 namespace quovil {
 
 namespace {
 
-constexpr const char* kNoCardText = "Карта памяти отсутствует!";
-constexpr const char* kNoImageText = "Файл не является образом карты памяти!";
+constexpr const char* kNoCardText = QUOVIL_TR_NOOP("Viewer", "Карта памяти отсутствует!");
+constexpr const char* kNoImageText = QUOVIL_TR_NOOP("Viewer", "Файл не является образом карты памяти!");
 // Enumerators that end at the first missing drive still get a ceiling.
 constexpr int kMaxDrives = 256;
 
@@ -105,7 +106,7 @@ bool Viewer::OpenCard() {
   // once it is gone, the picture area says again that there is no card.
   const std::string problem = scan->Problem();
   if (!problem.empty()) noSourceText_ = problem;
-  else if (!shownProblem_.empty() && noSourceText_ == shownProblem_) noSourceText_ = kNoCardText;
+  else if (!shownProblem_.empty() && noSourceText_ == shownProblem_) noSourceText_ = Tr("Viewer", kNoCardText);
   shownProblem_ = problem;
   return false;
 }
@@ -161,7 +162,7 @@ bool Viewer::FindCard() {
     return false;
   }
   sel_.ForgetPosition();
-  host.TrayBalloon(kAppCaption, " Обнаружена карта памяти");
+  host.TrayBalloon(kAppCaption, Tr("Viewer", " Обнаружена карта памяти"));
   ActionFotoExecute();
   ActionChannel1Execute();
   ActionSelectAllExecute();
@@ -178,7 +179,7 @@ void Viewer::CheckTimerTimer() {
   if (CardStillPresent()) return;
   StopBtnClick();
   CloseCard();
-  noSourceText_ = kNoCardText;
+  noSourceText_ = Tr("Viewer", kNoCardText);
   host.HideToTray();
   UpdateStatusBar();
   Repaint(kRepaintImage | kRepaintTimeline | kRepaintStatus | kRepaintActions);
@@ -197,10 +198,10 @@ void Viewer::ActionOpenCARDExecute() {
     CloseCard();
     ForgetCardImage();
   }
-  caption_ = std::string(kAppCaption) + " " + kAppVersion + " - Карта SD";
+  caption_ = Format(Tr("Viewer", "%s %s - Карта SD"), kAppCaption, kAppVersion);
   actions_.OpenFile = false;
   actions_.OpenCARD = true;
-  noSourceText_ = kNoCardText;
+  noSourceText_ = Tr("Viewer", kNoCardText);
   shownProblem_.clear();
   if (drives) drives->AskAgain();
   if (!src_.SourceIsCard) {
@@ -220,12 +221,12 @@ bool Viewer::OpenCardImage(const std::string& path) {
   {
     std::unique_ptr<BlockDevice> probe = quovil::OpenCardImage(path);
     if (!probe) {
-      ShowMessageBox("Ошибка открытия файла!", MsgKind::Error);
+      ShowMessageBox(Tr("Viewer", "Ошибка открытия файла!"), MsgKind::Error);
       return false;
     }
     std::array<uint8_t, kSectorSize> sector0;
     if (!probe->Read(0, sector0.data(), sector0.size()) || !HasCardMagic(sector0.data())) {
-      ShowMessageBox(kNoImageText, MsgKind::Error);
+      ShowMessageBox(Tr("Viewer", kNoImageText), MsgKind::Error);
       return false;
     }
   }
@@ -238,8 +239,8 @@ bool Viewer::OpenCardImage(const std::string& path) {
   actions_.OpenCARD = false;
   actions_.OpenFile = false;
   actions_.OpenImage = true;
-  caption_ = std::string(kAppCaption) + " " + kAppVersion + " - Образ карты " + FileNameOf(path);
-  noSourceText_ = kNoCardText;
+  caption_ = Format(Tr("Viewer", "%s %s - Образ карты %s"), kAppCaption, kAppVersion, FileNameOf(path).c_str());
+  noSourceText_ = Tr("Viewer", kNoCardText);
   shownProblem_.clear();
   ResetGpsOutput();
   UpdateStatusBar();
@@ -261,15 +262,15 @@ Viewer::ClearResult Viewer::ActionDeleteAllExecute() {
   if (!src_.SourceIsCard || !src_.CardOpen || sel_.Count() <= 0) return ClearResult::Nothing;
   StopBtnClick();
   bool archiveArea = FormatOf(src_).HasArchiveArea() && actions_.Arhiv;
-  std::string question = std::string("Вы уверены, что хотите удалить\r") +
-                         (archiveArea ? "все фотографии из архива?" : "все содержимое с карты памяти?");
+  const std::string question = archiveArea ? Tr("Viewer", "Вы уверены, что хотите удалить\rвсе фотографии из архива?")
+                                           : Tr("Viewer", "Вы уверены, что хотите удалить\rвсе содержимое с карты памяти?");
   // Return alone must not empty a card.
   if (ShowMessageBox(question, MsgKind::Confirmation, MsgButtons::YesNoDefaultNo) != MsgResult::Yes)
     return ClearResult::Declined;
   // An image is a copy kept as it was taken: it is changed only when the
   // user says so a second time.
-  if (imageDrive_ && ShowMessageBox("Открыт образ карты " + FileNameOf(cardImage_) +
-                                        ", а не сама карта памяти.\rИзменить файл образа?",
+  if (imageDrive_ && ShowMessageBox(Format(Tr("Viewer", "Открыт образ карты %s, а не сама карта памяти.\rИзменить файл образа?"),
+                                           FileNameOf(cardImage_).c_str()),
                                     MsgKind::Warning, MsgButtons::YesNoDefaultNo) != MsgResult::Yes)
     return ClearResult::Declined;
   // The card may have been pulled out while the question was open.
@@ -279,7 +280,7 @@ Viewer::ClearResult Viewer::ActionDeleteAllExecute() {
   // The card is held read-only: it is opened for writing for these writes
   // only. Refused, nothing was changed.
   if (!src_.Card->BeginWrites()) {
-    ShowMessageBox(kClearFailedText, MsgKind::Error);
+    ShowMessageBox(Tr("Viewer", kClearFailedText), MsgKind::Error);
     return ClearResult::WriteFailed;
   }
   ApplyClearing(src_, archiveArea);
@@ -290,9 +291,9 @@ Viewer::ClearResult Viewer::ActionDeleteAllExecute() {
   src_.Card->EndWrites();
   if (written) {
     ActionFotoExecute();
-    ShowMessageBox("Карта памяти очищена успешно!", MsgKind::Information);
+    ShowMessageBox(Tr("Viewer", "Карта памяти очищена успешно!"), MsgKind::Information);
   } else {
-    ShowMessageBox(kClearFailedText, MsgKind::Error);
+    ShowMessageBox(Tr("Viewer", kClearFailedText), MsgKind::Error);
   }
   UpdateStatusBar();
   Repaint(kRepaintImage | kRepaintTimeline);

@@ -47,6 +47,7 @@ expected_files() {
 644 usr/share/man/man1/quovil-cli.1.gz
 644 usr/share/metainfo/ru.korax.quovil.metainfo.xml
 644 usr/share/mime/packages/quovil.xml
+644 usr/share/quovil/translations/quovil_en.qm
 EOF
   for size in "${ICON_SIZES[@]}"; do
     echo "644 usr/share/icons/hicolor/${size}x${size}/apps/quovil.png"
