@@ -1079,6 +1079,34 @@ If Windows reports that the port name is already taken in the COM port database:
         <source>Ошибка чтения файла!</source>
         <translation>Error reading the file!</translation>
     </message>
+    <message>
+        <source>Отчёт о фрагменте (PDF)…</source>
+        <translation>Fragment report (PDF)…</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт о выделенном фрагменте в PDF файл</source>
+        <translation>Save a report of the marked fragment as a PDF file</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт о фрагменте</source>
+        <translation>Save the fragment report</translation>
+    </message>
+    <message>
+        <source>Файлы PDF (*.pdf)</source>
+        <translation>PDF files (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Отчёт о фрагменте</source>
+        <translation>Fragment report</translation>
+    </message>
+    <message>
+        <source>Составление отчёта о фрагменте в PDF файл</source>
+        <translation>Writing the fragment report to a PDF file</translation>
+    </message>
+    <message>
+        <source>Отчёт сохранён: %s (страниц: %d)</source>
+        <translation>Report saved: %s (pages: %d)</translation>
+    </message>
 </context>
 <context>
     <name>Platform</name>
@@ -1101,6 +1129,223 @@ If Windows reports that the port name is already taken in the COM port database:
     <message>
         <source>Не могу сохранить: это не обычный файл!</source>
         <translation>Cannot save: this is not a regular file!</translation>
+    </message>
+</context>
+<context>
+    <name>Report</name>
+    <message>
+        <source>Отчёт составлен %s (UTC).</source>
+        <translation>Report made %s (UTC).</translation>
+    </message>
+    <message>
+        <source>Отчёт о фрагменте</source>
+        <translation>Fragment report</translation>
+    </message>
+    <message>
+        <source>Составление отчёта о фрагменте в PDF файл</source>
+        <translation>Writing the fragment report to a PDF file</translation>
+    </message>
+    <message>
+        <source>Возникла ошибка при записи отчёта!</source>
+        <translation>The report could not be written!</translation>
+    </message>
+    <message>
+        <source>Отчёт о фрагменте записей</source>
+        <translation>Report on a fragment of records</translation>
+    </message>
+    <message>
+        <source>Источник</source>
+        <translation>Source</translation>
+    </message>
+    <message>
+        <source>Фрагмент</source>
+        <translation>Fragment</translation>
+    </message>
+    <message>
+        <source>Часы регистратора и время GPS</source>
+        <translation>The recorder clock and GPS time</translation>
+    </message>
+    <message>
+        <source>События журнала во фрагменте</source>
+        <translation>Journal events in the fragment</translation>
+    </message>
+    <message>
+        <source>Кадры фрагмента</source>
+        <translation>Pictures of the fragment</translation>
+    </message>
+    <message>
+        <source>Время записей и событий указано по часам регистратора.</source>
+        <translation>Times of records and events are given by the recorder&apos;s clock.</translation>
+    </message>
+    <message>
+        <source>Источник: карта памяти в устройстве %s.</source>
+        <translation>Source: the memory card in device %s.</translation>
+    </message>
+    <message>
+        <source>Источник: образ карты памяти %s.</source>
+        <translation>Source: the memory card image %s.</translation>
+    </message>
+    <message>
+        <source>Источник: файл видеоархива %s.</source>
+        <translation>Source: the video archive file %s.</translation>
+    </message>
+    <message>
+        <source>Размер источника: %s байт.</source>
+        <translation>Source size: %s bytes.</translation>
+    </message>
+    <message>
+        <source>Формат карты памяти: %d.</source>
+        <translation>Memory card format: %d.</translation>
+    </message>
+    <message>
+        <source>без названия</source>
+        <translation>unnamed</translation>
+    </message>
+    <message>
+        <source>Устройство: %s, серийный номер не сообщается.</source>
+        <translation>Device: %s, serial number not reported.</translation>
+    </message>
+    <message>
+        <source>Устройство: %s, серийный номер %s.</source>
+        <translation>Device: %s, serial number %s.</translation>
+    </message>
+    <message>
+        <source>Рядом с образом нет записанных при его снятии контрольных сумм.</source>
+        <translation>No checksums recorded when the image was made lie beside it.</translation>
+    </message>
+    <message>
+        <source>Образ снят с устройства %s.</source>
+        <translation>The image was made from device %s.</translation>
+    </message>
+    <message>
+        <source>Чтение карты при снятии образа: с %s по %s (UTC).</source>
+        <translation>The card was read for the image from %s to %s (UTC).</translation>
+    </message>
+    <message>
+        <source>SHA-256 образа при его снятии: %s.</source>
+        <translation>SHA-256 of the image when it was made: %s.</translation>
+    </message>
+    <message>
+        <source>MD5 образа при его снятии: %s.</source>
+        <translation>MD5 of the image when it was made: %s.</translation>
+    </message>
+    <message>
+        <source>Архив сохранён с карты памяти %s; ниже SHA-256 её служебных областей на момент сохранения.</source>
+        <translation>The archive was saved from memory card %s; below are the SHA-256 of its system areas at the time of saving.</translation>
+    </message>
+    <message>
+        <source>SHA-256 служебных областей карты памяти на момент отчёта:</source>
+        <translation>SHA-256 of the memory card&apos;s system areas at the time of the report:</translation>
+    </message>
+    <message>
+        <source>загрузочный сектор: %s;</source>
+        <translation>boot sector: %s;</translation>
+    </message>
+    <message>
+        <source>таблицы состояния: %s;</source>
+        <translation>state tables: %s;</translation>
+    </message>
+    <message>
+        <source>каталог записей: %s.</source>
+        <translation>record catalogue: %s.</translation>
+    </message>
+    <message>
+        <source>Сведений о карте памяти, с которой сохранён архив, рядом с ним нет.</source>
+        <translation>No record of the memory card the archive was saved from lies beside it.</translation>
+    </message>
+    <message>
+        <source>Начало фрагмента: %s.</source>
+        <translation>Fragment start: %s.</translation>
+    </message>
+    <message>
+        <source>Конец фрагмента: %s.</source>
+        <translation>Fragment end: %s.</translation>
+    </message>
+    <message>
+        <source>Записей во фрагменте: %d (камера 1: %d, камера 2: %d).</source>
+        <translation>Records in the fragment: %d (camera 1: %d, camera 2: %d).</translation>
+    </message>
+    <message>
+        <source>Вид записи</source>
+        <translation>Record kind</translation>
+    </message>
+    <message>
+        <source>Камера 1</source>
+        <translation>Camera 1</translation>
+    </message>
+    <message>
+        <source>Камера 2</source>
+        <translation>Camera 2</translation>
+    </message>
+    <message>
+        <source>Всего</source>
+        <translation>Total</translation>
+    </message>
+    <message>
+        <source>Во фрагменте нет секунд со временем GPS: расхождение часов регистратора с временем GPS не определено.</source>
+        <translation>The fragment has no seconds with GPS time: the difference between the recorder clock and GPS time is unknown.</translation>
+    </message>
+    <message>
+        <source>Часы регистратора совпадают с временем GPS (медиана по %d с фрагмента со временем GPS).</source>
+        <translation>The recorder clock agrees with GPS time (median over the fragment&apos;s %d s with GPS time).</translation>
+    </message>
+    <message>
+        <source>Часы регистратора спешат относительно времени GPS на %s с (медиана по %d с фрагмента со временем GPS).</source>
+        <translation>The recorder clock is %s s ahead of GPS time (median over the fragment&apos;s %d s with GPS time).</translation>
+    </message>
+    <message>
+        <source>Часы регистратора отстают от времени GPS на %s с (медиана по %d с фрагмента со временем GPS).</source>
+        <translation>The recorder clock is %s s behind GPS time (median over the fragment&apos;s %d s with GPS time).</translation>
+    </message>
+    <message>
+        <source>Разница «регистратор минус GPS»: межквартильный размах %s с, от %s до %s с.</source>
+        <translation>Difference “recorder minus GPS”: interquartile range %s s, from %s to %s s.</translation>
+    </message>
+    <message>
+        <source>Время GPS взято из даты и времени сообщений RMC (UTC) и сравнено с отметкой времени записи той же секунды; часовой пояс часов регистратора входит в разницу.</source>
+        <translation>GPS time is taken from the date and time of the RMC sentences (UTC) and compared with the time stamp of the record of the same second; the time zone of the recorder clock is part of the difference.</translation>
+    </message>
+    <message>
+        <source>У этого источника нет журнала событий.</source>
+        <translation>This source has no event journal.</translation>
+    </message>
+    <message>
+        <source>Журнал событий не прочитан: %s.</source>
+        <translation>The event journal was not read: %s.</translation>
+    </message>
+    <message>
+        <source>Регистратор по журналу: %s.</source>
+        <translation>Recorder according to the journal: %s.</translation>
+    </message>
+    <message>
+        <source>В журнале регистратора нет событий за время фрагмента.</source>
+        <translation>The recorder&apos;s journal has no events during the fragment.</translation>
+    </message>
+    <message>
+        <source>Событий журнала за время фрагмента: %d.</source>
+        <translation>Journal events during the fragment: %d.</translation>
+    </message>
+    <message>
+        <source>Кадров: %d — первая запись каждой минуты фрагмента (%d) и запись к каждому событию журнала (%d). Кадров после них, не вошедших в отчёт: %d.</source>
+        <translation>Pictures: %d — the first record of each minute of the fragment (%d) and a record for each journal event (%d). Pictures beyond them left out of the report: %d.</translation>
+    </message>
+    <message>
+        <source>Кадров: %d — первая запись каждой минуты фрагмента (%d) и запись к каждому событию журнала (%d).</source>
+        <translation>Pictures: %d — the first record of each minute of the fragment (%d) and a record for each journal event (%d).</translation>
+    </message>
+    <message>
+        <source>%s, камера %d
+Событие %s: %s</source>
+        <translation>%s, camera %d
+Event %s: %s</translation>
+    </message>
+    <message>
+        <source>%s, камера %d</source>
+        <translation>%s, camera %d</translation>
+    </message>
+    <message>
+        <source>Страница %d из %d. Отчёт составлен %s (UTC) программой QUOVIL.</source>
+        <translation>Page %d of %d. Report made %s (UTC) by QUOVIL.</translation>
     </message>
 </context>
 <context>

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/view_main.h"
+#include "platform/translate.h"
 #include "report/report_pdf.h"
 
 namespace quovil {
@@ -42,8 +43,8 @@ class ReportProgress : public WorkProgress {
 }  // namespace
 
 QAction* TMainForm::CreateReportAction() {
-  ActionSaveReport = new QAction(QString::fromUtf8("Отчёт о фрагменте (PDF)…"), this);
-  const QString hint = QString::fromUtf8("Сохранить отчёт о выделенном фрагменте в PDF файл");
+  ActionSaveReport = new QAction(QString::fromUtf8(Tr("MainWindow", "Отчёт о фрагменте (PDF)…")), this);
+  const QString hint = QString::fromUtf8(Tr("MainWindow", "Сохранить отчёт о выделенном фрагменте в PDF файл"));
   ActionSaveReport->setToolTip(hint);
   ActionSaveReport->setStatusTip(hint);
   connect(ActionSaveReport, &QAction::triggered, this, [this] { ActionSaveReportExecute(); });
@@ -59,8 +60,8 @@ void TMainForm::ActionSaveReportExecute() {
     return;
   }
   FileQuestion q;
-  q.title = "Сохранить отчёт о фрагменте";
-  q.filter = "Файлы PDF (*.pdf)";
+  q.title = Tr("MainWindow", "Сохранить отчёт о фрагменте");
+  q.filter = Tr("MainWindow", "Файлы PDF (*.pdf)");
   q.save = true;
   q.suggested = "report.pdf";
   q.folder = reportFolder_.empty() ? Settings.LastSaveDir : reportFolder_;
@@ -75,7 +76,7 @@ void TMainForm::ActionSaveReportExecute() {
   DepthScope scope(depth_);
   EnableMainWindow(false);
   EnableCheckTimer(false);
-  ShowProgress("Отчёт о фрагменте", "Составление отчёта о фрагменте в PDF файл", 100);
+  ShowProgress(Tr("MainWindow", "Отчёт о фрагменте"), Tr("MainWindow", "Составление отчёта о фрагменте в PDF файл"), 100);
   auto run = std::make_shared<ReportRun>();
   ReportOptions options;
   options.cameras = viewer.cameraSettings();
@@ -107,7 +108,7 @@ void TMainForm::ActionSaveReportExecute() {
   const ReportResult& r = run->result;
   switch (r.status) {
     case ReportResult::Status::Done:
-      ShowSaved(Format("Отчёт сохранён: %s (страниц: %d)", chosen->c_str(), r.pages));
+      ShowSaved(Format(Tr("MainWindow", "Отчёт сохранён: %s (страниц: %d)"), chosen->c_str(), r.pages));
       break;
     case ReportResult::Status::Cancelled: break;
     default: ShowMessageBox(r.message, MsgKind::Error, MsgButtons::Ok);

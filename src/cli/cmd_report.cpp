@@ -31,6 +31,12 @@ void QtNotesAside(QtMsgType type, const QMessageLogContext&, const QString& text
 int RunWithGui(const std::function<int()>& work) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   const QtMessageHandler previous = qInstallMessageHandler(QtNotesAside);
+  // --lang en made the application already.
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    const int rc = work();
+    qInstallMessageHandler(previous);
+    return rc;
+  }
   static int argc = 1;
   static char name[] = "quovil-cli";
   static char* argv[] = {name, nullptr};

@@ -14,6 +14,9 @@
 
 #ifdef QUOVIL_CLI_LANGUAGES
 #include <QCoreApplication>
+#ifdef QUOVIL_CLI_GUI
+#include <QGuiApplication>
+#endif
 
 #include "platform/i18n/language.h"
 #endif
@@ -79,13 +82,29 @@ Args Collect(const Parsed& p) {
   return args;
 }
 
+#ifdef QUOVIL_CLI_LANGUAGES
+// Qt's own notes (a missing runtime folder and the like) would mix with the
+// viewer's messages on standard error; only its fatal errors are let through.
+void QtNotesAside(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtFatalMsg) std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+#endif
+
 // The texts are the window's Russian ones unless --lang says otherwise.
 bool UseLanguage(const Args& args, int argc, char** argv, std::string& error) {
   const std::string lang = args.Get("--lang");
   if (lang.empty() || lang == "ru") return true;
 #ifdef QUOVIL_CLI_LANGUAGES
   if (lang == "en") {
+    qInstallMessageHandler(QtNotesAside);
+#ifdef QUOVIL_CLI_GUI
+    // The report draws its PDF through Qt's painting, which wants a
+    // graphical application; without a display it draws off screen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(argc, argv);
+#else
     static QCoreApplication app(argc, argv);
+#endif
     InstallLanguage(app, Language::English);
     return true;
   }

@@ -1,5 +1,7 @@
 #include "report/report_pdf.h"
 
+#include "platform/translate.h"
+
 #include <QFont>
 #include <QImage>
 #include <QPageLayout>
@@ -167,19 +169,19 @@ class Planner {
 std::vector<Page> PlanReport(const ReportFacts& f, const std::string& made, QPaintDevice* device, double width,
                              double height, double aspect) {
   Planner p(device, width, height);
-  p.Text(kReportTitle, Face::Title, Mm(1));
-  p.Text("Отчёт составлен " + made + " (UTC).", Face::Body, Mm(2));
-  p.Heading(kReportSourceHeading);
+  p.Text(Tr("Report", kReportTitle), Face::Title, Mm(1));
+  p.Text(Format(Tr("Report", "Отчёт составлен %s (UTC)."), made.c_str()), Face::Body, Mm(2));
+  p.Heading(Tr("Report", kReportSourceHeading));
   for (const std::string& s : SourceSentences(f.source)) p.Text(s, Face::Body);
-  p.Heading(kReportFragmentHeading);
+  p.Heading(Tr("Report", kReportFragmentHeading));
   for (const std::string& s : FragmentSentences(f)) p.Text(s, Face::Body);
   p.Gap(Mm(1));
   p.Table(CountTable(f));
-  p.Heading(kReportClockHeading);
+  p.Heading(Tr("Report", kReportClockHeading));
   for (const std::string& s : ClockSentences(f.clock)) p.Text(s, Face::Body);
-  p.Heading(kReportJournalHeading);
+  p.Heading(Tr("Report", kReportJournalHeading));
   for (const std::string& s : EventLines(f)) p.Text(s, Face::Body);
-  p.Heading(kReportPicturesHeading);
+  p.Heading(Tr("Report", kReportPicturesHeading));
   p.Text(PicturesSentence(f), Face::Body, Mm(3));
   if (aspect > 0) p.Pictures(f, aspect);
   return std::move(p.pages);
@@ -203,7 +205,8 @@ void DrawPicture(QPainter& painter, const QRectF& box, const Picture8& pic) {
 
 ReportResult Failed(const std::string& why) {
   ReportResult r;
-  r.message = why.empty() ? std::string(kReportFailedText) : std::string(kReportFailedText) + "\r" + why;
+  r.message = why.empty() ? std::string(Tr("Report", kReportFailedText))
+                          : std::string(Tr("Report", kReportFailedText)) + "\r" + why;
   return r;
 }
 
@@ -230,7 +233,7 @@ ReportResult WriteReportPdf(const Source& src, const ReportFacts& facts, const s
   writer.setResolution(kDpi);
   writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                                    QPageLayout::Millimeter));
-  writer.setTitle(QString::fromUtf8(kReportTitle));
+  writer.setTitle(QString::fromUtf8(Tr("Report", kReportTitle)));
   writer.setCreator(QStringLiteral("QUOVIL"));
   const double width = writer.width(), height = writer.height();
   const double foot = Mm(8);
@@ -239,7 +242,8 @@ ReportResult WriteReportPdf(const Source& src, const ReportFacts& facts, const s
   const std::vector<Page> pages = PlanReport(facts, made, &writer, width, height - foot, aspect);
 
   ReportPictures pictures(src, options.cameras);
-  progress.Begin("Отчёт о фрагменте", "Составление отчёта о фрагменте в PDF файл", int(facts.thumbnails.size()));
+  progress.Begin(Tr("Report", "Отчёт о фрагменте"), Tr("Report", "Составление отчёта о фрагменте в PDF файл"),
+                 int(facts.thumbnails.size()));
   QPainter painter;
   errno = 0;
   if (!painter.begin(&writer)) {

@@ -6,6 +6,8 @@
 // appears under its name only when complete, sealed with its ".sha256".
 #pragma once
 
+#include "platform/translate.h"
+
 #include <array>
 #include <string>
 #include <vector>
@@ -28,7 +30,7 @@ struct ReportResult {
   std::string message;  // why it failed
 };
 
-inline constexpr const char* kReportFailedText = "Возникла ошибка при записи отчёта!";
+inline constexpr const char* kReportFailedText = QUOVIL_TR_NOOP("Report", "Возникла ошибка при записи отчёта!");
 
 // Draws facts of src into path.
 ReportResult WriteReportPdf(const Source& src, const ReportFacts& facts, const std::string& path,

@@ -2,6 +2,8 @@
 // a whole sentence with its values put in; the PDF lays them out.
 #pragma once
 
+#include "platform/translate.h"
+
 #include <string>
 #include <vector>
 
@@ -9,13 +11,13 @@
 
 namespace quovil {
 
-inline constexpr const char* kReportTitle = "Отчёт о фрагменте записей";
-inline constexpr const char* kReportSourceHeading = "Источник";
-inline constexpr const char* kReportFragmentHeading = "Фрагмент";
-inline constexpr const char* kReportClockHeading = "Часы регистратора и время GPS";
-inline constexpr const char* kReportJournalHeading = "События журнала во фрагменте";
-inline constexpr const char* kReportPicturesHeading = "Кадры фрагмента";
-inline constexpr const char* kReportClockLine = "Время записей и событий указано по часам регистратора.";
+inline constexpr const char* kReportTitle = QUOVIL_TR_NOOP("Report", "Отчёт о фрагменте записей");
+inline constexpr const char* kReportSourceHeading = QUOVIL_TR_NOOP("Report", "Источник");
+inline constexpr const char* kReportFragmentHeading = QUOVIL_TR_NOOP("Report", "Фрагмент");
+inline constexpr const char* kReportClockHeading = QUOVIL_TR_NOOP("Report", "Часы регистратора и время GPS");
+inline constexpr const char* kReportJournalHeading = QUOVIL_TR_NOOP("Report", "События журнала во фрагменте");
+inline constexpr const char* kReportPicturesHeading = QUOVIL_TR_NOOP("Report", "Кадры фрагмента");
+inline constexpr const char* kReportClockLine = QUOVIL_TR_NOOP("Report", "Время записей и событий указано по часам регистратора.");
 
 // "1 073 741 824": digits in groups of three.
 std::string GroupedDigits(int64_t n);
