@@ -6,13 +6,13 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/translate.h"
 #include "platform/utf8_file.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <sys/stat.h>
-#include "platform/translate.h"
 #endif
 
 namespace quovil {
