@@ -15,13 +15,13 @@
 #include "platform/checksum_file.h"
 #include "platform/digest.h"
 #include "platform/file_guard.h"
+#include "platform/translate.h"
 #include "platform/utf8_file.h"
 
 #ifdef _WIN32
 #include <io.h>
 #else
 #include <unistd.h>
-#include "platform/translate.h"
 #endif
 
 namespace quovil {
