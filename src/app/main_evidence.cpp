@@ -3,15 +3,11 @@
 // Cancel), the selection as CSV, and the switch of the checksum files
 // written beside every export.
 #include <QAction>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QMenu>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
-#include <atomic>
-#include <memory>
 
 #include "app/view_main.h"
 #include "export/card_image.h"
@@ -32,25 +28,6 @@ QAction* NewAction(QObject* owner, const char* caption, const char* hint) {
 }
 
 // What the imaging worker and the window share.
-struct ImageRun {
-  std::atomic<int> step{0}, max{0};
-  std::atomic<bool> cancel{false}, done{false};
-  CardImageResult result;
-};
-
-class ImageProgress : public WorkProgress {
- public:
-  ImageProgress(ImageRun& run, std::stop_token stop) : run_(run), stop_(std::move(stop)) {}
-  void Begin(const std::string&, const std::string&, int max) override { run_.max = max; }
-  void Step(int pos) override { run_.step = pos; }
-  bool Cancelled() override { return run_.cancel || stop_.stop_requested(); }
-  void End() override {}
-
- private:
-  ImageRun& run_;
-  std::stop_token stop_;
-};
-
 // A button of the top bar that keeps its command and, held down, offers more.
 void AddHeldMenu(QToolBar* bar, QAction* button, std::initializer_list<QAction*> entries, QWidget* owner) {
   auto* b = qobject_cast<QToolButton*>(bar->widgetForAction(button));
@@ -112,39 +89,12 @@ void TMainForm::ActionSaveCardImageExecute() {
   if (!chosen) return;
   imageFolder_ = QFileInfo(QString::fromStdString(*chosen)).absolutePath().toStdString();
 
-  // The worker reads the card; the window stays drawn, its commands and card
-  // watch off, until it ends or the user cancels.
-  DepthScope scope(depth_);
-  EnableMainWindow(false);
-  EnableCheckTimer(false);
-  ShowProgress(Tr("MainWindow", "Сохранение образа карты"), Tr("MainWindow", "Чтение всей карты памяти в файл образа"), 100);
-  auto run = std::make_shared<ImageRun>();
+  // The worker reads the card while the window waits with Cancel at hand.
   BlockDevice* card = src.Card.get();
-  DeviceIdentity identity = DescribeDevice(card->Name());
-  // A Cancel pressed as the dialog came up stops the work at its first look.
-  SetProgress(0);
-  if (ProgressCancelled()) run->cancel = true;
-  viewer.StartSessionWorker([run, card, identity, path = *chosen](std::stop_token stop) {
-    ImageProgress progress(*run, stop);
-    run->result = WriteCardImage(*card, path, identity, progress);
-    run->done = true;
-  });
-  QEventLoop wait;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
-    const int max = run->max;
-    SetProgress(max > 0 ? int(int64_t(run->step) * 100 / max) : 0);
-    if (ProgressCancelled()) run->cancel = true;
-    if (run->done) wait.quit();
-  });
-  poll.start(30);
-  wait.exec();
-  poll.stop();
-  viewer.StopSessionWorkers();
-  HideProgress();
-  EnableCheckTimer(true);
-  EnableMainWindow(true);
-  const CardImageResult& r = run->result;
+  const DeviceIdentity identity = DescribeDevice(card->Name());
+  CardImageResult r;
+  RunWithProgress(Tr("MainWindow", "Сохранение образа карты"), Tr("MainWindow", "Чтение всей карты памяти в файл образа"),
+                  [&](WorkProgress& progress) { r = WriteCardImage(*card, *chosen, identity, progress); });
   switch (r.status) {
     case CardImageResult::Status::Done:
       ShowMessageBox(ImageDoneText(r), MsgKind::Information, MsgButtons::Ok);

@@ -1,6 +1,7 @@
 // The window's side of the archive, AVI, BMP and print commands: the file
 // dialogs, the camera choice, the progress dialog, and switching the window
 // off while the core works.
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -9,6 +10,7 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <atomic>
 
 #include "app/view_main.h"
 #include "export/SelectChanel.h"
@@ -135,6 +137,66 @@ void TMainForm::SetProgress(int pos) {
 }
 
 bool TMainForm::ProgressCancelled() { return progress_ && progress_->wasCanceled(); }
+
+namespace {
+
+// What the worker and the window share: the steps done of how many, the
+// user's Cancel and the end.
+struct WorkerRun {
+  std::atomic<int> step{0}, max{0};
+  std::atomic<bool> cancel{false}, done{false};
+};
+
+class WorkerRunProgress : public WorkProgress {
+ public:
+  WorkerRunProgress(WorkerRun& run, std::stop_token stop) : run_(run), stop_(std::move(stop)) {}
+  void Begin(const std::string&, const std::string&, int max) override {
+    run_.step = 0;
+    run_.max = max;
+  }
+  void Step(int pos) override { run_.step = pos; }
+  bool Cancelled() override { return run_.cancel || stop_.stop_requested(); }
+  void End() override {}
+
+ private:
+  WorkerRun& run_;
+  std::stop_token stop_;
+};
+
+}  // namespace
+
+void TMainForm::RunWithProgress(const std::string& title, const std::string& text,
+                                const std::function<void(WorkProgress&)>& work) {
+  DepthScope scope(depth_);
+  EnableMainWindow(false);
+  EnableCheckTimer(false);
+  ShowProgress(title, text, 100);
+  WorkerRun run;
+  // A Cancel pressed as the dialog came up stops the work at its first look.
+  SetProgress(0);
+  if (ProgressCancelled()) run.cancel = true;
+  // The worker is joined before this returns, so it may hold both by reference.
+  viewer.StartSessionWorker([&run, &work](std::stop_token stop) {
+    WorkerRunProgress progress(run, stop);
+    work(progress);
+    run.done = true;
+  });
+  QEventLoop wait;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+    const int max = run.max;
+    SetProgress(max > 0 ? int(int64_t(run.step) * 100 / max) : 0);
+    if (ProgressCancelled()) run.cancel = true;
+    if (run.done) wait.quit();
+  });
+  poll.start(30);
+  wait.exec();
+  poll.stop();
+  viewer.StopSessionWorkers();
+  HideProgress();
+  EnableCheckTimer(true);
+  EnableMainWindow(true);
+}
 
 void TMainForm::HideProgress() {
   if (!progress_) return;

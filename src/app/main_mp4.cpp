@@ -1,7 +1,7 @@
 // The window's MP4 export: the choice of cameras and arrangement, of the
-// stamp's readings and of the parts' size, the file dialog, and the export itself on a worker thread that reads the open
-// source, with the progress dialog's Cancel, while the window stays drawn
-// and its commands wait.
+// stamp's readings and of the parts' size, the file dialog, and the export
+// itself on a worker that reads the open source while the window waits with
+// the progress dialog's Cancel.
 #ifdef QUOVIL_MP4
 
 #include <QButtonGroup>
@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,8 +19,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <atomic>
-#include <memory>
 
 #include "app/view_main.h"
 #include "card/korax.h"
@@ -34,27 +31,6 @@ namespace quovil {
 std::function<void(QDialog&)> TMainForm::mp4DialogHook;
 
 namespace {
-
-// What the worker and the window share: the steps done, the user's Cancel,
-// the end and its result.
-struct Mp4Run {
-  std::atomic<int> step{0};
-  std::atomic<bool> cancel{false}, done{false};
-  Mp4ExportResult result;
-};
-
-class WorkerProgress : public WorkProgress {
- public:
-  WorkerProgress(Mp4Run& run, std::stop_token stop) : run_(run), stop_(std::move(stop)) {}
-  void Begin(const std::string&, const std::string&, int) override {}
-  void Step(int pos) override { run_.step = pos; }
-  bool Cancelled() override { return run_.cancel || stop_.stop_requested(); }
-  void End() override {}
-
- private:
-  Mp4Run& run_;
-  std::stop_token stop_;
-};
 
 // The cameras, their arrangement, the stamp's readings and the size of the
 // parts, starting from the choice made last; nothing when the user closed the
@@ -156,37 +132,11 @@ void TMainForm::ActionSaveMP4Execute() {
   if (!chosen) return;
   mp4Folder_ = QFileInfo(QString::fromStdString(*chosen)).absolutePath().toStdString();
 
-  // The worker reads the session; the window waits for it in an event loop
-  // of its own, drawn and with Cancel at hand, its commands and card watch off.
-  DepthScope scope(depth_);
-  EnableMainWindow(false);
-  EnableCheckTimer(false);
-  ShowProgress(Tr("MainWindow", "Сохранение MP4"), Tr("MainWindow", "Сохранение видео фрагмента в MP4 файл"), 100);
-  auto run = std::make_shared<Mp4Run>();
-  const Source* source = &viewer.source();
-  // A Cancel pressed as the dialog came up stops the work at its first look.
-  SetProgress(0);
-  if (ProgressCancelled()) run->cancel = true;
-  viewer.StartSessionWorker([run, source, indices = fragment.indices, o = *options, path = *chosen](std::stop_token stop) {
-    WorkerProgress progress(*run, stop);
-    run->result = ExportMp4(*source, indices, o, path, progress);
-    run->done = true;
-  });
-  QEventLoop wait;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
-    SetProgress(run->step);
-    if (ProgressCancelled()) run->cancel = true;
-    if (run->done) wait.quit();
-  });
-  poll.start(30);
-  wait.exec();
-  poll.stop();
-  viewer.StopSessionWorkers();
-  HideProgress();
-  EnableCheckTimer(true);
-  EnableMainWindow(true);
-  const Mp4ExportResult& r = run->result;
+  // The worker reads the session while the window waits with Cancel at hand.
+  const Source& source = viewer.source();
+  Mp4ExportResult r;
+  RunWithProgress(Tr("MainWindow", "Сохранение MP4"), Tr("MainWindow", "Сохранение видео фрагмента в MP4 файл"),
+                  [&](WorkProgress& progress) { r = ExportMp4(source, fragment.indices, *options, *chosen, progress); });
   if (r.cancelled) return;
   if (r.failed) {
     ShowMessageBox(Format(Tr("MainWindow", "Возникла ошибка при записи MP4 файла!\r%s"), r.message.c_str()), MsgKind::Error, MsgButtons::Ok);

@@ -3,12 +3,8 @@
 // (the telemetry index when it is not cached yet, the journal, a picture per
 // minute and per event) while the window waits with the progress dialog.
 #include <QAction>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QTimer>
 
-#include <atomic>
-#include <memory>
 
 #include "app/view_main.h"
 #include "platform/translate.h"
@@ -18,27 +14,6 @@ namespace quovil {
 
 namespace {
 
-struct ReportRun {
-  std::atomic<int> step{0}, max{0};
-  std::atomic<bool> cancel{false}, done{false};
-  ReportResult result;
-};
-
-class ReportProgress : public WorkProgress {
- public:
-  ReportProgress(ReportRun& run, std::stop_token stop) : run_(run), stop_(std::move(stop)) {}
-  void Begin(const std::string&, const std::string&, int max) override {
-    run_.step = 0;
-    run_.max = max;
-  }
-  void Step(int pos) override { run_.step = pos; }
-  bool Cancelled() override { return run_.cancel || stop_.stop_requested(); }
-  void End() override {}
-
- private:
-  ReportRun& run_;
-  std::stop_token stop_;
-};
 
 }  // namespace
 
@@ -73,39 +48,14 @@ void TMainForm::ActionSaveReportExecute() {
   if (!chosen) return;
   reportFolder_ = QFileInfo(QString::fromStdString(*chosen)).absolutePath().toStdString();
 
-  DepthScope scope(depth_);
-  EnableMainWindow(false);
-  EnableCheckTimer(false);
-  ShowProgress(Tr("MainWindow", "Отчёт о фрагменте"), Tr("MainWindow", "Составление отчёта о фрагменте в PDF файл"), 100);
-  auto run = std::make_shared<ReportRun>();
   ReportOptions options;
   options.cameras = viewer.cameraSettings();
-  const Source* source = &viewer.source();
-  // A Cancel pressed as the dialog came up stops the work at its first look.
-  SetProgress(0);
-  if (ProgressCancelled()) run->cancel = true;
-  viewer.StartSessionWorker(
-      [run, source, indices = fragment.indices, options, path = *chosen](std::stop_token stop) {
-        ReportProgress progress(*run, stop);
-        run->result = WriteFragmentReport(*source, indices, path, progress, options);
-        run->done = true;
-      });
-  QEventLoop wait;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
-    const int max = run->max;
-    SetProgress(max > 0 ? int(int64_t(run->step) * 100 / max) : 0);
-    if (ProgressCancelled()) run->cancel = true;
-    if (run->done) wait.quit();
-  });
-  poll.start(30);
-  wait.exec();
-  poll.stop();
-  viewer.StopSessionWorkers();
-  HideProgress();
-  EnableCheckTimer(true);
-  EnableMainWindow(true);
-  const ReportResult& r = run->result;
+  const Source& source = viewer.source();
+  ReportResult r;
+  RunWithProgress(Tr("MainWindow", "Отчёт о фрагменте"), Tr("MainWindow", "Составление отчёта о фрагменте в PDF файл"),
+                  [&](WorkProgress& progress) {
+                    r = WriteFragmentReport(source, fragment.indices, *chosen, progress, options);
+                  });
   switch (r.status) {
     case ReportResult::Status::Done:
       ShowSaved(Format(Tr("MainWindow", "Отчёт сохранён: %s (страниц: %d)"), chosen->c_str(), r.pages));

@@ -69,6 +69,11 @@ class TMainForm : public QMainWindow, public ViewerHost, private GpsWindowHost {
   std::optional<std::string> ChooseOpenFile() override;
   std::optional<std::string> ChooseCardImage() override;
   void ShowProgress(const std::string& title, const std::string& text, int max) override;
+  // Long work on a session worker (MP4, card image, report): the progress
+  // dialog with its Cancel, the window drawn but its commands and card watch
+  // off until work returns. work reports through the progress it is given.
+  void RunWithProgress(const std::string& title, const std::string& text,
+                       const std::function<void(WorkProgress&)>& work);
   void SetProgress(int pos) override;
   bool ProgressCancelled() override;
   void HideProgress() override;
